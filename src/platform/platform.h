@@ -1,0 +1,164 @@
+// The services that the program logic asks of the operating system, as one interface.
+//
+// The program logic (run, text, rules, export) reaches the system only through a `Platform&` that
+// the entry point creates. Paths are Windows-form texts everywhere ("C:\out\a", "\" separator);
+// the Windows platform hands them to the API as they are, the POSIX platform maps them onto the
+// host (drive Z: is the host's root), and the fake platform used by the tests keeps an in-memory
+// file system. Method names follow the Windows services they stand for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace murel {
+
+/// A last-write time as a Windows FILETIME value: 100-nanosecond units since 1601-01-01 UTC,
+/// compared as an unsigned 64-bit number (high part * 2^32 + low part).
+using FileTime = std::uint64_t;
+
+/// The attribute bit that marks a directory in `GetFileAttributesA`'s result.
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+
+/// The icon kind of a message box.
+enum class BoxIcon { kNone, kWarning, kError };
+
+/// What opening an existing file and reading its last-write time gave.
+struct LastWriteTime {
+  bool opened = false;            ///< The file exists and could be opened for reading, shared.
+  std::optional<FileTime> time;   ///< Its last-write time; empty if it opened but could not be read.
+};
+
+/// One entry of the cache walk: the URL and the full path of the local file that holds its
+/// content (empty when the entry has no local file).
+struct CacheEntry {
+  std::string url;
+  std::string localFile;
+};
+
+/// How one step of the cache walk ended.
+enum class WalkStatus {
+  kEntry,           ///< An entry was delivered.
+  kBufferTooSmall,  ///< The entry's record needs more than the offered record size; the walk has
+                    ///< not moved, and the record size now holds the size it needs.
+  kFailed,          ///< No entry: the walk cannot start, or it has no further entry.
+};
+
+/// An open cache walk. Destroying it ends the walk.
+class CacheWalk {
+ public:
+  virtual ~CacheWalk() = default;
+};
+
+/// The listing file "urls.txt", open for writing in text mode.
+class ListingFile {
+ public:
+  virtual ~ListingFile() = default;
+  /// Appends `text`; every "\n" in it reaches the file as the two bytes CR LF, on every platform.
+  /// Output may be buffered until `Close`.
+  virtual void Write(const std::string& text) = 0;
+  /// Flushes and closes the file. False if any write or the close failed (the listing is
+  /// incomplete).
+  virtual bool Close() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Cache walk -------------------------------------------------------------------------------
+
+  /// Starts a walk over the URL cache and delivers its first entry. `cachePath` names a cache file
+  /// (index.dat) or the folder that holds one, as the user typed it; empty means the platform's own
+  /// cache (WinINet on Windows, the Wine prefix's cache on Linux). `recordSize` is the size of the
+  /// record buffer offered; on kBufferTooSmall it is set to the size needed. On kEntry, `walk`
+  /// holds the open walk and `entry` the first entry. A cache with no entries gives kFailed.
+  virtual WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath,
+                                             const std::string& searchPattern,
+                                             std::uint32_t& recordSize, CacheEntry& entry,
+                                             std::unique_ptr<CacheWalk>& walk) = 0;
+
+  /// Delivers the next entry of `walk`; `recordSize` as for `FindFirstUrlCacheEntryA`. kFailed
+  /// when there is no further entry.
+  virtual WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                            CacheEntry& entry) = 0;
+
+  // --- File system ------------------------------------------------------------------------------
+
+  /// Creates one directory whose parent exists. False if the name exists (file or directory),
+  /// the parent is missing, or the system refuses.
+  virtual bool CreateDirectoryA(const std::string& path) = 0;
+
+  /// The attributes of an existing name (kFileAttributeDirectory set for a directory); empty if
+  /// nothing exists under the name or it cannot be examined.
+  virtual std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) = 0;
+
+  /// Creates a new empty file with a unique name "<prefix><hex>.TMP" in the existing directory
+  /// `dir` and returns its full path (`unique` is 0: the service chooses the number). Empty if
+  /// the directory is missing or no file can be created.
+  virtual std::optional<std::string> GetTempFileNameA(const std::string& dir,
+                                                      const std::string& prefix,
+                                                      unsigned unique) = 0;
+
+  /// Deletes a file. False if it is missing, a directory, or cannot be deleted.
+  virtual bool DeleteFileA(const std::string& path) = 0;
+
+  /// Renames a file or directory within its volume. Never replaces: false, with nothing changed,
+  /// if `to` exists or `from` is missing.
+  virtual bool MoveFileA(const std::string& from, const std::string& to) = 0;
+
+  /// Opens an existing file for reading (shared for reading and writing), reads its last-write
+  /// time and closes it (CreateFileA, GetFileInformationByHandle, CloseHandle).
+  virtual LastWriteTime ReadLastWriteTime(const std::string& path) = 0;
+
+  /// Copies the file `from` onto `to`, replacing an existing file, and gives the copy the source's
+  /// last-write time. The copy is atomic: it is written under a temporary name in the target's
+  /// directory and renamed into place, so `to` is either the old file or the whole new one. False
+  /// on failure, with no new file left behind.
+  virtual bool CopyFileA(const std::string& from, const std::string& to) = 0;
+
+  /// Makes `path` absolute against the current directory and resolves "." and ".." components.
+  /// Empty if the path cannot be resolved (on Linux: a drive other than Z:) or the result would
+  /// exceed `limit` characters.
+  virtual std::optional<std::string> GetFullPathNameA(const std::string& path,
+                                                      std::size_t limit) = 0;
+
+  /// The full path of the program's own file; empty on failure.
+  virtual std::optional<std::string> GetModuleFileNameA() = 0;
+
+  /// Changes the current directory. False on failure (nothing changed).
+  virtual bool SetCurrentDirectoryA(const std::string& path) = 0;
+
+  // --- Profile (INI) files ----------------------------------------------------------------------
+
+  /// The entries ("key=value" or other non-blank lines) of one section of a profile file, in file
+  /// order, as the profile-section reader returns them within a buffer of `capacity` characters
+  /// (each entry costs its length plus one); entries that do not fit are lost. Empty if the file
+  /// or section is missing.
+  virtual std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
+                                                             const std::string& file,
+                                                             std::size_t capacity) = 0;
+
+  /// The value of one key of one section, cut to 499 characters; empty if the file, section or
+  /// key is missing.
+  virtual std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                               const std::string& file) = 0;
+
+  // --- User interface and output ----------------------------------------------------------------
+
+  /// Shows a message box with an OK button, owned by no window, and returns when it is closed.
+  /// `text` and `caption` are 8-bit texts (the built-in ones are Windows-1251).
+  virtual void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+
+  /// Creates (or empties) the listing file at `path` for writing; null on failure.
+  virtual std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) = 0;
+
+  /// How a Windows-form path is shown to the user: the path itself on Windows, the host path on
+  /// Linux ("Z:\tmp\out" shows as "/tmp/out").
+  virtual std::string DisplayPath(const std::string& path) = 0;
+};
+
+}  // namespace murel

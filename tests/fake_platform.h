@@ -1,0 +1,125 @@
+// An in-memory platform for tests: a Windows-style file system with last-write times, profile
+// files as text, a cache as a list of entries, a log of every call, message boxes recorded, and
+// failures injected per operation and path or per call number.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+class FakePlatform : public Platform {
+ public:
+  /// The operations a test can make fail.
+  enum class Op {
+    kCacheOpen,          ///< FindFirstUrlCacheEntryA
+    kCacheNext,          ///< FindNextUrlCacheEntryA
+    kCreateDirectory,
+    kGetFileAttributes,
+    kGetTempFileName,
+    kDeleteFile,
+    kMoveFile,           ///< matched against the source path (or the target path)
+    kOpenFile,           ///< ReadLastWriteTime: the file cannot be opened
+    kReadTime,           ///< ReadLastWriteTime: the file opens but its time cannot be read
+    kCopyFile,           ///< matched against the source path (or the target path)
+    kGetFullPathName,
+    kSetCurrentDirectory,
+    kOpenListing,
+    kWriteListing,       ///< the listing file's Close reports failure
+  };
+
+  /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
+  struct FakeEntry {
+    std::string url;
+    std::string localFile;
+    std::uint32_t recordSize = 0;
+  };
+
+  struct Box {
+    std::string text;
+    std::string caption;
+    BoxIcon icon;
+  };
+
+  FakePlatform();
+
+  // --- Setting up -------------------------------------------------------------------------------
+  /// Creates a directory and its missing parents. Drives "C:" and "D:" always exist.
+  void AddDirectory(const std::string& path);
+  /// Creates a file (and its missing parent directories) with content and last-write time.
+  void AddFile(const std::string& path, const std::string& content, FileTime time = 1000);
+  /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
+  /// without regard to case; every call of `op` when `path` is empty.
+  void FailOn(Op op, const std::string& path = "");
+  /// Makes the platform call with this number fail (calls are counted from 1, every method of
+  /// Platform counts, whatever it is).
+  void FailCall(std::size_t number) { failCall_ = number; }
+
+  // --- Inspecting -------------------------------------------------------------------------------
+  bool IsDirectory(const std::string& path) const;
+  bool IsFile(const std::string& path) const;
+  std::optional<std::string> Content(const std::string& path) const;
+  std::optional<FileTime> TimeOf(const std::string& path) const;
+  /// Every file and directory, as "path" for files and "path\" for directories, sorted.
+  std::vector<std::string> Tree() const;
+
+  // --- State a test may set or read directly ----------------------------------------------------
+  std::string currentDirectory = "C:\\work";
+  std::string moduleFileName = "C:\\prog\\murel.exe";
+  std::vector<FakeEntry> cache;      ///< The cache that the walk delivers (any cachePath).
+  std::string lastCachePath;         ///< The cachePath of the last FindFirstUrlCacheEntryA.
+  std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
+  std::vector<Box> boxes;            ///< Message boxes shown, in order.
+  std::vector<std::string> log;      ///< One line per call: "<Method> <args> -> ok|fail".
+  std::size_t calls = 0;             ///< Platform calls made so far.
+  FileTime copyClock = 5000;         ///< Not used for times: copies carry the source's time.
+
+  // --- Platform ---------------------------------------------------------------------------------
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
+                                     std::uint32_t& recordSize, CacheEntry& entry,
+                                     std::unique_ptr<CacheWalk>& walk) override;
+  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                    CacheEntry& entry) override;
+  bool CreateDirectoryA(const std::string& path) override;
+  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
+  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
+                                              unsigned unique) override;
+  bool DeleteFileA(const std::string& path) override;
+  bool MoveFileA(const std::string& from, const std::string& to) override;
+  LastWriteTime ReadLastWriteTime(const std::string& path) override;
+  bool CopyFileA(const std::string& from, const std::string& to) override;
+  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
+  std::optional<std::string> GetModuleFileNameA() override;
+  bool SetCurrentDirectoryA(const std::string& path) override;
+  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
+                                                     const std::string& file,
+                                                     std::size_t capacity) override;
+  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                       const std::string& file) override;
+  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
+  std::string DisplayPath(const std::string& path) override { return path; }
+
+ private:
+  struct Node {
+    bool directory = false;
+    std::string content;
+    FileTime time = 0;
+  };
+  // Keys are full paths folded to upper case; names compare without regard to case as on Windows.
+  std::map<std::string, Node> nodes_;
+  std::map<std::string, std::string> names_;  // folded key -> path as created
+  std::multimap<Op, std::string> failures_;
+  std::size_t failCall_ = 0;
+  unsigned tempCounter_ = 0;
+  // ...
+};
+
+}  // namespace murel

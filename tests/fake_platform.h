@@ -19,20 +19,20 @@ class FakePlatform : public Platform {
  public:
   /// The operations a test can make fail.
   enum class Op {
-    kCacheOpen,          ///< FindFirstUrlCacheEntryA
-    kCacheNext,          ///< FindNextUrlCacheEntryA
+    kCacheOpen,  ///< FindFirstUrlCacheEntryA
+    kCacheNext,  ///< FindNextUrlCacheEntryA
     kCreateDirectory,
     kGetFileAttributes,
     kGetTempFileName,
     kDeleteFile,
-    kMoveFile,           ///< matched against the source path (or the target path)
-    kOpenFile,           ///< ReadLastWriteTime: the file cannot be opened
-    kReadTime,           ///< ReadLastWriteTime: the file opens but its time cannot be read
-    kCopyFile,           ///< matched against the source path (or the target path)
+    kMoveFile,  ///< matched against the source path (or the target path)
+    kOpenFile,  ///< ReadLastWriteTime: the file cannot be opened
+    kReadTime,  ///< ReadLastWriteTime: the file opens but its time cannot be read
+    kCopyFile,  ///< matched against the source path (or the target path)
     kGetFullPathName,
     kSetCurrentDirectory,
     kOpenListing,
-    kWriteListing,       ///< the listing file's Close reports failure
+    kWriteListing,  ///< the listing file's Close reports failure
   };
 
   /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
@@ -73,13 +73,12 @@ class FakePlatform : public Platform {
   // --- State a test may set or read directly ----------------------------------------------------
   std::string currentDirectory = "C:\\work";
   std::string moduleFileName = "C:\\prog\\murel.exe";
-  std::vector<FakeEntry> cache;      ///< The cache that the walk delivers (any cachePath).
-  std::string lastCachePath;         ///< The cachePath of the last FindFirstUrlCacheEntryA.
+  std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
+  std::string lastCachePath;     ///< The cachePath of the last FindFirstUrlCacheEntryA.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
-  std::vector<Box> boxes;            ///< Message boxes shown, in order.
-  std::vector<std::string> log;      ///< One line per call: "<Method> <args> -> ok|fail".
-  std::size_t calls = 0;             ///< Platform calls made so far.
-  FileTime copyClock = 5000;         ///< Not used for times: copies carry the source's time.
+  std::vector<Box> boxes;        ///< Message boxes shown, in order.
+  std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
+  std::size_t calls = 0;         ///< Platform calls made so far.
 
   // --- Platform ---------------------------------------------------------------------------------
   WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
@@ -108,18 +107,34 @@ class FakePlatform : public Platform {
   std::string DisplayPath(const std::string& path) override { return path; }
 
  private:
+  class FakeListing;
   struct Node {
+    std::string path;  // as created, with "\" separators
     bool directory = false;
     std::string content;
     FileTime time = 0;
   };
-  // Keys are full paths folded to upper case; names compare without regard to case as on Windows.
+
+  /// Counts and logs one call; true if the test wants it to fail (by call number, or by `op` on
+  /// one of the paths).
+  bool Fails(const std::string& what, std::optional<Op> op, const std::string& path,
+             const std::string& other = "");
+  /// Logs the outcome of the call counted last and passes it through.
+  bool Done(bool ok);
+  /// `path` made absolute against the current directory, "." and ".." resolved, "/" turned into
+  /// "\", repeated and trailing separators dropped; empty for a path on no drive.
+  std::string Normalize(const std::string& path) const;
+  static std::string Key(const std::string& normalized);
+  Node* Find(const std::string& path);
+  const Node* Find(const std::string& path) const;
+  bool ParentIsDirectory(const std::string& normalized) const;
+  std::optional<std::string> ProfileText(const std::string& file);
+
+  // Keys are normalized paths folded to upper case: names compare without regard to case.
   std::map<std::string, Node> nodes_;
-  std::map<std::string, std::string> names_;  // folded key -> path as created
   std::multimap<Op, std::string> failures_;
   std::size_t failCall_ = 0;
   unsigned tempCounter_ = 0;
-  // ...
 };
 
 }  // namespace murel

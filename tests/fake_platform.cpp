@@ -1,0 +1,457 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "platform/profile_text.h"
+
+namespace murel {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool HasDrive(const std::string& path) {
+  return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+}
+
+// The components of `path` between separators, empty ones dropped.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (IsSeparator(c)) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string Parent(const std::string& normalized) {
+  const auto cut = normalized.rfind('\\');
+  return cut == std::string::npos ? std::string() : normalized.substr(0, cut);
+}
+
+// The device name a path's last component stands for ("CON", "nul.txt"), if any.
+std::string DeviceBase(const std::string& component) {
+  return Upper(component.substr(0, component.find('.')));
+}
+
+}  // namespace
+
+// The listing file writes straight into the fake file system, so tests see every line at once.
+class FakePlatform::FakeListing : public ListingFile {
+ public:
+  FakeListing(FakePlatform& platform, std::string path)
+      : platform_(platform), path_(std::move(path)) {}
+  void Write(const std::string& text) override {
+    Node* node = platform_.Find(path_);
+    if (node == nullptr) return;
+    for (char c : text) {
+      if (c == '\n') node->content += '\r';
+      node->content += c;
+    }
+  }
+  bool Close() override {
+    return !platform_.Done(!platform_.Fails("CloseListing", Op::kWriteListing, path_));
+  }
+
+ private:
+  FakePlatform& platform_;
+  std::string path_;
+};
+
+namespace {
+class FakeWalk : public CacheWalk {
+ public:
+  std::size_t next = 1;
+};
+
+WalkStatus Deliver(const FakePlatform::FakeEntry& source, std::uint32_t& recordSize,
+                   CacheEntry& entry) {
+  if (source.recordSize > recordSize) {
+    recordSize = source.recordSize;
+    return WalkStatus::kBufferTooSmall;
+  }
+  entry.url = source.url;
+  entry.localFile = source.localFile;
+  return WalkStatus::kEntry;
+}
+}  // namespace
+
+FakePlatform::FakePlatform() {
+  for (const char* drive : {"C:", "D:"}) nodes_[drive] = Node{drive, true, {}, 0};
+}
+
+// --- Setting up and inspecting ------------------------------------------------------------------
+
+void FakePlatform::AddDirectory(const std::string& path) {
+  const std::string full = Normalize(path);
+  std::string level;
+  for (const std::string& part : Components(full)) {
+    level += level.empty() ? part : "\\" + part;
+    Node& node = nodes_[Key(level)];
+    if (node.path.empty()) node = Node{level, true, {}, 0};
+  }
+}
+
+void FakePlatform::AddFile(const std::string& path, const std::string& content, FileTime time) {
+  const std::string full = Normalize(path);
+  AddDirectory(Parent(full));
+  nodes_[Key(full)] = Node{full, false, content, time};
+}
+
+void FakePlatform::FailOn(Op op, const std::string& path) {
+  failures_.emplace(op, path.empty() ? std::string() : Key(Normalize(path)));
+}
+
+bool FakePlatform::IsDirectory(const std::string& path) const {
+  const Node* node = Find(path);
+  return node != nullptr && node->directory;
+}
+
+bool FakePlatform::IsFile(const std::string& path) const {
+  const Node* node = Find(path);
+  return node != nullptr && !node->directory;
+}
+
+std::optional<std::string> FakePlatform::Content(const std::string& path) const {
+  const Node* node = Find(path);
+  if (node == nullptr || node->directory) return std::nullopt;
+  return node->content;
+}
+
+std::optional<FileTime> FakePlatform::TimeOf(const std::string& path) const {
+  const Node* node = Find(path);
+  if (node == nullptr || node->directory) return std::nullopt;
+  return node->time;
+}
+
+std::vector<std::string> FakePlatform::Tree() const {
+  std::vector<std::string> tree;
+  for (const auto& [key, node] : nodes_) {
+    if (node.path.size() > 2) tree.push_back(node.directory ? node.path + "\\" : node.path);
+  }
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
+// --- Internals ----------------------------------------------------------------------------------
+
+bool FakePlatform::Fails(const std::string& what, std::optional<Op> op, const std::string& path,
+                         const std::string& other) {
+  ++calls;
+  log.push_back(what + " " + path + (other.empty() ? "" : " " + other));
+  if (calls == failCall_) return true;
+  if (!op) return false;
+  const auto [first, last] = failures_.equal_range(*op);
+  for (auto it = first; it != last; ++it) {
+    if (it->second.empty() || it->second == Key(Normalize(path)) ||
+        (!other.empty() && it->second == Key(Normalize(other)))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FakePlatform::Done(bool ok) {
+  log.back() += ok ? " -> ok" : " -> fail";
+  return ok;
+}
+
+std::string FakePlatform::Normalize(const std::string& path) const {
+  std::string base;
+  std::string rest = path;
+  if (HasDrive(path)) {
+    base = Upper(path.substr(0, 1)) + ":";
+    rest = path.substr(2);
+    if (rest.empty() || !IsSeparator(rest[0])) {
+      // "C:x" is relative to the current directory when that lies on drive C.
+      if (Upper(currentDirectory.substr(0, 2)) == base) base = currentDirectory;
+    }
+  } else if (!path.empty() && IsSeparator(path[0])) {
+    base = currentDirectory.substr(0, 2);
+  } else {
+    base = currentDirectory;
+  }
+  std::vector<std::string> parts = Components(base);
+  if (parts.empty() || !HasDrive(parts[0])) return {};
+  for (const std::string& part : Components(rest)) {
+    if (part == ".") continue;
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string joined = parts[0];
+  for (std::size_t i = 1; i < parts.size(); ++i) joined += "\\" + parts[i];
+  return joined;
+}
+
+std::string FakePlatform::Key(const std::string& normalized) { return Upper(normalized); }
+
+FakePlatform::Node* FakePlatform::Find(const std::string& path) {
+  const std::string full = Normalize(path);
+  if (full.empty()) return nullptr;
+  const auto it = nodes_.find(Key(full));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+const FakePlatform::Node* FakePlatform::Find(const std::string& path) const {
+  return const_cast<FakePlatform*>(this)->Find(path);
+}
+
+bool FakePlatform::ParentIsDirectory(const std::string& normalized) const {
+  const std::string parent = Parent(normalized);
+  return !parent.empty() && IsDirectory(parent);
+}
+
+std::optional<std::string> FakePlatform::ProfileText(const std::string& file) {
+  const Node* node = Find(file);
+  if (node == nullptr || node->directory) return std::nullopt;
+  return node->content;
+}
+
+// --- Cache walk ---------------------------------------------------------------------------------
+
+WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
+                                                 const std::string& /*searchPattern*/,
+                                                 std::uint32_t& recordSize, CacheEntry& entry,
+                                                 std::unique_ptr<CacheWalk>& walk) {
+  lastCachePath = cachePath;
+  if (Fails("FindFirstUrlCacheEntryA", Op::kCacheOpen, cachePath) || cache.empty()) {
+    Done(false);
+    return WalkStatus::kFailed;
+  }
+  const WalkStatus status = Deliver(cache.front(), recordSize, entry);
+  Done(status == WalkStatus::kEntry);
+  if (status == WalkStatus::kEntry) walk = std::make_unique<FakeWalk>();
+  return status;
+}
+
+WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                                CacheEntry& entry) {
+  auto& fake = static_cast<FakeWalk&>(walk);
+  if (Fails("FindNextUrlCacheEntryA", Op::kCacheNext, "") || fake.next >= cache.size()) {
+    Done(false);
+    return WalkStatus::kFailed;
+  }
+  const WalkStatus status = Deliver(cache[fake.next], recordSize, entry);
+  if (status == WalkStatus::kEntry) ++fake.next;
+  Done(status == WalkStatus::kEntry);
+  return status;
+}
+
+// --- File system --------------------------------------------------------------------------------
+
+bool FakePlatform::CreateDirectoryA(const std::string& path) {
+  if (Fails("CreateDirectoryA", Op::kCreateDirectory, path)) return Done(false);
+  const std::string full = Normalize(path);
+  if (full.empty() || Find(full) != nullptr || !ParentIsDirectory(full)) return Done(false);
+  nodes_[Key(full)] = Node{full, true, {}, 0};
+  return Done(true);
+}
+
+std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string& path) {
+  if (Fails("GetFileAttributesA", Op::kGetFileAttributes, path)) {
+    Done(false);
+    return std::nullopt;
+  }
+  const Node* node = Find(path);
+  Done(node != nullptr);
+  if (node == nullptr) return std::nullopt;
+  return node->directory ? kFileAttributeDirectory : 0x20u;  // FILE_ATTRIBUTE_ARCHIVE
+}
+
+std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir,
+                                                          const std::string& prefix,
+                                                          unsigned /*unique*/) {
+  if (Fails("GetTempFileNameA", Op::kGetTempFileName, dir) || !IsDirectory(dir)) {
+    {
+      Done(false);
+      return std::nullopt;
+    }
+  }
+  std::string name;
+  do {
+    std::ostringstream hex;
+    hex << std::uppercase << std::hex << ++tempCounter_;
+    name = Normalize(dir) + "\\" + prefix + hex.str() + ".TMP";
+  } while (Find(name) != nullptr);
+  nodes_[Key(name)] = Node{name, false, {}, 0};
+  Done(true);
+  return name;
+}
+
+bool FakePlatform::DeleteFileA(const std::string& path) {
+  if (Fails("DeleteFileA", Op::kDeleteFile, path)) return Done(false);
+  const Node* node = Find(path);
+  if (node == nullptr || node->directory) return Done(false);
+  nodes_.erase(Key(Normalize(path)));
+  return Done(true);
+}
+
+bool FakePlatform::MoveFileA(const std::string& from, const std::string& to) {
+  if (Fails("MoveFileA", Op::kMoveFile, from, to)) return Done(false);
+  const std::string source = Normalize(from);
+  const std::string target = Normalize(to);
+  if (Find(source) == nullptr || target.empty() || Find(target) != nullptr ||
+      !ParentIsDirectory(target)) {
+    return Done(false);
+  }
+  // A directory cannot move into itself.
+  const std::string sourceKey = Key(source);
+  const std::string targetKey = Key(target);
+  if (targetKey.compare(0, sourceKey.size() + 1, sourceKey + "\\") == 0) return Done(false);
+  std::map<std::string, Node> moved;
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (it->first == sourceKey ||
+        it->first.compare(0, sourceKey.size() + 1, sourceKey + "\\") == 0) {
+      Node node = it->second;
+      node.path = target + node.path.substr(source.size());
+      moved[Key(node.path)] = node;
+      it = nodes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  nodes_.insert(moved.begin(), moved.end());
+  return Done(true);
+}
+
+LastWriteTime FakePlatform::ReadLastWriteTime(const std::string& path) {
+  LastWriteTime result;
+  const Node* node = Find(path);
+  // Like CreateFileA without backup semantics, a directory does not open.
+  if (Fails("ReadLastWriteTime", Op::kOpenFile, path) || node == nullptr || node->directory) {
+    Done(false);
+    return result;
+  }
+  result.opened = true;
+  if (!Fails("ReadLastWriteTime.time", Op::kReadTime, path)) result.time = node->time;
+  Done(result.time.has_value());
+  return result;
+}
+
+bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
+  if (Fails("CopyFileA", Op::kCopyFile, from, to)) return Done(false);
+  const Node* source = Find(from);
+  const Node* target = Find(to);
+  const std::string full = Normalize(to);
+  if (source == nullptr || source->directory || (target != nullptr && target->directory) ||
+      full.empty() || !ParentIsDirectory(full)) {
+    return Done(false);
+  }
+  const Node copy{full, false, source->content, source->time};
+  Node& slot = nodes_[Key(full)];
+  // A replaced file keeps the spelling of its name, as on Windows.
+  slot = Node{slot.path.empty() ? full : slot.path, false, copy.content, copy.time};
+  return Done(true);
+}
+
+std::optional<std::string> FakePlatform::GetFullPathNameA(const std::string& path,
+                                                          std::size_t limit) {
+  if (Fails("GetFullPathNameA", Op::kGetFullPathName, path)) {
+    Done(false);
+    return std::nullopt;
+  }
+  const std::vector<std::string> parts = Components(path);
+  if (!parts.empty() && deviceNames.count(DeviceBase(parts.back())) != 0) {
+    Done(true);
+    return "\\\\.\\" + DeviceBase(parts.back());
+  }
+  std::string full = Normalize(path);
+  if (full.empty()) {
+    Done(false);
+    return std::nullopt;
+  }
+  if (full.size() == 2 || (!path.empty() && IsSeparator(path.back()))) full += "\\";
+  if (full.size() + 1 > limit) {
+    Done(false);
+    return std::nullopt;
+  }
+  Done(true);
+  return full;
+}
+
+std::optional<std::string> FakePlatform::GetModuleFileNameA() {
+  if (Fails("GetModuleFileNameA", std::nullopt, "")) {
+    Done(false);
+    return std::nullopt;
+  }
+  Done(true);
+  return moduleFileName;
+}
+
+bool FakePlatform::SetCurrentDirectoryA(const std::string& path) {
+  if (Fails("SetCurrentDirectoryA", Op::kSetCurrentDirectory, path) || !IsDirectory(path)) {
+    return Done(false);
+  }
+  currentDirectory = Normalize(path);
+  return Done(true);
+}
+
+// --- Profile files, messages, listing -----------------------------------------------------------
+
+std::vector<std::string> FakePlatform::GetPrivateProfileSectionA(const std::string& section,
+                                                                 const std::string& file,
+                                                                 std::size_t capacity) {
+  if (Fails("GetPrivateProfileSectionA", std::nullopt, file, section)) {
+    Done(false);
+    return {};
+  }
+  const std::optional<std::string> text = ProfileText(file);
+  Done(text.has_value());
+  return text ? ProfileSection(*text, section, capacity) : std::vector<std::string>{};
+}
+
+std::string FakePlatform::GetPrivateProfileStringA(const std::string& section,
+                                                   const std::string& key,
+                                                   const std::string& file) {
+  if (Fails("GetPrivateProfileStringA", std::nullopt, file, section + "." + key)) {
+    {
+      Done(false);
+      return std::string();
+    }
+  }
+  const std::optional<std::string> text = ProfileText(file);
+  Done(text.has_value());
+  return text ? ProfileString(*text, section, key) : std::string();
+}
+
+void FakePlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+  if (Fails("MessageBoxA", std::nullopt, caption)) {
+    Done(false);
+    return;
+  }
+  Done(true);
+  boxes.push_back(Box{text, caption, icon});
+}
+
+std::unique_ptr<ListingFile> FakePlatform::OpenListingFile(const std::string& path) {
+  const std::string full = Normalize(path);
+  const Node* existing = Find(full);
+  if (Fails("OpenListingFile", Op::kOpenListing, path) || full.empty() ||
+      !ParentIsDirectory(full) || (existing != nullptr && existing->directory)) {
+    {
+      Done(false);
+      return nullptr;
+    }
+  }
+  const FileTime time = existing != nullptr ? existing->time : 0;
+  nodes_[Key(full)] = Node{full, false, {}, time};
+  Done(true);
+  return std::make_unique<FakeListing>(*this, full);
+}
+
+}  // namespace murel

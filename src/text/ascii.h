@@ -1,0 +1,18 @@
+// Comparisons of 8-bit texts that ignore the case of ASCII letters only, as the program compares
+// URL prefixes and Windows compares names; other bytes (any code page) compare as they are.
+#pragma once
+
+#include <string_view>
+
+namespace murel {
+
+/// `c` with an ASCII lower-case letter turned into upper case; every other byte unchanged.
+char AsciiUpper(char c);
+
+/// True if `text` and `other` are equal without regard to the case of ASCII letters.
+bool EqualsNoCase(std::string_view text, std::string_view other);
+
+/// True if `text` begins with `prefix`, compared without regard to the case of ASCII letters.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+}  // namespace murel

@@ -1,0 +1,313 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "urlcache/index_walk.h"
+
+namespace murel {
+namespace {
+
+// A walk over WinINet's cache. The find handle is the walk; closing it ends the walk.
+class WinInetWalk : public CacheWalk {
+ public:
+  explicit WinInetWalk(HANDLE handle) : handle_(handle) {}
+  ~WinInetWalk() override { ::FindCloseUrlCache(handle_); }
+  WinInetWalk(const WinInetWalk&) = delete;
+  WinInetWalk& operator=(const WinInetWalk&) = delete;
+
+  HANDLE handle() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// A record buffer of `size` bytes for INTERNET_CACHE_ENTRY_INFOA. The record starts with pointers,
+// so the storage is made of 64-bit words; it is never smaller than the fixed part, which keeps the
+// service from writing past it whatever size the caller offers.
+class EntryRecord {
+ public:
+  explicit EntryRecord(std::uint32_t size)
+      : size_(size),
+        words_((std::max<std::size_t>(size, sizeof(INTERNET_CACHE_ENTRY_INFOA)) + 7) / 8) {}
+
+  INTERNET_CACHE_ENTRY_INFOA* info() {
+    return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(words_.data());
+  }
+  DWORD* size() { return &size_; }
+
+  // The entry's URL and local file; a missing text is empty.
+  CacheEntry Entry() {
+    const INTERNET_CACHE_ENTRY_INFOA* record = info();
+    CacheEntry entry;
+    if (record->lpszSourceUrlName != nullptr) entry.url = record->lpszSourceUrlName;
+    if (record->lpszLocalFileName != nullptr) entry.localFile = record->lpszLocalFileName;
+    return entry;
+  }
+
+ private:
+  DWORD size_;
+  std::vector<std::uint64_t> words_;
+};
+
+// How a failed WinINet call ends a step: a record that does not fit is told apart, and its size
+// handed back, so that the caller can offer a larger buffer instead of losing the entry.
+WalkStatus FailedStep(EntryRecord& record, std::uint32_t& recordSize) {
+  if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return WalkStatus::kFailed;
+  recordSize = *record.size();
+  return WalkStatus::kBufferTooSmall;
+}
+
+// The whole content of a file; empty if it cannot be read.
+std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::vector<unsigned char> bytes;
+  unsigned char chunk[65536];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::nullopt;
+  return bytes;
+}
+
+// The folder part of `path`: everything before its last separator; "." when it has none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  return path.substr(0, slash);
+}
+
+// Every entry of a profile section. The system returns the buffer's size less two when the
+// section did not fit; the buffer then grows until it holds the whole section.
+std::vector<std::string> ReadSection(const std::string& section, const std::string& file,
+                                     std::size_t capacity) {
+  std::vector<std::string> entries;
+  DWORD size = static_cast<DWORD>(std::clamp<std::size_t>(capacity, 2, MAXDWORD / 2));
+  std::vector<char> buffer;
+  DWORD length = 0;
+  for (;;) {
+    buffer.assign(size, '\0');
+    length = ::GetPrivateProfileSectionA(section.c_str(), buffer.data(), size, file.c_str());
+    if (length + 2 < size || size > MAXDWORD / 4) break;
+    size *= 2;
+  }
+  // The entries are NUL-terminated texts one after another; an empty text ends the list.
+  const char* const end = buffer.data() + length;
+  for (const char* start = buffer.data(); start < end && *start != '\0';) {
+    const char* stop = std::find(start, end, '\0');
+    entries.emplace_back(start, stop);
+    start = stop + 1;
+  }
+  return entries;
+}
+
+// "urls.txt" through the C runtime in text mode, which turns every "\n" into CR LF.
+class StdioListing : public ListingFile {
+ public:
+  explicit StdioListing(std::FILE* file) : file_(file) {}
+  ~StdioListing() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  StdioListing(const StdioListing&) = delete;
+  StdioListing& operator=(const StdioListing&) = delete;
+
+  void Write(const std::string& text) override {
+    if (file_ != nullptr) std::fwrite(text.data(), 1, text.size(), file_);
+  }
+
+  bool Close() override {
+    if (file_ == nullptr) return false;
+    // A write error stays recorded in the stream until the close; the close itself flushes, and
+    // may fail too (disk full).
+    const bool writeFailed = std::ferror(file_) != 0;
+    const bool closeFailed = std::fclose(file_) != 0;
+    file_ = nullptr;
+    return !writeFailed && !closeFailed;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& cachePath,
+                                                  const std::string& searchPattern,
+                                                  std::uint32_t& recordSize, CacheEntry& entry,
+                                                  std::unique_ptr<CacheWalk>& walk) {
+  if (!cachePath.empty()) {
+    // A named cache: the file itself, or the index.dat of a named folder. Local files are named
+    // from the folder's full path, so that they can be opened wherever the run's current
+    // directory is.
+    const std::optional<std::string> full = GetFullPathNameA(cachePath, MAX_PATH);
+    if (!full) return WalkStatus::kFailed;
+    std::string file = *full;
+    const std::optional<std::uint32_t> attributes = GetFileAttributesA(file);
+    if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
+      if (file.back() != '\\' && file.back() != '/') file += '\\';
+      file += "index.dat";
+    }
+    std::optional<std::vector<unsigned char>> bytes = ReadWholeFile(file);
+    if (!bytes) return WalkStatus::kFailed;
+    std::unique_ptr<IndexWalk> index = IndexWalk::Open(std::move(*bytes), FolderOf(file));
+    if (!index) return WalkStatus::kFailed;
+    const WalkStatus status = index->Next(recordSize, entry);
+    // On kBufferTooSmall the walk is dropped: the caller starts again with a larger buffer.
+    if (status == WalkStatus::kEntry) walk = std::move(index);
+    return status;
+  }
+  // The documented way to walk the whole content cache is a null pattern; the empty text names
+  // no container.
+  const char* pattern = searchPattern.empty() ? nullptr : searchPattern.c_str();
+  EntryRecord record(recordSize);
+  HANDLE handle = ::FindFirstUrlCacheEntryA(pattern, record.info(), record.size());
+  if (handle == nullptr) return FailedStep(record, recordSize);
+  entry = record.Entry();
+  walk = std::make_unique<WinInetWalk>(handle);
+  return WalkStatus::kEntry;
+}
+
+WalkStatus Win32Platform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                                 CacheEntry& entry) {
+  if (auto* index = dynamic_cast<IndexWalk*>(&walk)) return index->Next(recordSize, entry);
+  auto* wininet = dynamic_cast<WinInetWalk*>(&walk);
+  if (wininet == nullptr) return WalkStatus::kFailed;
+  EntryRecord record(recordSize);
+  // WinINet stays on an entry whose record does not fit, so the retry delivers it.
+  if (!::FindNextUrlCacheEntryA(wininet->handle(), record.info(), record.size())) {
+    return FailedStep(record, recordSize);
+  }
+  entry = record.Entry();
+  return WalkStatus::kEntry;
+}
+
+bool Win32Platform::CreateDirectoryA(const std::string& path) {
+  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+std::optional<std::uint32_t> Win32Platform::GetFileAttributesA(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
+std::optional<std::string> Win32Platform::GetTempFileNameA(const std::string& dir,
+                                                           const std::string& prefix,
+                                                           unsigned unique) {
+  char name[MAX_PATH];
+  if (::GetTempFileNameA(dir.c_str(), prefix.c_str(), unique, name) == 0) return std::nullopt;
+  return std::string(name);
+}
+
+bool Win32Platform::DeleteFileA(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool Win32Platform::MoveFileA(const std::string& from, const std::string& to) {
+  return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+LastWriteTime Win32Platform::ReadLastWriteTime(const std::string& path) {
+  LastWriteTime result;
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return result;
+  result.opened = true;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(file, &info) != FALSE) {
+    result.time = (static_cast<FileTime>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                  info.ftLastWriteTime.dwLowDateTime;
+  }
+  ::CloseHandle(file);
+  return result;
+}
+
+bool Win32Platform::CopyFileA(const std::string& from, const std::string& to) {
+  // The copy goes to a fresh name beside the target and is renamed over it only when whole, so
+  // an interrupted run never leaves a partial file with a new time. ::CopyFileA gives the copy
+  // the source's last-write time, and the rename keeps it.
+  const std::optional<std::string> temporary = GetTempFileNameA(FolderOf(to), "mur", 0);
+  if (!temporary) return false;
+  const bool copied =
+      ::CopyFileA(from.c_str(), temporary->c_str(), FALSE) != FALSE &&
+      ::MoveFileExA(temporary->c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  if (!copied) ::DeleteFileA(temporary->c_str());
+  return copied;
+}
+
+std::optional<std::string> Win32Platform::GetFullPathNameA(const std::string& path,
+                                                           std::size_t limit) {
+  // One character more than the limit holds the NUL; a longer result reports the size it needs,
+  // which is then over the limit.
+  std::vector<char> buffer(limit + 1);
+  const DWORD length =
+      ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  if (length == 0 || length > limit) return std::nullopt;
+  return std::string(buffer.data(), length);
+}
+
+std::optional<std::string> Win32Platform::GetModuleFileNameA() {
+  // A result that fills the buffer may be cut: try again with a larger one.
+  for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+    std::vector<char> buffer(size);
+    const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return std::nullopt;
+    if (length < size) return std::string(buffer.data(), length);
+  }
+  return std::nullopt;
+}
+
+bool Win32Platform::SetCurrentDirectoryA(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
+std::vector<std::string> Win32Platform::GetPrivateProfileSectionA(const std::string& section,
+                                                                  const std::string& file,
+                                                                  std::size_t capacity) {
+  // A section cut by the buffer ends in a cut entry (the system keeps as much of the last entry
+  // as fits), and a cut rule is worse than a lost one. So the section is read whole, growing the
+  // buffer while the system reports it full, and only entries that fit `capacity` completely are
+  // kept: each costs its length and its NUL, and the list's closing NUL is counted too.
+  std::vector<std::string> entries;
+  std::size_t used = 1;
+  for (std::string& entry : ReadSection(section, file, capacity)) {
+    if (used + entry.size() + 1 > capacity) break;
+    used += entry.size() + 1;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::string Win32Platform::GetPrivateProfileStringA(const std::string& section,
+                                                    const std::string& key,
+                                                    const std::string& file) {
+  char value[500];
+  const DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value,
+                                                  sizeof value, file.c_str());
+  return std::string(value, length);
+}
+
+void Win32Platform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+  UINT style = MB_OK;
+  if (icon == BoxIcon::kWarning) style |= MB_ICONWARNING;
+  if (icon == BoxIcon::kError) style |= MB_ICONERROR;
+  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+}
+
+std::unique_ptr<ListingFile> Win32Platform::OpenListingFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "wt");
+  if (file == nullptr) return nullptr;
+  return std::make_unique<StdioListing>(file);
+}
+
+std::string Win32Platform::DisplayPath(const std::string& path) { return path; }
+
+}  // namespace murel

@@ -1,0 +1,66 @@
+// The platform services of the Windows build: the ANSI functions of kernel32, wininet and user32.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// The Windows platform. Paths go to the API as they are; the cache is WinINet's own, or an
+/// index.dat file read by the portable reader when the run names one.
+class Win32Platform : public Platform {
+ public:
+  /// Walks WinINet's cache when `cachePath` is empty; otherwise reads the named index.dat (or the
+  /// index.dat in the named folder) whole and walks it with the portable reader.
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
+                                     std::uint32_t& recordSize, CacheEntry& entry,
+                                     std::unique_ptr<CacheWalk>& walk) override;
+  /// Advances a walk begun by `FindFirstUrlCacheEntryA` of this platform.
+  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                    CacheEntry& entry) override;
+
+  /// ::CreateDirectoryA with default security.
+  bool CreateDirectoryA(const std::string& path) override;
+  /// ::GetFileAttributesA; INVALID_FILE_ATTRIBUTES gives empty.
+  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
+  /// ::GetTempFileNameA.
+  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
+                                              unsigned unique) override;
+  /// ::DeleteFileA.
+  bool DeleteFileA(const std::string& path) override;
+  /// ::MoveFileA, which never replaces an existing name.
+  bool MoveFileA(const std::string& from, const std::string& to) override;
+  /// CreateFileA (read, shared for reading and writing), GetFileInformationByHandle, CloseHandle.
+  LastWriteTime ReadLastWriteTime(const std::string& path) override;
+  /// ::CopyFileA onto a temporary name beside `to`, then MoveFileExA over `to`.
+  bool CopyFileA(const std::string& from, const std::string& to) override;
+  /// ::GetFullPathNameA; empty when it fails or the result is longer than `limit`.
+  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
+  /// ::GetModuleFileNameA of the program's own module.
+  std::optional<std::string> GetModuleFileNameA() override;
+  /// ::SetCurrentDirectoryA.
+  bool SetCurrentDirectoryA(const std::string& path) override;
+
+  /// ::GetPrivateProfileSectionA into a buffer of `capacity` characters, split at the NULs.
+  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
+                                                     const std::string& file,
+                                                     std::size_t capacity) override;
+  /// ::GetPrivateProfileStringA into a buffer of 500 characters, with the empty default.
+  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                       const std::string& file) override;
+
+  /// ::MessageBoxA with MB_OK and the icon, owned by no window.
+  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// The C runtime's text-mode output, which writes "\n" as CR LF.
+  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
+  /// The path itself: Windows shows Windows paths.
+  std::string DisplayPath(const std::string& path) override;
+};
+
+}  // namespace murel

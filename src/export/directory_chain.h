@@ -1,0 +1,23 @@
+// Creating the directories of a target path, moving aside files that sit where a directory is
+// needed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// The name a directory's own page takes inside that directory.
+constexpr const char* kDirectoryPageName = "__";
+
+/// Creates every directory level of `target`'s directory (everything before its last "\"), level
+/// by level after the drive. A level that is taken by a file becomes a directory that holds that
+/// file as "__". Levels shorter than `rootLength` (the export root with its trailing "\") are
+/// only ever created, never cleared. Failures are passed over: the copy that follows fails and
+/// is reported then. A file moved aside is never lost: it ends up as "__", back under its old
+/// name, or (when the last move fails) under a temporary name in the same directory.
+void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength);
+
+}  // namespace murel

@@ -1,0 +1,49 @@
+#include "export/root_guard.h"
+
+#include "run/run_settings.h"
+#include "text/ascii.h"
+
+namespace murel {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A component Windows would not keep as a name of its own: "." and ".." move within the tree, and
+// a name of dots and blanks only is trimmed to nothing (the parent) or read as "..".  A ":" opens
+// an alternate data stream, or names a drive.
+bool IsUnsafeComponent(const std::string& component) {
+  if (component.find(':') != std::string::npos) return true;
+  return !component.empty() && component.find_first_not_of(". ") == std::string::npos;
+}
+
+// Each directory level and the target itself must resolve inside the root: Windows maps device
+// names such as CON or NUL to the device at any level, whatever the root. Names compare without
+// regard to case, as Windows compares them.
+bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std::string& path) {
+  const std::optional<std::string> full = platform.GetFullPathNameA(path, kPathBufferSize);
+  return full && full->size() > exportRoot.size() && StartsWithNoCase(*full, exportRoot);
+}
+
+}  // namespace
+
+bool TargetStaysInsideRoot(Platform& platform, const std::string& exportRoot,
+                           const std::string& target) {
+  // Rules rewrite the whole path, root included, so the root may no longer be there.
+  if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
+  bool named = false;
+  std::size_t start = exportRoot.size();
+  while (start < target.size()) {
+    std::size_t end = start;
+    while (end < target.size() && !IsSeparator(target[end])) ++end;
+    if (end > start) {
+      if (IsUnsafeComponent(target.substr(start, end - start))) return false;
+      if (!ResolvesInside(platform, exportRoot, target.substr(0, end))) return false;
+      named = true;
+    }
+    start = end + 1;
+  }
+  // Separators alone name the root itself, which is no place for a file.
+  return named;
+}
+
+}  // namespace murel

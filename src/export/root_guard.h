@@ -1,0 +1,21 @@
+// Keeping every write of an entry inside the export root, whatever its URL holds.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// True when `target` names a place inside `exportRoot` (absolute, ending in "\") at every one of
+/// its levels, so that creating its directories and copying to it changes nothing elsewhere.
+/// False when the target does not begin with the root (compared without regard to ASCII case),
+/// when a component after the root (components are split at "\" and "/") is made only of dots
+/// and blanks (".", "..", "...", ". ": Windows climbs out or trims them away) or holds a ":" (an
+/// alternate data stream on NTFS), when it names no component after the root, or when the platform
+/// resolves the target or one of its directories (`GetFullPathNameA`) to a place outside the root,
+/// as it does for device names.
+bool TargetStaysInsideRoot(Platform& platform, const std::string& exportRoot,
+                           const std::string& target);
+
+}  // namespace murel

@@ -1,0 +1,185 @@
+#include "run/command_line.h"
+
+#include <optional>
+
+#include "text/messages.h"
+#include "text/text_lookup.h"
+#include "text/usage.h"
+
+namespace murel {
+
+namespace {
+
+// The filter is part of the tail, so refusing an over-long tail keeps the filter in its buffer.
+static_assert(kMaxTailLength <= kMaxFilterLength, "a filter never passes its buffer");
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool IsHelpRequest(const std::string& tail) {
+  return tail == "-?" || tail == "/?" || tail == "-h" || tail == "/h" || tail == "--help";
+}
+
+// The directory of the program's own file, without its last "\"; empty when the platform cannot
+// tell (the root text is then empty and the run driver refuses it). Nothing when the module name
+// is over the 300-character buffer that the directory is cut from.
+std::optional<std::string> ProgramDirectory(Platform& platform) {
+  const std::optional<std::string> module = platform.GetModuleFileNameA();
+  if (!module) {
+    return std::string();
+  }
+  if (module->size() > kMaxRootTextLength) {
+    return std::nullopt;
+  }
+  const std::size_t slash = module->rfind('\\');
+  return slash == std::string::npos ? std::string() : module->substr(0, slash);
+}
+
+// Removes the first `count` characters of `text` and then one blank, if one follows: options are
+// separated by one blank, and a second blank begins the path.
+void Consume(std::string& text, std::size_t count) {
+  text.erase(0, count);
+  if (!text.empty() && text[0] == ' ') {
+    text.erase(0, 1);
+  }
+}
+
+// Takes "-c <cache>" from the start of `text`. The cache path is quoted like the export root when
+// it holds blanks (an unclosed quote takes the rest of the text); otherwise it ends at the next
+// blank. False when no path follows.
+bool TakeCachePath(std::string& text, RunSettings& settings) {
+  Consume(text, 2);
+  if (!text.empty() && text[0] == '"') {
+    const std::size_t close = text.find('"', 1);
+    settings.cachePath = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    Consume(text, close == std::string::npos ? text.size() : close + 1);
+    return true;
+  }
+  const std::size_t blank = text.find(' ');
+  if (blank == 0 || text.empty()) {
+    return false;
+  }
+  settings.cachePath = text.substr(0, blank);
+  Consume(text, blank == std::string::npos ? text.size() : blank);
+  return true;
+}
+
+// Takes the options from the start of `text`, leaving the path and the filter. The options match
+// as prefixes, so one may follow another directly ("-l-e"). Stops at a lone "-".
+ParsedCommandLine ScanOptions(std::string& text, RunSettings& settings) {
+  while (text.size() > 1 && text[0] == '-') {
+    if (StartsWith(text, "-l")) {
+      settings.listOnly = true;
+      Consume(text, 2);
+    } else if (StartsWith(text, "-e")) {
+      settings.tolvarFormat = true;
+      Consume(text, 2);
+    } else if (StartsWith(text, "-nm")) {
+      settings.quiet = true;
+      Consume(text, 3);
+    } else if (text == "-c" || StartsWith(text, "-c ")) {
+      if (!TakeCachePath(text, settings)) {
+        return {ParseOutcome::kNoCachePath, "-c"};
+      }
+    } else {
+      return {ParseOutcome::kUnknownOption, text.substr(0, text.find(' '))};
+    }
+  }
+  return {};
+}
+
+// Splits what follows the options into the root text and the filter. A quoted root ends at the
+// next quote, and the filter begins after the first blank behind it (text between the quote and
+// that blank is dropped); an unquoted root ends at the first blank. Without a blank the filter
+// stays "*". An empty remainder leaves the root text empty.
+void TakePathAndFilter(const std::string& text, RunSettings& settings) {
+  std::size_t blank = std::string::npos;
+  if (!text.empty() && text[0] == '"') {
+    const std::size_t close = text.find('"', 1);
+    if (close == std::string::npos) {
+      settings.rootText = text.substr(1);
+      return;
+    }
+    settings.rootText = text.substr(1, close - 1);
+    blank = text.find(' ', close + 1);
+  } else {
+    blank = text.find(' ');
+    settings.rootText = text.substr(0, blank);
+  }
+  if (blank != std::string::npos) {
+    settings.urlFilter = text.substr(blank + 1);
+  }
+}
+
+std::string RefusalText(Platform& platform, const RunSettings& settings,
+                        const ParsedCommandLine& parsed) {
+  switch (parsed.outcome) {
+    case ParseOutcome::kUnknownOption:
+      return GetText(platform, settings, kErrUnknownOption) + ": " + parsed.option + "\n\n" +
+             UsageText(platform, settings);
+    case ParseOutcome::kNoCachePath:
+      return GetText(platform, settings, kErrNoCachePath) + "\n\n" + UsageText(platform, settings);
+    case ParseOutcome::kLongCommandLine:
+      return GetText(platform, settings, kErrLongCommandLine);
+    case ParseOutcome::kLongPath:
+      return GetText(platform, settings, kErrLongPath);
+    case ParseOutcome::kRun:
+    case ParseOutcome::kHelp:
+      break;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
+                                   RunSettings& settings) {
+  if (tail.size() > kMaxTailLength) {
+    return {ParseOutcome::kLongCommandLine, ""};
+  }
+  if (IsHelpRequest(tail)) {
+    return {ParseOutcome::kHelp, ""};
+  }
+  std::string text = tail;
+  const ParsedCommandLine scanned = ScanOptions(text, settings);
+  if (scanned.outcome != ParseOutcome::kRun) {
+    return scanned;
+  }
+  if (text.empty()) {
+    // No path: the export goes beside the program. Only a run without any argument also reads
+    // its language file there.
+    const std::optional<std::string> dir = ProgramDirectory(platform);
+    if (!dir) {
+      return {ParseOutcome::kLongPath, ""};
+    }
+    settings.rootText = *dir;
+    if (tail.empty()) {
+      settings.programDir = *dir;
+    }
+    return {};
+  }
+  TakePathAndFilter(text, settings);
+  if (settings.rootText.size() > kMaxRootTextLength) {
+    return {ParseOutcome::kLongPath, ""};
+  }
+  return {};
+}
+
+bool IsRefused(const ParsedCommandLine& parsed) {
+  return parsed.outcome != ParseOutcome::kRun && parsed.outcome != ParseOutcome::kHelp;
+}
+
+void ReportRefusal(Platform& platform, const RunSettings& settings,
+                   const ParsedCommandLine& parsed) {
+  if (settings.quiet || !IsRefused(parsed)) {
+    return;
+  }
+  std::string text = RefusalText(platform, settings, parsed);
+  if (text.size() > kMaxShownText) {
+    text.resize(kMaxShownText);
+  }
+  platform.MessageBoxA(text, GetText(platform, settings, kErrorCaption), BoxIcon::kError);
+}
+
+}  // namespace murel

@@ -1,0 +1,58 @@
+// Turning the command-line tail into the settings of the run.
+//
+// The tail is "[options] [path [url]]": the options "-l", "-e", "-nm" and "-c <cache>" in any
+// order, then the export root (in double quotes when it holds blanks) and, after one blank, the
+// URL filter. "-h", "/h", "-?", "/?" and "--help", each as the whole tail, ask for the usage box.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+#include "run/run_settings.h"
+
+namespace murel {
+
+/// The most characters of a command-line tail (its working buffer holds 2000 with the end mark).
+constexpr std::size_t kMaxTailLength = kPathBufferSize - 1;
+/// The most characters of the export root as the command line gives it, and of the program's
+/// directory (a buffer of 300).
+constexpr std::size_t kMaxRootTextLength = 299;
+/// The most characters of the URL filter (a buffer of 5000).
+constexpr std::size_t kMaxFilterLength = 4999;
+
+/// What the command line asks for.
+enum class ParseOutcome {
+  kRun,              ///< A run with the settings parsed.
+  kHelp,             ///< The usage box (exit status 0).
+  kUnknownOption,    ///< Refused: an option the program does not know, or "-h" with more text.
+  kNoCachePath,      ///< Refused: "-c" without the cache path after it.
+  kLongCommandLine,  ///< Refused: the tail is longer than kMaxTailLength.
+  kLongPath,         ///< Refused: the root text or the program's directory is over its buffer.
+};
+
+/// The result of ParseCommandLine.
+struct ParsedCommandLine {
+  ParseOutcome outcome = ParseOutcome::kRun;
+  std::string option;  ///< For kUnknownOption: the option as typed, up to the next blank.
+};
+
+/// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
+/// `listOnly`, `tolvarFormat`, `quiet`, `cachePath`, `rootText`, `urlFilter`, and `programDir` in a
+/// run without arguments. A tail without a path gives the program's directory (from the
+/// platform's module file name, cut at its last "\") as the root text. A quoted path without its
+/// closing quote takes the rest of the tail. A text over its buffer is refused, never cut. On a
+/// refusal `settings` holds what was parsed before it (so "-nm" before an unknown option counts).
+ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
+                                   RunSettings& settings);
+
+/// True when the command line cannot be taken (the run ends with exit status 2).
+bool IsRefused(const ParsedCommandLine& parsed);
+
+/// Shows why the command line was refused, in an error box: the unknown option by name, or "-c"
+/// without its path, each followed by the usage text; or which text is over its buffer. Shows
+/// nothing when `settings.quiet` is on or the command line was not refused.
+void ReportRefusal(Platform& platform, const RunSettings& settings,
+                   const ParsedCommandLine& parsed);
+
+}  // namespace murel

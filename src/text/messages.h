@@ -1,0 +1,91 @@
+// The message table: every text the program shows, by its key in the language file, with the
+// built-in Russian text used when the language file does not give it. The built-in texts are
+// Windows-1251 bytes, written as escapes so that they do not depend on the encoding of the source
+// file or on the compiler's character sets; the comments give them in readable form.
+#pragma once
+
+namespace murel {
+
+/// A message: its key in the section "strings" of the language file, and its built-in text.
+struct Message {
+  const char* key;
+  const char* fallback;
+};
+
+/// Caption of the usage box. Built-in text: "Использование".
+inline constexpr Message kUsageCaption{"usage",
+                                       "\xC8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xE5"};
+/// Usage text: the word that introduces the option list. Built-in text: "Где".
+inline constexpr Message kUsageWhere{"where", "\xC3\xE4\xE5"};
+/// Usage text: what "-l" does. Built-in text: "Создавать только список страниц".
+inline constexpr Message kHelpList{"help-l",
+                                   "\xD1\xEE\xE7\xE4\xE0\xE2\xE0\xF2\xFC \xF2\xEE\xEB\xFC\xEA\xEE "
+                                   "\xF1\xEF\xE8\xF1\xEE\xEA \xF1\xF2\xF0\xE0\xED\xE8\xF6"};
+/// Usage text: what "-e" does. Built-in text: "Экспортировать страницы в формате пригодном для
+/// tolvar'а".
+inline constexpr Message kHelpTolvar{
+    "help-e",
+    "\xDD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xF1\xF2\xF0\xE0\xED\xE8\xF6\xFB "
+    "\xE2 \xF4\xEE\xF0\xEC\xE0\xF2\xE5 \xEF\xF0\xE8\xE3\xEE\xE4\xED\xEE\xEC \xE4\xEB\xFF "
+    "tolvar'\xE0"};
+/// Usage text: what "-h" does. Built-in text: "Показать справочную информацию по использованию
+/// программы".
+inline constexpr Message kHelpHelp{
+    "help-h",
+    "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xF1\xEF\xF0\xE0\xE2\xEE\xF7\xED\xF3\xFE "
+    "\xE8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFE \xEF\xEE "
+    "\xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xFE \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB"};
+/// Usage text: what "-nm" does. Built-in text: "Не показывать сообщения об ошибках".
+inline constexpr Message kHelpQuiet{
+    "help-nm",
+    "\xCD\xE5 \xEF\xEE\xEA\xE0\xE7\xFB\xE2\xE0\xF2\xFC \xF1\xEE\xEE\xE1\xF9\xE5\xED\xE8\xFF "
+    "\xEE\xE1 \xEE\xF8\xE8\xE1\xEA\xE0\xF5"};
+/// Usage text: what the path argument is. Built-in text: "Путь куда следует экспортировать файлы".
+inline constexpr Message kHelpPath{
+    "help_path",
+    "\xCF\xF3\xF2\xFC \xEA\xF3\xE4\xE0 \xF1\xEB\xE5\xE4\xF3\xE5\xF2 "
+    "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xF4\xE0\xE9\xEB\xFB"};
+/// Usage text: what the url argument is. Built-in text: "Начало гипер ссылок которые нужно
+/// экспортировать или * (по умолчанию)".
+inline constexpr Message kHelpUrl{
+    "help_url",
+    "\xCD\xE0\xF7\xE0\xEB\xEE \xE3\xE8\xEF\xE5\xF0 \xF1\xF1\xFB\xEB\xEE\xEA "
+    "\xEA\xEE\xF2\xEE\xF0\xFB\xE5 \xED\xF3\xE6\xED\xEE "
+    "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xE8\xEB\xE8 * (\xEF\xEE "
+    "\xF3\xEC\xEE\xEB\xF7\xE0\xED\xE8\xFE)"};
+/// Caption of the error boxes. Built-in text: "Ошибка".
+inline constexpr Message kErrorCaption{"error", "\xCE\xF8\xE8\xE1\xEA\xE0"};
+/// Text of the box shown when the cache walk cannot be opened. Built-in text: "Ошибка при открытии
+/// кэша internet explorer'а\nВозможно у вас старая версия internet explorer'а или кэш поврежден".
+inline constexpr Message kErrOpenCache{
+    "err_opencache",
+    "\xCE\xF8\xE8\xE1\xEA\xE0 \xEF\xF0\xE8 \xEE\xF2\xEA\xF0\xFB\xF2\xE8\xE8 \xEA\xFD\xF8\xE0 "
+    "internet explorer'\xE0\n\xC2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xF3 \xE2\xE0\xF1 "
+    "\xF1\xF2\xE0\xF0\xE0\xFF \xE2\xE5\xF0\xF1\xE8\xFF internet explorer'\xE0 \xE8\xEB\xE8 "
+    "\xEA\xFD\xF8 \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xE5\xED"};
+/// Caption of the box shown when a copy fails. Built-in text: "Ошибка копирования".
+inline constexpr Message kErrCopyCaption{
+    "err_copy", "\xCE\xF8\xE8\xE1\xEA\xE0 \xEA\xEE\xEF\xE8\xF0\xEE\xE2\xE0\xED\xE8\xFF"};
+/// First words of the box for an option the program does not know. Built-in text: "Неизвестный
+/// параметр".
+inline constexpr Message kErrUnknownOption{
+    "err_option", "\xCD\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xFB\xE9 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0"};
+/// Text of the box for "-c" without the cache path after it. Built-in text: "После параметра -c
+/// должен быть указан путь к кэшу".
+inline constexpr Message kErrNoCachePath{
+    "err_nocache",
+    "\xCF\xEE\xF1\xEB\xE5 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xE0 -c \xE4\xEE\xEB\xE6\xE5\xED "
+    "\xE1\xFB\xF2\xFC \xF3\xEA\xE0\xE7\xE0\xED \xEF\xF3\xF2\xFC \xEA \xEA\xFD\xF8\xF3"};
+/// Text of the box for a command line over its buffer. Built-in text: "Командная строка длиннее
+/// 1999 символов".
+inline constexpr Message kErrLongCommandLine{
+    "err_longcmd",
+    "\xCA\xEE\xEC\xE0\xED\xE4\xED\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0 \xE4\xEB\xE8\xED\xED\xE5\xE5 "
+    "1999 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2"};
+/// Text of the box for an export root path over its buffer. Built-in text: "Путь длиннее 299
+/// символов".
+inline constexpr Message kErrLongPath{
+    "err_longpath",
+    "\xCF\xF3\xF2\xFC \xE4\xEB\xE8\xED\xED\xE5\xE5 299 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2"};
+
+}  // namespace murel

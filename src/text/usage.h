@@ -1,0 +1,20 @@
+// The usage box: the command line's form and what each option and argument means.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "run/run_settings.h"
+
+namespace murel {
+
+/// The usage text: the command line's form, then "where" and one line for each option and
+/// argument, with texts from the language file or the built-in ones (see GetText). Cut to
+/// kMaxShownText characters.
+std::string UsageText(Platform& platform, const RunSettings& settings);
+
+/// Shows the usage box: UsageText with the caption of the message "usage", no icon, and returns
+/// when the user closes it.
+void ShowUsage(Platform& platform, const RunSettings& settings);
+
+}  // namespace murel

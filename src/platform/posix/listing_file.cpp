@@ -1,0 +1,46 @@
+// "urls.txt" on the host, with the Windows line ends that the listing format has everywhere.
+
+#include "platform/posix/listing_file.h"
+
+namespace murel {
+namespace {
+
+// A run writes one line per cache entry; a large buffer keeps that to few system calls.
+constexpr std::size_t kBufferSize = 1 << 16;
+
+}  // namespace
+
+std::unique_ptr<PosixListingFile> PosixListingFile::Create(const std::string& hostPath) {
+  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
+  if (file == nullptr) return nullptr;
+  std::setvbuf(file, nullptr, _IOFBF, kBufferSize);
+  return std::unique_ptr<PosixListingFile>(new PosixListingFile(file));
+}
+
+PosixListingFile::~PosixListingFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void PosixListingFile::Write(const std::string& text) {
+  if (file_ == nullptr) return;
+  std::string translated;
+  translated.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\n') translated += '\r';
+    translated += c;
+  }
+  if (std::fwrite(translated.data(), 1, translated.size(), file_) != translated.size()) {
+    failed_ = true;
+  }
+}
+
+bool PosixListingFile::Close() {
+  if (file_ == nullptr) return false;
+  // fclose flushes; a failure there (disk full at the last buffer) counts like a failed write.
+  const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return flushed && closed && !failed_;
+}
+
+}  // namespace murel

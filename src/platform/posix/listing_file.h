@@ -1,0 +1,31 @@
+// The listing file on the host: text written with CR LF line ends, buffered.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// A listing file written through a large stdio buffer; "\n" reaches the file as CR LF.
+class PosixListingFile : public ListingFile {
+ public:
+  /// Creates or empties the host file `hostPath`; null if it cannot be opened for writing.
+  static std::unique_ptr<PosixListingFile> Create(const std::string& hostPath);
+  ~PosixListingFile() override;
+
+  /// Appends `text` with every "\n" turned into CR LF.
+  void Write(const std::string& text) override;
+  /// Flushes and closes; false if any write, the flush or the close failed.
+  bool Close() override;
+
+ private:
+  explicit PosixListingFile(std::FILE* file) : file_(file) {}
+
+  std::FILE* file_;
+  bool failed_ = false;
+};
+
+}  // namespace murel

@@ -1,0 +1,313 @@
+// The platform services on a POSIX host. Paths arrive in Windows form and are mapped onto the
+// host (drive Z: is the root) before each system call.
+
+#include "platform/posix/posix_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "platform/posix/host_path.h"
+#include "platform/posix/listing_file.h"
+#include "platform/posix/terminal_text.h"
+#include "platform/posix/wine_cache.h"
+#include "platform/profile_text.h"
+#include "urlcache/index_walk.h"
+
+namespace murel {
+namespace {
+
+// Seconds from 1601-01-01 (the FILETIME epoch) to 1970-01-01 (the host's epoch).
+constexpr std::int64_t kEpochDifference = 11644473600;
+
+// Windows' temporary names carry a 16-bit number, never 0.
+constexpr std::uint32_t kNumberRange = 0xFFFF;
+
+// Attribute bit that Windows sets on ordinary files.
+constexpr std::uint32_t kFileAttributeArchive = 0x20;
+
+std::string CurrentHostDir() {
+  std::string buffer(4096, '\0');
+  while (getcwd(&buffer[0], buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "/";
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(buffer.find('\0'));
+  return buffer;
+}
+
+std::optional<struct stat> StatOf(const std::string& hostPath) {
+  struct stat info {};
+  if (stat(hostPath.c_str(), &info) != 0) return std::nullopt;
+  return info;
+}
+
+std::optional<std::string> ReadHostFile(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return bytes.str();
+}
+
+// The folder part of a host path: "." for a bare name, "/" for a name in the root.
+std::string HostParent(const std::string& hostPath) {
+  const std::size_t slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+// The host path of the index file that `cachePath` names: the file itself, or the index.dat in
+// the folder it names.
+std::optional<std::string> CacheIndexOf(const std::string& cachePath) {
+  std::optional<std::string> host = HostPathOf(cachePath);
+  if (!host) return std::nullopt;
+  std::optional<struct stat> info = StatOf(*host);
+  if (info && S_ISDIR(info->st_mode)) {
+    host = *host + "/index.dat";
+    info = StatOf(*host);
+  }
+  if (!info || !S_ISREG(info->st_mode)) return std::nullopt;
+  return host;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool CopyBytes(int in, int out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) return false;
+  }
+}
+
+// Fills the new file `out` from `in` and gives it the source's modification time to the
+// nanosecond; the access time is the time of the copy, as on Windows.
+bool FillCopy(int in, const struct stat& source, int out) {
+  const timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
+  return CopyBytes(in, out) && futimens(out, times) == 0;
+}
+
+// rename() that fails instead of replacing. RENAME_NOREPLACE makes it atomic; on a file system
+// without it, a check beforehand is the best available.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  struct stat info {};
+  if (lstat(to.c_str(), &info) == 0) return false;
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string HexNumber(std::uint32_t number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%X", number);
+  return text;
+}
+
+}  // namespace
+
+FileTime ToFileTime(std::int64_t seconds, std::int64_t nanoseconds) {
+  return static_cast<FileTime>((seconds + kEpochDifference) * 10000000 + nanoseconds / 100);
+}
+
+PosixPlatform::PosixPlatform()
+    // Different processes start at different numbers so that they rarely collide.
+    : nextNumber_(static_cast<std::uint32_t>(getpid()) ^
+                  static_cast<std::uint32_t>(std::time(nullptr))) {}
+
+WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
+                                                  const std::string& /*searchPattern*/,
+                                                  std::uint32_t& recordSize, CacheEntry& entry,
+                                                  std::unique_ptr<CacheWalk>& walk) {
+  const std::optional<std::string> index =
+      cachePath.empty() ? FindWineCacheIndex() : CacheIndexOf(cachePath);
+  if (!index) return WalkStatus::kFailed;
+  const std::optional<std::string> bytes = ReadHostFile(*index);
+  const std::optional<std::string> folder = FullWindowsPath(HostParent(*index), CurrentHostDir());
+  if (!bytes || !folder) return WalkStatus::kFailed;
+
+  std::unique_ptr<IndexWalk> opened =
+      IndexWalk::Open(std::vector<unsigned char>(bytes->begin(), bytes->end()), *folder);
+  if (!opened) return WalkStatus::kFailed;
+  // As with the Windows service, a first entry that does not fit leaves no walk open: the
+  // caller starts again with a larger record.
+  const WalkStatus status = opened->Next(recordSize, entry);
+  if (status == WalkStatus::kEntry) walk = std::move(opened);
+  return status;
+}
+
+WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                                 CacheEntry& entry) {
+  auto* index = dynamic_cast<IndexWalk*>(&walk);
+  return index != nullptr ? index->Next(recordSize, entry) : WalkStatus::kFailed;
+}
+
+bool PosixPlatform::CreateDirectoryA(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return host && mkdir(host->c_str(), 0777) == 0;
+}
+
+std::optional<std::uint32_t> PosixPlatform::GetFileAttributesA(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  const std::optional<struct stat> info = host ? StatOf(*host) : std::nullopt;
+  if (!info) return std::nullopt;
+  return S_ISDIR(info->st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
+}
+
+std::optional<std::string> PosixPlatform::CreateUniqueFile(const std::string& hostDir,
+                                                           const std::string& prefix,
+                                                           const std::string& suffix, int* fd) {
+  for (std::uint32_t tries = 0; tries < kNumberRange; ++tries) {
+    const std::uint32_t number = nextNumber_++ % kNumberRange + 1;
+    const std::string name = hostDir + "/" + prefix + HexNumber(number) + suffix;
+    const int opened = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (opened >= 0) {
+      if (fd != nullptr) {
+        *fd = opened;
+      } else {
+        close(opened);
+      }
+      return name;
+    }
+    if (errno != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& dir,
+                                                           const std::string& prefix,
+                                                           unsigned unique) {
+  const std::optional<std::string> host = HostPathOf(dir);
+  if (!host) return std::nullopt;
+  // A non-zero number is where the search starts; the program passes 0.
+  if (unique != 0) nextNumber_ = unique - 1;
+  // Windows uses at most three characters of the prefix.
+  const std::optional<std::string> created =
+      CreateUniqueFile(*host, prefix.substr(0, 3), ".TMP", nullptr);
+  if (!created) return std::nullopt;
+  return FullWindowsPath(*created, CurrentHostDir());
+}
+
+bool PosixPlatform::DeleteFileA(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return host && unlink(host->c_str()) == 0;
+}
+
+bool PosixPlatform::MoveFileA(const std::string& from, const std::string& to) {
+  const std::optional<std::string> hostFrom = HostPathOf(from);
+  const std::optional<std::string> hostTo = HostPathOf(to);
+  return hostFrom && hostTo && RenameNoReplace(*hostFrom, *hostTo);
+}
+
+LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
+  LastWriteTime result;
+  const std::optional<std::string> host = HostPathOf(path);
+  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+  if (fd < 0) return result;
+  struct stat info {};
+  const bool read = fstat(fd, &info) == 0;
+  close(fd);
+  // Windows cannot open a folder as a file; the caller takes a folder for "no file here".
+  if (read && S_ISDIR(info.st_mode)) return result;
+  result.opened = true;
+  if (read) result.time = ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+  return result;
+}
+
+bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
+  const std::optional<std::string> source = HostPathOf(from);
+  const std::optional<std::string> target = HostPathOf(to);
+  if (!source || !target) return false;
+  const int in = open(source->c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat info {};
+  int out = -1;
+  const std::optional<std::string> temporary =
+      fstat(in, &info) == 0 && S_ISREG(info.st_mode)
+          ? CreateUniqueFile(HostParent(*target), ".murel", ".tmp", &out)
+          : std::nullopt;
+  bool ok = temporary && FillCopy(in, info, out);
+  close(in);
+  if (!temporary) return false;
+  ok = close(out) == 0 && ok;
+  // rename() replaces the target in one step, so readers see the old file or the whole new one;
+  // it refuses a folder as the target.
+  ok = ok && rename(temporary->c_str(), target->c_str()) == 0;
+  if (!ok) unlink(temporary->c_str());
+  return ok;
+}
+
+std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& path,
+                                                           std::size_t limit) {
+  std::optional<std::string> full = FullWindowsPath(path, CurrentHostDir());
+  if (!full || full->size() > limit) return std::nullopt;
+  return full;
+}
+
+std::optional<std::string> PosixPlatform::GetModuleFileNameA() {
+  std::string buffer(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", &buffer[0], buffer.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::nullopt;
+  buffer.resize(static_cast<std::size_t>(length));
+  return WindowsFormOf(buffer);
+}
+
+bool PosixPlatform::SetCurrentDirectoryA(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return host && chdir(host->c_str()) == 0;
+}
+
+std::vector<std::string> PosixPlatform::GetPrivateProfileSectionA(const std::string& section,
+                                                                  const std::string& file,
+                                                                  std::size_t capacity) {
+  const std::optional<std::string> host = HostPathOf(file);
+  const std::optional<std::string> text = host ? ReadHostFile(*host) : std::nullopt;
+  if (!text) return {};
+  return ProfileSection(*text, section, capacity);
+}
+
+std::string PosixPlatform::GetPrivateProfileStringA(const std::string& section,
+                                                    const std::string& key,
+                                                    const std::string& file) {
+  const std::optional<std::string> host = HostPathOf(file);
+  const std::optional<std::string> text = host ? ReadHostFile(*host) : std::nullopt;
+  if (!text) return std::string();
+  return ProfileString(*text, section, key);
+}
+
+void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+  // The usage box is what the user asked for; warnings and errors go where errors go.
+  std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
+  const std::string shown = TerminalText(caption) + "\n" + TerminalText(text) + "\n";
+  std::fwrite(shown.data(), 1, shown.size(), out);
+  std::fflush(out);
+}
+
+std::unique_ptr<ListingFile> PosixPlatform::OpenListingFile(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  if (!host) return nullptr;
+  return PosixListingFile::Create(*host);
+}
+
+std::string PosixPlatform::DisplayPath(const std::string& path) { return DisplayHostPath(path); }
+
+}  // namespace murel

@@ -1,0 +1,60 @@
+// The platform services on Linux: the host file system under drive Z:, profile files read by
+// our own reader, message boxes as terminal output, and the cache read from an index.dat file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// Platform on a POSIX host (Linux). Windows-form paths map onto host paths as host_path.h
+/// describes; see platform.h for each service's contract.
+class PosixPlatform : public Platform {
+ public:
+  PosixPlatform();
+
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
+                                     std::uint32_t& recordSize, CacheEntry& entry,
+                                     std::unique_ptr<CacheWalk>& walk) override;
+  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
+                                    CacheEntry& entry) override;
+  bool CreateDirectoryA(const std::string& path) override;
+  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
+  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
+                                              unsigned unique) override;
+  bool DeleteFileA(const std::string& path) override;
+  bool MoveFileA(const std::string& from, const std::string& to) override;
+  LastWriteTime ReadLastWriteTime(const std::string& path) override;
+  bool CopyFileA(const std::string& from, const std::string& to) override;
+  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
+  std::optional<std::string> GetModuleFileNameA() override;
+  bool SetCurrentDirectoryA(const std::string& path) override;
+  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
+                                                     const std::string& file,
+                                                     std::size_t capacity) override;
+  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                       const std::string& file) override;
+  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
+  std::string DisplayPath(const std::string& path) override;
+
+ private:
+  /// Creates a new empty file "<prefix><hex><suffix>" in the host folder `hostDir` with a number
+  /// not yet used there; its host path, or empty. Its open descriptor goes to `fd`, or it is
+  /// closed when `fd` is null.
+  std::optional<std::string> CreateUniqueFile(const std::string& hostDir, const std::string& prefix,
+                                              const std::string& suffix, int* fd);
+
+  /// The next number to try for a unique file name; advances with every try.
+  std::uint32_t nextNumber_;
+};
+
+/// FILETIME (100 ns since 1601) of a host time given as seconds and nanoseconds since 1970.
+FileTime ToFileTime(std::int64_t seconds, std::int64_t nanoseconds);
+
+}  // namespace murel

@@ -1,0 +1,20 @@
+// Making the program's 8-bit texts fit for a UTF-8 terminal.
+#pragma once
+
+#include <string>
+
+namespace murel {
+
+/// True if `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past
+/// U+10FFFF).
+bool IsValidUtf8(const std::string& text);
+
+/// The Windows-1251 text `text` in UTF-8. Bytes below 0x80 stay; the one byte that Windows-1251
+/// leaves unassigned (0x98) becomes U+FFFD.
+std::string Cp1251ToUtf8(const std::string& text);
+
+/// `text` as a terminal shows it: unchanged if it is valid UTF-8, otherwise read as Windows-1251
+/// (the code page of the built-in texts) and converted to UTF-8.
+std::string TerminalText(const std::string& text);
+
+}  // namespace murel

@@ -1,0 +1,284 @@
+// The behaviour every platform shares, written once and run against each platform's factory.
+
+#include "platform_contract.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+
+namespace murel {
+
+// Instantiated in the platform test files; a build may have none of them.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(PlatformContract);
+
+namespace {
+
+// 2020-01-02 03:04:05.1234567 UTC: a time with every 100-ns digit in use.
+constexpr FileTime kSomeTime = (1577934245ULL + 11644473600ULL) * 10000000ULL + 1234567ULL;
+
+bool IsDirectoryAttr(const std::optional<std::uint32_t>& attributes) {
+  return attributes && (*attributes & kFileAttributeDirectory) != 0;
+}
+
+std::string Upper(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  return s;
+}
+
+}  // namespace
+
+void PlatformContract::SetUp() {
+  setup_ = GetParam().make();
+  ASSERT_TRUE(setup_.platform);
+  startDirectory_ = P().GetFullPathNameA(".", 4096);
+}
+
+void PlatformContract::TearDown() {
+  if (setup_.platform && startDirectory_) P().SetCurrentDirectoryA(*startDirectory_);
+  setup_.platform.reset();
+  if (setup_.cleanup) setup_.cleanup();
+}
+
+std::string PlatformContract::In(const std::string& name) const {
+  return setup_.scratch + "\\" + name;
+}
+
+TEST_P(PlatformContract, CreateDirectoryMakesOneFolderAndRefusesExistingOrOrphanNames) {
+  EXPECT_TRUE(P().CreateDirectoryA(In("d")));
+  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
+  EXPECT_FALSE(P().CreateDirectoryA(In("d"))) << "the folder exists";
+
+  setup_.writeFile(In("f"), "x");
+  EXPECT_FALSE(P().CreateDirectoryA(In("f"))) << "a file has the name";
+  EXPECT_EQ(setup_.readFile(In("f")), std::optional<std::string>("x"));
+
+  EXPECT_FALSE(P().CreateDirectoryA(In("missing\\d"))) << "the parent is missing";
+  EXPECT_FALSE(P().GetFileAttributesA(In("missing")));
+}
+
+TEST_P(PlatformContract, GetFileAttributesTellsFileFolderAndNothing) {
+  setup_.writeFile(In("f"), "x");
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+
+  std::optional<std::uint32_t> file = P().GetFileAttributesA(In("f"));
+  ASSERT_TRUE(file);
+  EXPECT_FALSE(IsDirectoryAttr(file));
+  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
+  EXPECT_FALSE(P().GetFileAttributesA(In("none")));
+  EXPECT_FALSE(P().GetFileAttributesA(In("none\\f")));
+}
+
+TEST_P(PlatformContract, MoveRenamesButNeverReplaces) {
+  setup_.writeFile(In("a"), "first");
+  setup_.writeFile(In("b"), "second");
+
+  EXPECT_FALSE(P().MoveFileA(In("a"), In("b")));
+  EXPECT_EQ(setup_.readFile(In("a")), std::optional<std::string>("first"));
+  EXPECT_EQ(setup_.readFile(In("b")), std::optional<std::string>("second"));
+
+  EXPECT_FALSE(P().MoveFileA(In("none"), In("c")));
+  EXPECT_FALSE(P().GetFileAttributesA(In("c")));
+
+  EXPECT_TRUE(P().MoveFileA(In("a"), In("c")));
+  EXPECT_FALSE(P().GetFileAttributesA(In("a")));
+  EXPECT_EQ(setup_.readFile(In("c")), std::optional<std::string>("first"));
+  EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"b", "c"}));
+}
+
+TEST_P(PlatformContract, MoveRenamesAFolder) {
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  setup_.writeFile(In("d\\f"), "x");
+  EXPECT_TRUE(P().MoveFileA(In("d"), In("e")));
+  EXPECT_EQ(setup_.readFile(In("e\\f")), std::optional<std::string>("x"));
+  EXPECT_FALSE(P().GetFileAttributesA(In("d")));
+}
+
+TEST_P(PlatformContract, CopyReplacesTheTargetAndCarriesTheLastWriteTime) {
+  setup_.writeFile(In("src"), std::string("new\0bytes\r\n", 11));
+  setup_.setTime(In("src"), kSomeTime);
+  setup_.writeFile(In("dst"), "old content that is longer");
+
+  ASSERT_TRUE(P().CopyFileA(In("src"), In("dst")));
+  EXPECT_EQ(setup_.readFile(In("dst")),
+            std::optional<std::string>(std::string("new\0bytes\r\n", 11)));
+  EXPECT_EQ(setup_.timeOf(In("dst")), std::optional<FileTime>(kSomeTime));
+  EXPECT_EQ(P().ReadLastWriteTime(In("dst")).time, std::optional<FileTime>(kSomeTime));
+  EXPECT_EQ(setup_.readFile(In("src")),
+            std::optional<std::string>(std::string("new\0bytes\r\n", 11)));
+  EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"dst", "src"}))
+      << "no temporary file stays behind";
+}
+
+TEST_P(PlatformContract, CopyMakesANewFile) {
+  setup_.writeFile(In("src"), "");
+  setup_.setTime(In("src"), kSomeTime);
+  ASSERT_TRUE(P().CopyFileA(In("src"), In("dst")));
+  EXPECT_EQ(setup_.readFile(In("dst")), std::optional<std::string>(""));
+  EXPECT_EQ(setup_.timeOf(In("dst")), std::optional<FileTime>(kSomeTime));
+}
+
+TEST_P(PlatformContract, FailedCopyLeavesNothingBehind) {
+  setup_.writeFile(In("src"), "content");
+  setup_.writeFile(In("old"), "old");
+  ASSERT_TRUE(P().CreateDirectoryA(In("dir")));
+  const std::vector<std::string> before = setup_.listNames(setup_.scratch);
+
+  struct Case {
+    const char* what;
+    std::string from;
+    std::string to;
+  };
+  const Case cases[] = {
+      {"missing source", In("none"), In("out")},
+      {"missing source onto an existing file", In("none"), In("old")},
+      {"missing target folder", In("src"), In("nofolder\\out")},
+      {"target is a folder", In("src"), In("dir")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(P().CopyFileA(c.from, c.to));
+    EXPECT_EQ(setup_.listNames(setup_.scratch), before);
+    EXPECT_EQ(setup_.readFile(In("old")), std::optional<std::string>("old"));
+    EXPECT_TRUE(setup_.listNames(In("dir")).empty());
+  }
+}
+
+TEST_P(PlatformContract, CopyOfAnUnreadableSourceFailsAndKeepsTheTarget) {
+  if (!setup_.blockReading) GTEST_SKIP() << "files cannot be made unreadable here";
+  setup_.writeFile(In("src"), "content");
+  setup_.writeFile(In("old"), "old");
+  setup_.blockReading(In("src"));
+
+  EXPECT_FALSE(P().CopyFileA(In("src"), In("old")));
+  EXPECT_FALSE(P().CopyFileA(In("src"), In("new")));
+  EXPECT_EQ(setup_.readFile(In("old")), std::optional<std::string>("old"));
+  EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"old", "src"}));
+}
+
+TEST_P(PlatformContract, TemporaryNamesAreDistinctEmptyFilesInTheFolder) {
+  std::set<std::string> names;
+  for (int i = 0; i < 3; ++i) {
+    std::optional<std::string> name = P().GetTempFileNameA(setup_.scratch, "mu", 0);
+    ASSERT_TRUE(name);
+    const std::string folder = Upper(setup_.scratch + "\\");
+    ASSERT_EQ(Upper(name->substr(0, folder.size())), folder) << *name;
+    const std::string leaf = Upper(name->substr(folder.size()));
+    EXPECT_EQ(leaf.substr(0, 2), "MU") << *name;
+    EXPECT_EQ(leaf.substr(leaf.size() - 4), ".TMP") << *name;
+    EXPECT_EQ(setup_.readFile(*name), std::optional<std::string>("")) << *name;
+    names.insert(*name);
+  }
+  EXPECT_EQ(names.size(), 3u);
+  EXPECT_EQ(setup_.listNames(setup_.scratch).size(), 3u);
+  EXPECT_FALSE(P().GetTempFileNameA(In("none"), "mu", 0));
+}
+
+TEST_P(PlatformContract, DeleteRemovesFilesOnly) {
+  setup_.writeFile(In("f"), "x");
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+
+  EXPECT_TRUE(P().DeleteFileA(In("f")));
+  EXPECT_FALSE(P().GetFileAttributesA(In("f")));
+  EXPECT_FALSE(P().DeleteFileA(In("f"))) << "already gone";
+  EXPECT_FALSE(P().DeleteFileA(In("d"))) << "a folder";
+  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
+}
+
+TEST_P(PlatformContract, ReadLastWriteTimeOfPresentAndMissingFiles) {
+  setup_.writeFile(In("f"), "x");
+  setup_.setTime(In("f"), kSomeTime);
+
+  LastWriteTime present = P().ReadLastWriteTime(In("f"));
+  EXPECT_TRUE(present.opened);
+  EXPECT_EQ(present.time, std::optional<FileTime>(kSomeTime));
+
+  LastWriteTime missing = P().ReadLastWriteTime(In("none"));
+  EXPECT_FALSE(missing.opened);
+  EXPECT_FALSE(missing.time);
+}
+
+TEST_P(PlatformContract, FullPathsResolveAgainstTheCurrentFolder) {
+  ASSERT_TRUE(P().SetCurrentDirectoryA(setup_.scratch));
+  const std::string& s = setup_.scratch;
+  const std::string leaf = s.substr(s.rfind('\\') + 1);
+  struct Case {
+    std::string path;
+    std::string full;
+  };
+  const Case cases[] = {
+      {"a", s + "\\a"},
+      {".\\a", s + "\\a"},
+      {"a\\b\\", s + "\\a\\b\\"},
+      {".", s},
+      {"x\\..\\b", s + "\\b"},
+      {"..\\" + leaf + "\\c", s + "\\c"},
+      {s + "\\x\\.\\y", s + "\\x\\y"},
+      {s + "\\x\\..\\y", s + "\\y"},
+      {s + "\\x\\y\\..\\..\\z", s + "\\z"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(P().GetFullPathNameA(c.path, 4096), std::optional<std::string>(c.full)) << c.path;
+  }
+  EXPECT_FALSE(P().GetFullPathNameA("a", s.size() + 1)) << "over the limit";
+}
+
+TEST_P(PlatformContract, SetCurrentDirectoryFailsOnAMissingFolder) {
+  EXPECT_FALSE(P().SetCurrentDirectoryA(In("none")));
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().SetCurrentDirectoryA(In("d")));
+  EXPECT_EQ(P().GetFullPathNameA(".", 4096), std::optional<std::string>(In("d")));
+}
+
+TEST_P(PlatformContract, ProfileReadsSectionsAndStrings) {
+  setup_.writeFile(In("t.ini"),
+                   "[One]\r\n"
+                   "alpha = 1\r\n"
+                   "; a note\r\n"
+                   "\r\n"
+                   "beta=\"two words\"\r\n"
+                   "[two]\r\n"
+                   "alpha=other\r\n");
+  const std::string file = In("t.ini");
+  EXPECT_EQ(P().GetPrivateProfileSectionA("one", file, 1000),
+            (std::vector<std::string>{"alpha=1", "beta=\"two words\""}));
+  EXPECT_EQ(P().GetPrivateProfileSectionA("TWO", file, 1000),
+            (std::vector<std::string>{"alpha=other"}));
+  EXPECT_EQ(P().GetPrivateProfileStringA("ONE", "Beta", file), "two words");
+  EXPECT_EQ(P().GetPrivateProfileStringA("one", "alpha", file), "1");
+  EXPECT_EQ(P().GetPrivateProfileStringA("one", "gamma", file), "");
+
+  EXPECT_TRUE(P().GetPrivateProfileSectionA("three", file, 1000).empty());
+  EXPECT_TRUE(P().GetPrivateProfileSectionA("one", In("none.ini"), 1000).empty());
+  EXPECT_EQ(P().GetPrivateProfileStringA("one", "alpha", In("none.ini")), "");
+}
+
+TEST_P(PlatformContract, ProfileFileRelativeToTheCurrentFolder) {
+  setup_.writeFile(In("rel.ini"), "[strings]\nkey1=hello\n");
+  ASSERT_TRUE(P().SetCurrentDirectoryA(setup_.scratch));
+  EXPECT_EQ(P().GetPrivateProfileStringA("strings", "key1", ".\\rel.ini"), "hello");
+  EXPECT_EQ(P().GetPrivateProfileSectionA("strings", ".\\rel.ini", 1000),
+            (std::vector<std::string>{"key1=hello"}));
+}
+
+TEST_P(PlatformContract, ListingLinesEndInCrLf) {
+  std::unique_ptr<ListingFile> listing = P().OpenListingFile(In("urls.txt"));
+  ASSERT_TRUE(listing);
+  listing->Write("one\n");
+  listing->Write("two\nthree");
+  EXPECT_TRUE(listing->Close());
+  EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>("one\r\ntwo\r\nthree"));
+
+  EXPECT_FALSE(P().OpenListingFile(In("none\\urls.txt")));
+}
+
+TEST_P(PlatformContract, ListingIsEmptiedWhenOpened) {
+  setup_.writeFile(In("urls.txt"), "earlier run\r\n");
+  std::unique_ptr<ListingFile> listing = P().OpenListingFile(In("urls.txt"));
+  ASSERT_TRUE(listing);
+  EXPECT_TRUE(listing->Close());
+  EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>(""));
+}
+
+}  // namespace murel

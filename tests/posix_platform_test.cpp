@@ -1,0 +1,285 @@
+// The POSIX platform on real temporary folders: the shared contract, and what only this platform
+// does (path mapping, exact times, terminal text, the Wine prefix's cache).
+
+#include "platform/posix/posix_platform.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/posix/host_path.h"
+#include "platform/posix/terminal_text.h"
+#include "platform/posix/wine_cache.h"
+#include "platform_contract.h"
+
+namespace murel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kEpochDifference = 11644473600;
+
+std::string MakeTempDir() {
+  std::string pattern = (fs::temp_directory_path() / "murel-posix-XXXXXX").string();
+  if (mkdtemp(&pattern[0]) == nullptr) return std::string();
+  return pattern;
+}
+
+std::string Host(const std::string& windowsPath) { return HostPathOf(windowsPath).value_or(""); }
+
+void WriteHost(const std::string& hostPath, const std::string& content) {
+  std::ofstream(hostPath, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::optional<std::string> ReadHost(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in || fs::is_directory(hostPath)) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void SetHostTime(const std::string& hostPath, FileTime time) {
+  const auto seconds = static_cast<std::int64_t>(time / 10000000) - kEpochDifference;
+  const timespec times[2] = {
+      {0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>(time % 10000000) * 100}};
+  utimensat(AT_FDCWD, hostPath.c_str(), times, 0);
+}
+
+std::optional<FileTime> HostTime(const std::string& hostPath) {
+  struct stat info {};
+  if (stat(hostPath.c_str(), &info) != 0) return std::nullopt;
+  return ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+}
+
+ContractSetup MakePosixContract() {
+  ContractSetup setup;
+  setup.platform = std::make_unique<PosixPlatform>();
+  const std::string root = MakeTempDir();
+  setup.scratch = WindowsFormOf(root);
+  setup.writeFile = [](const std::string& p, const std::string& c) { WriteHost(Host(p), c); };
+  setup.readFile = [](const std::string& p) { return ReadHost(Host(p)); };
+  setup.setTime = [](const std::string& p, FileTime t) { SetHostTime(Host(p), t); };
+  setup.timeOf = [](const std::string& p) { return HostTime(Host(p)); };
+  setup.listNames = [](const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& item : fs::directory_iterator(Host(dir), error)) {
+      names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  // Permissions do not stop the superuser, who then has no unreadable files.
+  if (geteuid() != 0) {
+    setup.blockReading = [](const std::string& p) { chmod(Host(p).c_str(), 0); };
+  }
+  setup.cleanup = [root] {
+    std::error_code error;
+    fs::remove_all(root, error);
+  };
+  return setup;
+}
+
+INSTANTIATE_TEST_SUITE_P(Posix, PlatformContract,
+                         ::testing::Values(PlatformFactory{"Posix", &MakePosixContract}),
+                         PlatformFactoryName);
+
+TEST(PosixHostPath, MapsWindowsFormToHost) {
+  const struct {
+    const char* windows;
+    std::optional<std::string> host;
+  } cases[] = {
+      {"Z:\\tmp\\out\\a", "/tmp/out/a"},
+      {"z:\\tmp/out", "/tmp/out"},
+      {"Z:\\", "/"},
+      {"\\tmp\\x", "/tmp/x"},
+      {"/tmp/x", "/tmp/x"},
+      {".\\murel.ini", "./murel.ini"},
+      {"out\\a", "out/a"},
+      {"C:\\tmp", std::nullopt},
+      {"d:x", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HostPathOf(c.windows), c.host) << c.windows;
+}
+
+TEST(PosixHostPath, FullPathsInWindowsForm) {
+  const std::string cwd = "/home/u/work";
+  const struct {
+    const char* path;
+    std::optional<std::string> full;
+  } cases[] = {
+      {"/tmp/out", "Z:\\tmp\\out"}, {"out", "Z:\\home\\u\\work\\out"},
+      {"../x", "Z:\\home\\u\\x"},   {"..\\..\\..\\..\\x", "Z:\\x"},
+      {".", "Z:\\home\\u\\work"},   {"Z:\\a\\.\\b\\..\\c", "Z:\\a\\c"},
+      {"z:/a//b/", "Z:\\a\\b\\"},   {"/", "Z:\\"},
+      {"Z:\\a\\..", "Z:\\"},        {"C:\\out", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FullWindowsPath(c.path, cwd), c.full) << c.path;
+}
+
+TEST(PosixHostPath, DisplayShowsHostForm) {
+  EXPECT_EQ(DisplayHostPath("Z:\\tmp\\out\\urls.txt"), "/tmp/out/urls.txt");
+  EXPECT_EQ(DisplayHostPath("z:\\"), "/");
+  EXPECT_EQ(DisplayHostPath("C:\\out"), "C:\\out");
+  EXPECT_EQ(WindowsFormOf("/usr/bin/murel"), "Z:\\usr\\bin\\murel");
+  EXPECT_EQ(WindowsFormOf("/"), "Z:\\");
+}
+
+TEST(PosixPlatformPaths, OtherDrivesAreRefused) {
+  PosixPlatform platform;
+  EXPECT_FALSE(platform.GetFullPathNameA("C:\\out", 4096));
+  EXPECT_FALSE(platform.CreateDirectoryA("C:\\out"));
+  EXPECT_FALSE(platform.GetFileAttributesA("C:\\"));
+}
+
+TEST(PosixPlatformPaths, ModuleFileIsThisProgramInWindowsForm) {
+  PosixPlatform platform;
+  std::optional<std::string> module = platform.GetModuleFileNameA();
+  ASSERT_TRUE(module);
+  EXPECT_EQ(module->substr(0, 3), "Z:\\");
+  EXPECT_TRUE(fs::equivalent(Host(*module), "/proc/self/exe"));
+}
+
+class PosixPlatformFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { root_ = MakeTempDir(); }
+  void TearDown() override { fs::remove_all(root_); }
+  std::string In(const std::string& name) const { return WindowsFormOf(root_ + "/" + name); }
+
+  PosixPlatform platform_;
+  std::string root_;
+};
+
+TEST_F(PosixPlatformFiles, CopyKeepsTheTimeToTheNanosecond) {
+  const std::string source = root_ + "/src";
+  WriteHost(source, "content");
+  const timespec times[2] = {{0, UTIME_OMIT}, {1600000000, 123456789}};
+  ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+
+  ASSERT_TRUE(platform_.CopyFileA(In("src"), In("dst")));
+  struct stat info {};
+  ASSERT_EQ(stat((root_ + "/dst").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mtim.tv_sec, 1600000000);
+  EXPECT_EQ(info.st_mtim.tv_nsec, 123456789);
+  EXPECT_EQ(platform_.ReadLastWriteTime(In("dst")).time,
+            std::optional<FileTime>((1600000000 + kEpochDifference) * 10000000 + 1234567));
+}
+
+TEST_F(PosixPlatformFiles, ReadLastWriteTimeTakesAFolderForNoFile) {
+  ASSERT_TRUE(platform_.CreateDirectoryA(In("d")));
+  EXPECT_FALSE(platform_.ReadLastWriteTime(In("d")).opened);
+}
+
+TEST_F(PosixPlatformFiles, ListingReportsAWriteFailure) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::unique_ptr<ListingFile> listing = platform_.OpenListingFile("Z:\\dev\\full");
+  ASSERT_TRUE(listing);
+  listing->Write(std::string(200000, 'x') + "\n");
+  EXPECT_FALSE(listing->Close());
+}
+
+TEST_F(PosixPlatformFiles, ListingWritesCrLfThroughItsBuffer) {
+  std::unique_ptr<ListingFile> listing = platform_.OpenListingFile(In("urls.txt"));
+  ASSERT_TRUE(listing);
+  std::string expected;
+  for (int i = 0; i < 10000; ++i) {
+    listing->Write("http://host/" + std::to_string(i) + "\n");
+    expected += "http://host/" + std::to_string(i) + "\r\n";
+  }
+  EXPECT_TRUE(listing->Close());
+  EXPECT_EQ(ReadHost(root_ + "/urls.txt"), std::optional<std::string>(expected));
+}
+
+TEST_F(PosixPlatformFiles, DefaultCacheIsTheWinePrefixOne) {
+  const std::string prefix = root_ + "/prefix";
+  const char* oldPrefix = std::getenv("WINEPREFIX");
+  const char* oldUser = std::getenv("USER");
+  const std::string savedPrefix = oldPrefix ? oldPrefix : "";
+  const std::string savedUser = oldUser ? oldUser : "";
+  setenv("WINEPREFIX", prefix.c_str(), 1);
+  setenv("USER", "tester", 1);
+
+  EXPECT_FALSE(FindWineCacheIndex()) << "no cache yet";
+  const std::vector<std::string> places = WineCacheCandidates(prefix, "tester");
+  ASSERT_EQ(places.size(), 2u);
+  fs::create_directories(fs::path(places[1]).parent_path());
+  WriteHost(places[1], "old layout");
+  EXPECT_EQ(FindWineCacheIndex(), std::optional<std::string>(places[1]));
+  fs::create_directories(fs::path(places[0]).parent_path());
+  WriteHost(places[0], "new layout");
+  EXPECT_EQ(FindWineCacheIndex(), std::optional<std::string>(places[0]));
+  EXPECT_NE(places[0].find("/drive_c/users/tester/AppData/Local/Microsoft/Windows/INetCache/"
+                           "Content.IE5/index.dat"),
+            std::string::npos);
+
+  if (oldPrefix)
+    setenv("WINEPREFIX", savedPrefix.c_str(), 1);
+  else
+    unsetenv("WINEPREFIX");
+  if (oldUser)
+    setenv("USER", savedUser.c_str(), 1);
+  else
+    unsetenv("USER");
+}
+
+TEST_F(PosixPlatformFiles, CacheThatCannotBeFoundFailsTheWalk) {
+  std::uint32_t size = 4096;
+  CacheEntry entry;
+  std::unique_ptr<CacheWalk> walk;
+  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA(In("none"), "", size, entry, walk),
+            WalkStatus::kFailed);
+  ASSERT_TRUE(platform_.CreateDirectoryA(In("empty")));
+  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA(In("empty"), "", size, entry, walk),
+            WalkStatus::kFailed);
+  WriteHost(root_ + "/index.dat", "not an index file");
+  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA(In("index.dat"), "", size, entry, walk),
+            WalkStatus::kFailed);
+  EXPECT_FALSE(walk);
+}
+
+TEST(PosixTerminalText, Utf8StaysAndWindows1251IsConverted) {
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"plain ascii\n", "plain ascii\n"},
+      {"\xD0\x9F\xD1\x80\xD0\xB8", "\xD0\x9F\xD1\x80\xD0\xB8"},  // "При" already UTF-8
+      {"\xCF\xF0\xE8", "\xD0\x9F\xD1\x80\xD0\xB8"},              // "При" in Windows-1251
+      {"\xC0\xFF", "\xD0\x90\xD1\x8F"},                          // first and last letter
+      {"\xA8\xB8", "\xD0\x81\xD1\x91"},                          // Ё ё
+      {"\xB9 \x88", "\xE2\x84\x96 \xE2\x82\xAC"},                // № €
+      {"\x98", "\xEF\xBF\xBD"},                                  // unassigned
+  };
+  for (const auto& c : cases) EXPECT_EQ(TerminalText(c.in), c.out) << c.in;
+}
+
+TEST(PosixTerminalText, MalformedUtf8IsNotUtf8) {
+  const char* bad[] = {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                       "\xD0",     "\x80",         "\xE2\x82"};
+  for (const char* text : bad) EXPECT_FALSE(IsValidUtf8(text)) << text;
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xE2\x82\xAC"));
+}
+
+TEST(PosixMessageBox, UsageToStdoutOthersToStderr) {
+  PosixPlatform platform;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  platform.MessageBoxA("\xCF\xF0\xE8", "Caption", BoxIcon::kNone);
+  platform.MessageBoxA("text", "Warn", BoxIcon::kWarning);
+  platform.MessageBoxA("bad", "Err", BoxIcon::kError);
+  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out, "Caption\n\xD0\x9F\xD1\x80\xD0\xB8\n");
+  EXPECT_EQ(err, "Warn\ntext\nErr\nbad\n");
+}
+
+}  // namespace
+}  // namespace murel

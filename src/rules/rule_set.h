@@ -1,10 +1,18 @@
 // Search-and-replace rules that turn a URL, appended to the export root, into a file path.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace murel {
+
+/// The most replacements one rule makes on one path before it gives up. A rule that shortens the
+/// path makes fewer replacements than the path has characters, and one that never brings its own
+/// search text back makes one per occurrence; either way a path within its 2000-character buffer
+/// needs at most about 2000. Five times that leaves room for any real rule set, while a rule that
+/// reproduces its own search text (":" to ":") still ends after a few milliseconds.
+constexpr std::size_t kMaxReplacementsPerRule = 10000;
 
 /// One rule: the primary search is replaced by the primary replacement; then, if the secondary
 /// search is not empty, its first occurrence at or after the start of that replacement is replaced
@@ -32,8 +40,11 @@ std::string ExpandTokens(std::string text);
 void LoadRuleSet(const std::vector<std::string>& entries, RuleSet& set);
 
 /// Rewrites `path` in place with each rule in order, each applied until its primary search no
-/// longer occurs. One rule stops early after kMaxReplacementsPerRule replacements, or when the path
-/// would pass kPathBufferSize characters; the path as it stands then goes on to the next rule.
+/// longer occurs anywhere in the path (the search restarts from the beginning after every
+/// replacement). One rule stops early after kMaxReplacementsPerRule replacements (a primary
+/// replacement with its secondary one counts as one), or before a replacement that would leave
+/// the path too long for its kPathBufferSize-character buffer (more than kPathBufferSize - 1
+/// characters); the path as it stands then goes on to the next rule.
 void ApplyRules(std::string& path, const RuleSet& set);
 
 }  // namespace murel

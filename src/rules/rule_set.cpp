@@ -1,0 +1,104 @@
+#include "rules/rule_set.h"
+
+#include <string_view>
+
+#include "run/run_settings.h"
+
+namespace murel {
+namespace {
+
+constexpr std::string_view kSpaceToken = "{space}";
+constexpr std::string_view kEmptyToken = "{empty}";
+
+// The longest path the rules may leave: the path buffer holds its text and an end mark.
+constexpr std::size_t kMaxRuledPathLength = kPathBufferSize - 1;
+
+// Entries of a group: two free texts, then the four texts of the rule.
+constexpr std::size_t kGroupSize = 6;
+constexpr std::size_t kPrimarySearchEntry = 2;
+
+// Replaces the first `token` in `text` with `by`; false when there is none.
+bool ReplaceFirst(std::string& text, std::string_view token, std::string_view by) {
+  const std::size_t at = text.find(token);
+  if (at == std::string::npos) return false;
+  text.replace(at, token.size(), by);
+  return true;
+}
+
+// Entry `index` of `entries` after token expansion, or the empty text past the end (a short
+// last group leaves its trailing texts empty).
+std::string EntryOrEmpty(const std::vector<std::string>& entries, std::size_t index) {
+  return index < entries.size() ? ExpandTokens(entries[index]) : std::string();
+}
+
+// Replaces `length` characters at `at` by `by` unless the path would then be too long.
+bool ReplaceWithin(std::string& path, std::size_t at, std::size_t length, const std::string& by) {
+  if (path.size() - length + by.size() > kMaxRuledPathLength) return false;
+  path.replace(at, length, by);
+  return true;
+}
+
+// One replacement of `rule` on the first match, which is at `at`: the primary replacement, then
+// the secondary one from the start of the primary replacement onwards. False, with the path as
+// it was, when either would make the path too long.
+bool ReplaceOnce(std::string& path, const Rule& rule, std::size_t at) {
+  if (!ReplaceWithin(path, at, rule.primarySearch.size(), rule.primaryReplacement)) return false;
+  if (rule.secondarySearch.empty()) return true;
+  const std::size_t second = path.find(rule.secondarySearch, at);
+  if (second == std::string::npos) return true;
+  if (!ReplaceWithin(path, second, rule.secondarySearch.size(), rule.secondaryReplacement)) {
+    path.replace(at, rule.primaryReplacement.size(), rule.primarySearch);
+    return false;
+  }
+  return true;
+}
+
+// Applies one rule until its primary search no longer occurs, or one of the bounds is met.
+void ApplyRule(std::string& path, const Rule& rule) {
+  const std::size_t searchLength = rule.primarySearch.size();
+  if (searchLength == 0) return;
+  // Every search starts again from the beginning of the path. Text before the last match is
+  // unchanged and held no match, so a new first match can begin at most searchLength - 1
+  // characters before it; starting there finds the same match without rescanning the whole path.
+  std::size_t from = 0;
+  for (std::size_t count = 0; count < kMaxReplacementsPerRule; ++count) {
+    const std::size_t at = path.find(rule.primarySearch, from);
+    if (at == std::string::npos || !ReplaceOnce(path, rule, at)) return;
+    from = at >= searchLength - 1 ? at - (searchLength - 1) : 0;
+  }
+}
+
+}  // namespace
+
+std::string ExpandTokens(std::string text) {
+  // Both tokens are tried in every pass, and passes repeat until neither is found, so a token
+  // that comes into being when "{empty}" is removed is expanded too. Every change shortens the
+  // text, so the passes end.
+  bool changed = true;
+  while (changed) {
+    const bool spaced = ReplaceFirst(text, kSpaceToken, " ");
+    const bool emptied = ReplaceFirst(text, kEmptyToken, "");
+    changed = spaced || emptied;
+  }
+  return text;
+}
+
+void LoadRuleSet(const std::vector<std::string>& entries, RuleSet& set) {
+  // A group gives a rule once it reaches its primary replacement (its fourth entry).
+  for (std::size_t group = 0; group + kPrimarySearchEntry + 1 < entries.size();
+       group += kGroupSize) {
+    Rule rule;
+    rule.primarySearch = ExpandTokens(entries[group + kPrimarySearchEntry]);
+    rule.primaryReplacement = ExpandTokens(entries[group + kPrimarySearchEntry + 1]);
+    rule.secondarySearch = EntryOrEmpty(entries, group + kPrimarySearchEntry + 2);
+    rule.secondaryReplacement = EntryOrEmpty(entries, group + kPrimarySearchEntry + 3);
+    // An empty search matches everywhere, every time: such a rule would never end.
+    if (!rule.primarySearch.empty()) set.rules.push_back(std::move(rule));
+  }
+}
+
+void ApplyRules(std::string& path, const RuleSet& set) {
+  for (const Rule& rule : set.rules) ApplyRule(path, rule);
+}
+
+}  // namespace murel

@@ -27,7 +27,7 @@ class RootGuardTest : public ::testing::TestWithParam<GuardCase> {};
 
 TEST_P(RootGuardTest, AcceptsOnlyTargetsThatStayInsideTheRoot) {
   FakePlatform fake;
-  EXPECT_EQ(TargetStaysInsideRoot(fake, kRoot, GetParam().target), GetParam().inside)
+  EXPECT_EQ(StaysInsideRoot(fake, kRoot, GetParam().target), GetParam().inside)
       << GetParam().target;
 }
 
@@ -73,7 +73,7 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
     fake.AddFile("C:\\x", "keep", 1);
     fake.AddFile("C:\\cache\\f", "new", 900);
     const std::vector<std::string> before = fake.Tree();
-    if (TargetStaysInsideRoot(fake, settings.exportRoot, target)) {
+    if (StaysInsideRoot(fake, settings.exportRoot, target)) {
       MakeDirectoryChain(fake, target, settings.exportRoot.size());
       CopyIfNewer(fake, settings, "C:\\cache\\f", target);
     } else {

@@ -26,8 +26,7 @@ bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std
 
 }  // namespace
 
-bool TargetStaysInsideRoot(Platform& platform, const std::string& exportRoot,
-                           const std::string& target) {
+bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target) {
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
   bool named = false;

@@ -15,7 +15,6 @@ namespace murel {
 /// alternate data stream on NTFS), when it names no component after the root, or when the platform
 /// resolves the target or one of its directories (`GetFullPathNameA`) to a place outside the root,
 /// as it does for device names.
-bool TargetStaysInsideRoot(Platform& platform, const std::string& exportRoot,
-                           const std::string& target);
+bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target);
 
 }  // namespace murel

@@ -121,6 +121,7 @@ TEST(PosixHostPath, FullPathsInWindowsForm) {
       {".", "Z:\\home\\u\\work"},   {"Z:\\a\\.\\b\\..\\c", "Z:\\a\\c"},
       {"z:/a//b/", "Z:\\a\\b\\"},   {"/", "Z:\\"},
       {"Z:\\a\\..", "Z:\\"},        {"C:\\out", std::nullopt},
+      {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(FullWindowsPath(c.path, cwd), c.full) << c.path;
 }
@@ -171,6 +172,29 @@ TEST_F(PosixPlatformFiles, CopyKeepsTheTimeToTheNanosecond) {
   EXPECT_EQ(info.st_mtim.tv_nsec, 123456789);
   EXPECT_EQ(platform_.ReadLastWriteTime(In("dst")).time,
             std::optional<FileTime>((1600000000 + kEpochDifference) * 10000000 + 1234567));
+}
+
+TEST_F(PosixPlatformFiles, CopyThatFailsWhileReadingRemovesItsTemporaryFile) {
+  // /proc/self/mem opens as a regular file, but reading at offset 0 fails.
+  WriteHost(root_ + "/dst", "old");
+  EXPECT_FALSE(platform_.CopyFileA("Z:\\proc\\self\\mem", In("dst")));
+  EXPECT_EQ(ReadHost(root_ + "/dst"), std::optional<std::string>("old"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+}
+
+TEST_F(PosixPlatformFiles, CopyOfAFolderFails) {
+  ASSERT_TRUE(platform_.CreateDirectoryA(In("d")));
+  EXPECT_FALSE(platform_.CopyFileA(In("d"), In("dst")));
+  EXPECT_FALSE(fs::exists(root_ + "/dst"));
+}
+
+TEST_F(PosixPlatformFiles, TemporaryNameTakesThreeCharactersOfThePrefix) {
+  std::optional<std::string> name = platform_.GetTempFileNameA(In(""), "murel", 0);
+  ASSERT_TRUE(name);
+  const std::string leaf = name->substr(name->rfind('\\') + 1);
+  EXPECT_EQ(leaf.substr(0, 3), "mur") << leaf;
+  EXPECT_EQ(leaf.find_first_not_of("0123456789ABCDEF", 3), leaf.size() - 4) << leaf;
+  EXPECT_EQ(leaf.substr(leaf.size() - 4), ".TMP");
 }
 
 TEST_F(PosixPlatformFiles, ReadLastWriteTimeTakesAFolderForNoFile) {

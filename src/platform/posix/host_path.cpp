@@ -57,9 +57,10 @@ std::string WindowsFormOf(const std::string& hostPath) {
 
 std::optional<std::string> FullWindowsPath(const std::string& path,
                                            const std::string& currentHostDir) {
-  std::optional<std::string> host = HostPathOf(path);
+  // An empty path names nothing, as with the Windows service.
+  std::optional<std::string> host = path.empty() ? std::nullopt : HostPathOf(path);
   if (!host) return std::nullopt;
-  if (host->empty() || (*host)[0] != '/') host = currentHostDir + "/" + *host;
+  if ((*host)[0] != '/') host = currentHostDir + "/" + *host;
 
   std::string full = "Z:";
   for (const std::string& part : Normalized(*host)) full += "\\" + part;

@@ -19,7 +19,8 @@ std::string WindowsFormOf(const std::string& hostPath);
 
 /// The full Windows-form path of `path` (any form that `HostPathOf` takes) against the absolute
 /// host folder `currentHostDir`: "." and ".." components resolved (".." at the root stays there),
-/// repeated separators merged, a trailing separator kept. Empty for another drive.
+/// repeated separators merged, a trailing separator kept. Empty for an empty path or another
+/// drive.
 std::optional<std::string> FullWindowsPath(const std::string& path,
                                            const std::string& currentHostDir);
 

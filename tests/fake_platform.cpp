@@ -62,7 +62,7 @@ class FakePlatform::FakeListing : public ListingFile {
     }
   }
   bool Close() override {
-    return !platform_.Done(!platform_.Fails("CloseListing", Op::kWriteListing, path_));
+    return platform_.Done(!platform_.Fails("CloseListing", Op::kWriteListing, path_));
   }
 
  private:

@@ -1,0 +1,23 @@
+// The export of one cache entry: selection, its listing line, its target path, the copy.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "run/run_settings.h"
+
+namespace murel {
+
+/// True if the run takes an entry with this URL: URLs under six characters never; in the tolvar
+/// format only "http://" and "ftp://" URLs (the filter plays no part); otherwise every URL when the
+/// filter is "*" or empty, else those that begin with the filter, compared without regard to case.
+bool IsSelected(const RunSettings& settings, const std::string& url);
+
+/// Exports one entry: if it is selected, writes its listing line (unless in the tolvar format),
+/// forms its target path (advancing the run's counter of numbered names), and unless only a list is
+/// asked for, creates the target's directories and copies the cached file when it is newer. A
+/// target that would lie outside the export root is neither made nor copied and is reported like a
+/// failed copy. Failures are handled inside; the run goes on.
+void ExportEntry(Platform& platform, RunSettings& settings, const CacheEntry& entry);
+
+}  // namespace murel

@@ -1,0 +1,119 @@
+#include "export/entry_export.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+
+namespace murel {
+namespace {
+
+struct SelectionCase {
+  const char* name;
+  bool tolvar;
+  const char* filter;
+  const char* url;
+  bool selected;
+};
+
+TEST(EntrySelection, FollowsTheFormatAndTheFilter) {
+  const SelectionCase cases[] = {
+      {"five characters never", false, "*", "http:", false},
+      {"six characters with star", false, "*", "ftp://", true},
+      {"star alone selects all", false, "*", "file:///c:/x", true},
+      {"star inside is literal", false, "http*", "http://host/", false},
+      {"star inside matches itself", false, "http*", "http*x/abc", true},
+      {"prefix without case", false, "http://hosta", "HTTP://HOSTA/PAGE", true},
+      {"other host", false, "http://hosta", "http://hostb/", false},
+      {"filter longer than url", false, "http://host/long", "http://host/", false},
+      {"empty filter selects all", false, "", "https://x/y", true},
+      {"tolvar takes http", true, "ftp://only", "http://host/", true},
+      {"tolvar takes ftp in capitals", true, "*", "FTP://host/f", true},
+      {"tolvar refuses https", true, "https://", "https://host/", false},
+      {"tolvar refuses file", true, "*", "file:///x/y", false},
+      {"tolvar short url", true, "*", "ftp:/", false},
+  };
+  for (const SelectionCase& c : cases) {
+    RunSettings settings;
+    settings.tolvarFormat = c.tolvar;
+    settings.urlFilter = c.filter;
+    EXPECT_EQ(IsSelected(settings, c.url), c.selected) << c.name;
+  }
+}
+
+class EntryExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.AddDirectory("C:\\out");
+    settings.exportRoot = "C:\\out\\";
+    settings.allRules.rules = {{"://", "\\", "", ""}, {"/", "\\", "", ""}};
+    settings.listingFile = platform.OpenListingFile("C:\\out\\urls.txt");
+    platform.AddFile("C:\\cache\\A1\\page[1].htm", "page", 700);
+    platform.log.clear();
+  }
+  std::string Listing() { return *platform.Content("C:\\out\\urls.txt"); }
+
+  FakePlatform platform;
+  RunSettings settings;
+};
+
+TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
+  ExportEntry(platform, settings, {"http://host/dir/page", "C:\\cache\\A1\\page[1].htm"});
+  EXPECT_EQ(Listing(), "http://host/dir/page\tC:\\out\\http\\host\\dir\\page\r\n");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\dir\\page"), "page");
+  EXPECT_EQ(platform.TimeOf("C:\\out\\http\\host\\dir\\page"), 700u);
+  // The guard resolves the target before anything is made; the copy comes last.
+  ASSERT_FALSE(platform.log.empty());
+  EXPECT_EQ(platform.log.front().rfind("GetFullPathNameA", 0), 0u) << platform.log.front();
+  EXPECT_EQ(platform.log.back().rfind("CopyFileA", 0), 0u) << platform.log.back();
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(EntryExportTest, ListOnlyWritesTheUrlAndTouchesNothing) {
+  settings.listOnly = true;
+  ExportEntry(platform, settings, {"http://host/a", "C:\\cache\\A1\\page[1].htm"});
+  EXPECT_EQ(Listing(), "http://host/a\r\n");
+  EXPECT_TRUE(platform.log.empty());
+}
+
+TEST_F(EntryExportTest, TolvarFormatWritesNoListingAndDropsTheScheme) {
+  settings.tolvarFormat = true;
+  ExportEntry(platform, settings, {"HTTP://host/a", "C:\\cache\\A1\\page[1].htm"});
+  ExportEntry(platform, settings, {"ftp://host/f", "C:\\cache\\A1\\page[1].htm"});
+  EXPECT_EQ(Listing(), "");
+  EXPECT_TRUE(platform.IsFile("C:\\out\\host\\a"));
+  EXPECT_TRUE(platform.IsFile("C:\\out\\ftp\\host\\f"));
+}
+
+TEST_F(EntryExportTest, TolvarListOnlyWritesNothingButCountsLongNames) {
+  settings.tolvarFormat = true;
+  settings.listOnly = true;
+  const std::string longUrl = "http://host/" + std::string(300, 'x') + ".htm";
+  ExportEntry(platform, settings, {longUrl, "C:\\cache\\A1\\page[1].htm"});
+  ExportEntry(platform, settings, {longUrl, "C:\\cache\\A1\\page[1].htm"});
+  EXPECT_EQ(settings.longUrlCounter, 2u);
+  EXPECT_EQ(Listing(), "");
+  EXPECT_TRUE(platform.log.empty());
+}
+
+TEST_F(EntryExportTest, MissingCachedFileKeepsListingAndDirectories) {
+  ExportEntry(platform, settings, {"http://host/d/gone", "C:\\cache\\A1\\gone.htm"});
+  EXPECT_EQ(Listing(), "http://host/d/gone\tC:\\out\\http\\host\\d\\gone\r\n");
+  EXPECT_TRUE(platform.IsDirectory("C:\\out\\http\\host\\d"));
+  EXPECT_FALSE(platform.IsFile("C:\\out\\http\\host\\d\\gone"));
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(EntryExportTest, TargetOutsideTheRootIsListedButNeitherMadeNorCopied) {
+  settings.allRules.rules.clear();  // no rules: "/../" stays a climbing component
+  settings.allRules.rules = {{"/", "\\", "", ""}};
+  const std::vector<std::string> before = platform.Tree();
+  ExportEntry(platform, settings, {"x/../../evil", "C:\\cache\\A1\\page[1].htm"});
+  EXPECT_EQ(platform.Tree(), before);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kWarning);
+  EXPECT_EQ(Listing(), "x/../../evil\tC:\\out\\x\\..\\..\\evil\r\n");
+}
+
+}  // namespace
+}  // namespace murel

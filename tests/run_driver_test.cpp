@@ -1,0 +1,159 @@
+#include "run/run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_platform.h"
+
+namespace murel {
+namespace {
+
+// A cache of three pages, one of which is also a directory, and rules that make paths of URLs.
+class RunDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.currentDirectory = "C:\\work";
+    platform.AddDirectory("C:\\work");
+    platform.AddFile("C:\\work\\murel.ini",
+                     "[all]\nscheme\nany\n://\n\\\n{empty}\n{empty}\n"
+                     "slash\nany\n/\n\\\n{empty}\n{empty}\n");
+    AddEntry("http://host/a", "C:\\cache\\0\\a.htm", "A", 10);
+    AddEntry("http://host/a/b", "C:\\cache\\0\\b.htm", "B", 20);
+    AddEntry("ftp://files/f.zip", "C:\\cache\\1\\f.zip", "F", 30);
+  }
+  void AddEntry(const std::string& url, const std::string& file, const std::string& content,
+                FileTime time) {
+    platform.AddFile(file, content, time);
+    platform.cache.push_back({url, file, 0});
+  }
+  std::optional<std::string> Listing() { return platform.Content("C:\\out\\urls.txt"); }
+
+  FakePlatform platform;
+};
+
+TEST_F(RunDriverTest, ExportsEveryEntryWithItsListing) {
+  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
+  EXPECT_EQ(Listing(),
+            "http://host/a\tC:\\out\\http\\host\\a\r\n"
+            "http://host/a/b\tC:\\out\\http\\host\\a\\b\r\n"
+            "ftp://files/f.zip\tC:\\out\\ftp\\files\\f.zip\r\n");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\a\\__"), "A");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\a\\b"), "B");
+  EXPECT_EQ(platform.Content("C:\\out\\ftp\\files\\f.zip"), "F");
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(RunDriverTest, SecondRunOverAnUnchangedCacheCopiesNothing) {
+  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
+  platform.log.clear();
+  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
+  for (const std::string& line : platform.log) EXPECT_EQ(line.find("CopyFileA"), std::string::npos);
+}
+
+TEST_F(RunDriverTest, HelpShowsTheUsageBox) {
+  EXPECT_EQ(RunMurel(platform, "-h"), kExitOk);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kNone);
+  EXPECT_FALSE(platform.IsDirectory("C:\\out"));
+}
+
+TEST_F(RunDriverTest, RelativeRootResolvesAgainstTheCurrentDirectory) {
+  EXPECT_EQ(RunMurel(platform, "-l exp\\"), kExitOk);
+  EXPECT_EQ(platform.Content("C:\\work\\exp\\urls.txt"),
+            "http://host/a\r\nhttp://host/a/b\r\nftp://files/f.zip\r\n");
+}
+
+TEST_F(RunDriverTest, ListOnlyCreatesOnlyTheRootAndTheListing) {
+  const std::vector<std::string> before = platform.Tree();
+  EXPECT_EQ(RunMurel(platform, "-l C:\\out\\"), kExitOk);
+  std::vector<std::string> expected = before;
+  expected.push_back("C:\\out\\");
+  expected.push_back("C:\\out\\urls.txt");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(platform.Tree(), expected);
+}
+
+TEST_F(RunDriverTest, TolvarFormatWritesNoListing) {
+  EXPECT_EQ(RunMurel(platform, "-e C:\\out"), kExitOk);
+  EXPECT_FALSE(Listing());
+  EXPECT_EQ(platform.Content("C:\\out\\host\\a\\b"), "B");
+  EXPECT_EQ(platform.Content("C:\\out\\ftp\\files\\f.zip"), "F");
+}
+
+TEST_F(RunDriverTest, FilterSelectsByPrefix) {
+  EXPECT_EQ(RunMurel(platform, "-l C:\\out FTP://"), kExitOk);
+  EXPECT_EQ(Listing(), "ftp://files/f.zip\r\n");
+}
+
+TEST_F(RunDriverTest, NamedCacheReachesThePlatform) {
+  EXPECT_EQ(RunMurel(platform, "-l -c \"D:\\old cache\" C:\\out"), kExitOk);
+  EXPECT_EQ(platform.lastCachePath, "D:\\old cache");
+}
+
+TEST_F(RunDriverTest, UnopenedCacheLeavesAnEmptyListingAndEndsWithStatusOne) {
+  platform.FailOn(FakePlatform::Op::kCacheOpen);
+  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitCacheUnopened);
+  EXPECT_EQ(Listing(), "");
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kError);
+  EXPECT_EQ(platform.boxes[0].caption, "\xCE\xF8\xE8\xE1\xEA\xE0");  // "Error" in Windows-1251
+
+  platform.boxes.clear();
+  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitCacheUnopened);
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(RunDriverTest, EmptyCacheCannotBeOpened) {
+  platform.cache.clear();
+  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitCacheUnopened);
+}
+
+TEST_F(RunDriverTest, UnusableRootsEndWithStatusTwo) {
+  const std::string tooLong = "C:\\" + std::string(289, 'r');  // 293 with the "\" added
+  for (const std::string& tail : {std::string("\"\""), std::string("-l  C:\\out"), tooLong}) {
+    platform.boxes.clear();
+    EXPECT_EQ(RunMurel(platform, tail), kExitBadArguments) << tail;
+    EXPECT_EQ(platform.boxes.size(), 1u) << tail;
+  }
+  platform.FailOn(FakePlatform::Op::kGetFullPathName);
+  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitBadArguments);
+  EXPECT_FALSE(platform.IsDirectory("C:\\out"));
+}
+
+TEST_F(RunDriverTest, RootOfMaximalLengthIsTaken) {
+  const std::string root = "C:\\" + std::string(287, 'r') + "\\";  // 291 characters
+  EXPECT_EQ(RunMurel(platform, "-l " + root), kExitOk);
+  EXPECT_TRUE(platform.IsFile(root + "urls.txt"));
+}
+
+TEST_F(RunDriverTest, ListingThatCannotBeWrittenEndsWithStatusThree) {
+  platform.FailOn(FakePlatform::Op::kOpenListing);
+  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNoListing);
+  EXPECT_EQ(platform.boxes.size(), 1u);
+  EXPECT_FALSE(platform.IsDirectory("C:\\out\\http"));  // nothing exported without a listing
+
+  FakePlatform full;
+  full.cache = platform.cache;
+  full.FailOn(FakePlatform::Op::kWriteListing);
+  EXPECT_EQ(RunMurel(full, "-nm -l C:\\out"), kExitNoListing);
+  EXPECT_TRUE(full.boxes.empty());
+}
+
+TEST_F(RunDriverTest, UnknownOptionEndsWithStatusTwo) {
+  EXPECT_EQ(RunMurel(platform, "-x C:\\out"), kExitBadArguments);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_NE(platform.boxes[0].text.find("-x"), std::string::npos);
+  EXPECT_FALSE(platform.IsDirectory("C:\\out"));
+}
+
+TEST_F(RunDriverTest, RunWithoutArgumentsExportsIntoTheProgramDirectory) {
+  platform.moduleFileName = "C:\\prog\\murel.exe";
+  platform.AddDirectory("C:\\prog");
+  platform.FailOn(FakePlatform::Op::kCacheOpen);
+  EXPECT_EQ(RunMurel(platform, ""), kExitCacheUnopened);
+  EXPECT_TRUE(platform.IsFile("C:\\prog\\urls.txt"));
+}
+
+}  // namespace
+}  // namespace murel

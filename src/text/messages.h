@@ -87,5 +87,17 @@ inline constexpr Message kErrLongCommandLine{
 inline constexpr Message kErrLongPath{
     "err_longpath",
     "\xCF\xF3\xF2\xFC \xE4\xEB\xE8\xED\xED\xE5\xE5 299 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2"};
+/// Text of the box for an export root that is empty, cannot be resolved or is too long; the root
+/// follows on the next line. Built-in text: "Невозможно использовать путь для экспорта".
+inline constexpr Message kErrExportRoot{
+    "err_root",
+    "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xFC "
+    "\xEF\xF3\xF2\xFC \xE4\xEB\xFF \xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE0"};
+/// Text of the box for a listing file that cannot be created or written whole; its path follows
+/// on the next line. Built-in text: "Невозможно записать файл urls.txt".
+inline constexpr Message kErrListing{
+    "err_listing",
+    "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xF4\xE0\xE9\xEB "
+    "urls.txt"};
 
 }  // namespace murel

@@ -1,0 +1,169 @@
+// The native program run as a user runs it: on a copy of the sample cache, in a scratch folder
+// that holds the sample rules, with the export tree and "urls.txt" compared byte for byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace murel {
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Every file and folder under `root`, relative, folders ending in "/", sorted.
+std::vector<std::string> TreeOf(const fs::path& root) {
+  std::vector<std::string> tree;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    tree.push_back(fs::relative(item.path(), root).string() + (item.is_directory() ? "/" : ""));
+  }
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The folder's name has a fixed length: paths over 235 characters take numbered names, so
+    // the expected tree holds only for roots of this length.
+    char name[] = "/tmp/murel-e2e-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    scratch = name;
+    const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
+    fs::copy(samples / "cache", scratch / "cache", fs::copy_options::recursive);
+    fs::copy_file(samples / "murel.ini", scratch / "murel.ini");
+  }
+  void TearDown() override { fs::remove_all(scratch); }
+
+  // Runs the program in the scratch folder with `arguments` (shell words); its exit status.
+  int Run(const std::string& arguments) {
+    const std::string command = "cd '" + scratch.string() + "' && '" + MUREL_BINARY + "' " +
+                                arguments + " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The listing with the scratch folder's path written as "<scratch>".
+  std::string Listing() {
+    std::string text = ReadAll(scratch / "out" / "urls.txt");
+    const std::string root = scratch.string();
+    for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) {
+      text.replace(at, root.size(), "<scratch>");
+    }
+    return text;
+  }
+
+  fs::path scratch;
+};
+
+TEST_F(EndToEndTest, SampleCacheExportsTheExpectedTreeAndListing) {
+  ASSERT_EQ(Run("-c cache out"), 0) << ReadAll(scratch / "stderr.txt");
+  const fs::path expected = fs::path(MUREL_SOURCE_DIR) / "tests" / "data";
+  EXPECT_EQ(Listing(), ReadAll(expected / "sample-urls.txt"));
+  std::ostringstream tree;
+  for (const std::string& name : TreeOf(scratch / "out")) tree << name << "\n";
+  EXPECT_EQ(tree.str(), ReadAll(expected / "sample-tree.txt"));
+  // Every listed page holds the bytes of its cached file.
+  EXPECT_EQ(ReadAll(scratch / "out/http/example.com/style.css"),
+            ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+  EXPECT_EQ(ReadAll(scratch / "stderr.txt"), "");
+}
+
+TEST_F(EndToEndTest, ListOnlyCreatesTheRootAndTheListingOnly) {
+  ASSERT_EQ(Run("-l -c cache out"), 0);
+  EXPECT_EQ(TreeOf(scratch / "out"), std::vector<std::string>{"urls.txt"});
+  const std::vector<std::string> lines = Lines(ReadAll(scratch / "out" / "urls.txt"));
+  ASSERT_EQ(lines.size(), 30u);
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.back(), '\r');
+    EXPECT_EQ(line.find('\t'), std::string::npos) << line;
+  }
+}
+
+TEST_F(EndToEndTest, TolvarFormatKeepsFtpAndWritesNoListing) {
+  ASSERT_EQ(Run("-e -c cache out"), 0);
+  EXPECT_FALSE(fs::exists(scratch / "out" / "urls.txt"));
+  EXPECT_TRUE(fs::is_regular_file(scratch / "out/example.com/index.html"));
+  EXPECT_TRUE(fs::is_regular_file(scratch / "out/ftp/ftp.example.net/pub/readme.txt"));
+  EXPECT_FALSE(fs::exists(scratch / "out/https"));  // only http and ftp entries
+  EXPECT_FALSE(fs::exists(scratch / "out/http"));
+}
+
+TEST_F(EndToEndTest, TolvarListOnlyWritesNothingButTheRoot) {
+  ASSERT_EQ(Run("-e -l -c cache out"), 0);
+  EXPECT_TRUE(fs::is_directory(scratch / "out"));
+  EXPECT_TRUE(TreeOf(scratch / "out").empty());
+}
+
+TEST_F(EndToEndTest, FilterSelectsByPrefixWithoutRegardToCase) {
+  ASSERT_EQ(Run("-l -c cache out HTTP://NEWS."), 0);
+  const std::vector<std::string> lines = Lines(ReadAll(scratch / "out" / "urls.txt"));
+  EXPECT_EQ(lines.size(), 4u);
+  for (const std::string& line : lines) EXPECT_EQ(line.rfind("http://news.", 0), 0u) << line;
+}
+
+TEST_F(EndToEndTest, CacheThatCannotBeOpenedLeavesAnEmptyListing) {
+  EXPECT_EQ(Run("-c missing out"), 1);
+  EXPECT_EQ(ReadAll(scratch / "out" / "urls.txt"), "");
+  EXPECT_NE(ReadAll(scratch / "stderr.txt"), "");
+  EXPECT_EQ(Run("-nm -c missing out"), 1);
+  EXPECT_EQ(ReadAll(scratch / "stderr.txt"), "");
+}
+
+TEST_F(EndToEndTest, UnknownOptionEndsWithStatusTwoAndNamesIt) {
+  EXPECT_EQ(Run("-x out"), 2);
+  EXPECT_NE(ReadAll(scratch / "stderr.txt").find("-x"), std::string::npos);
+  EXPECT_FALSE(fs::exists(scratch / "out"));
+}
+
+TEST_F(EndToEndTest, SecondRunCopiesOnlyWhatIsNewer) {
+  ASSERT_EQ(Run("-c cache out"), 0);
+  const fs::path page = scratch / "out/http/example.com/style.css";
+  struct stat before {};
+  ASSERT_EQ(::stat(page.c_str(), &before), 0);
+  const fs::path other = scratch / "out/http/example.com/index.html";
+  struct stat otherBefore {};
+  ASSERT_EQ(::stat(other.c_str(), &otherBefore), 0);
+
+  // Unchanged cache: nothing is copied, so the targets keep their inodes.
+  ASSERT_EQ(Run("-c cache out"), 0);
+  struct stat after {};
+  ASSERT_EQ(::stat(page.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+
+  // A newer cached file is copied again (a new file renamed into place), the others are not.
+  fs::path cached;
+  for (const auto& item : fs::recursive_directory_iterator(scratch / "cache")) {
+    if (item.path().filename() == "style[0].css") cached = item.path();
+  }
+  ASSERT_FALSE(cached.empty());
+  std::ofstream(cached, std::ios::app) << "/* newer */\n";
+  fs::last_write_time(cached, fs::last_write_time(cached) + std::chrono::hours(1));
+  ASSERT_EQ(Run("-c cache out"), 0);
+  EXPECT_EQ(ReadAll(page), ReadAll(cached));
+  EXPECT_EQ(fs::last_write_time(page), fs::last_write_time(cached));
+  struct stat otherAfter {};
+  ASSERT_EQ(::stat(other.c_str(), &otherAfter), 0);
+  EXPECT_EQ(otherAfter.st_ino, otherBefore.st_ino);
+}
+
+}  // namespace
+}  // namespace murel

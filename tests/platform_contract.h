@@ -9,14 +9,14 @@
 //                            PlatformFactoryName);
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
-#include <ostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/platform.h"
 

@@ -59,6 +59,27 @@ std::optional<FileTime> HostTime(const std::string& hostPath) {
   return ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
 }
 
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old != nullptr) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
 ContractSetup MakePosixContract() {
   ContractSetup setup;
   setup.platform = std::make_unique<PosixPlatform>();
@@ -224,12 +245,8 @@ TEST_F(PosixPlatformFiles, ListingWritesCrLfThroughItsBuffer) {
 
 TEST_F(PosixPlatformFiles, DefaultCacheIsTheWinePrefixOne) {
   const std::string prefix = root_ + "/prefix";
-  const char* oldPrefix = std::getenv("WINEPREFIX");
-  const char* oldUser = std::getenv("USER");
-  const std::string savedPrefix = oldPrefix ? oldPrefix : "";
-  const std::string savedUser = oldUser ? oldUser : "";
-  setenv("WINEPREFIX", prefix.c_str(), 1);
-  setenv("USER", "tester", 1);
+  const ScopedEnv winePrefix("WINEPREFIX", prefix);
+  const ScopedEnv user("USER", "tester");
 
   EXPECT_FALSE(FindWineCacheIndex()) << "no cache yet";
   const std::vector<std::string> places = WineCacheCandidates(prefix, "tester");
@@ -243,15 +260,34 @@ TEST_F(PosixPlatformFiles, DefaultCacheIsTheWinePrefixOne) {
   EXPECT_NE(places[0].find("/drive_c/users/tester/AppData/Local/Microsoft/Windows/INetCache/"
                            "Content.IE5/index.dat"),
             std::string::npos);
+}
 
-  if (oldPrefix)
-    setenv("WINEPREFIX", savedPrefix.c_str(), 1);
-  else
-    unsetenv("WINEPREFIX");
-  if (oldUser)
-    setenv("USER", savedUser.c_str(), 1);
-  else
-    unsetenv("USER");
+TEST_F(PosixPlatformFiles, WalkWithoutACachePathReadsTheWinePrefixCache) {
+  const std::string prefix = root_ + "/prefix";
+  const std::string index = WineCacheCandidates(prefix, "tester")[0];
+  fs::create_directories(fs::path(index).parent_path());
+  fs::copy_file(MUREL_SHARED_DIR "/testdata/ie-index-dat/content-ie5.dat", index);
+  const ScopedEnv winePrefix("WINEPREFIX", prefix);
+  const ScopedEnv user("USER", "tester");
+
+  std::uint32_t size = 1 << 20;
+  CacheEntry entry;
+  std::unique_ptr<CacheWalk> walk;
+  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", "", size, entry, walk), WalkStatus::kEntry);
+  ASSERT_TRUE(walk);
+  std::size_t entries = 1;
+  std::size_t local = 0;
+  const std::string folder = WindowsFormOf(fs::path(index).parent_path().string()) + "\\";
+  do {
+    EXPECT_FALSE(entry.url.empty());
+    if (!entry.localFile.empty()) {
+      ++local;
+      EXPECT_EQ(entry.localFile.substr(0, folder.size()), folder);
+    }
+  } while (platform_.FindNextUrlCacheEntryA(*walk, size, entry) == WalkStatus::kEntry &&
+           ++entries < 10000);
+  EXPECT_GT(entries, 1u);
+  EXPECT_GT(local, 0u);
 }
 
 TEST_F(PosixPlatformFiles, CacheThatCannotBeFoundFailsTheWalk) {

@@ -147,8 +147,10 @@ TEST(MessageTable, BuiltInTextsAndSampleTranslations) {
       {kErrLongCommandLine, "Командная строка длиннее 1999 символов"},
       {kErrLongPath, "Путь длиннее 299 символов"},
   };
+  const std::string sample = SampleLanguageFile();
+  ASSERT_FALSE(sample.empty()) << "samples/murel.lng cannot be read";
   FakePlatform platform;
-  platform.AddFile("C:\\work\\murel.lng", SampleLanguageFile());
+  platform.AddFile("C:\\work\\murel.lng", sample);
   for (const MessageCase& c : cases) {
     EXPECT_EQ(c.message.fallback, Cp1251(c.russian)) << c.message.key;
     const std::string english = GetText(platform, RunSettings(), c.message);

@@ -22,7 +22,7 @@ bool IsHelpRequest(const std::string& tail) {
 }
 
 // The directory of the program's own file, without its last "\"; empty when the platform cannot
-// tell (the root text is then empty and the run driver refuses it). Nothing when the module name
+// tell (the root text is then empty, which the run driver deals with). Nothing when the module name
 // is over the 300-character buffer that the directory is cut from.
 std::optional<std::string> ProgramDirectory(Platform& platform) {
   const std::optional<std::string> module = platform.GetModuleFileNameA();
@@ -135,13 +135,15 @@ std::string RefusalText(Platform& platform, const RunSettings& settings,
 
 ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
                                    RunSettings& settings) {
+  std::string text = tail;
   if (tail.size() > kMaxTailLength) {
+    // The options are still read, so that "-nm" keeps a scripted run silent about the refusal.
+    ScanOptions(text, settings);
     return {ParseOutcome::kLongCommandLine, ""};
   }
   if (IsHelpRequest(tail)) {
     return {ParseOutcome::kHelp, ""};
   }
-  std::string text = tail;
   const ParsedCommandLine scanned = ScanOptions(text, settings);
   if (scanned.outcome != ParseOutcome::kRun) {
     return scanned;

@@ -34,7 +34,7 @@ enum class ParseOutcome {
 /// The result of ParseCommandLine.
 struct ParsedCommandLine {
   ParseOutcome outcome = ParseOutcome::kRun;
-  std::string option;  ///< For kUnknownOption: the option as typed, up to the next blank.
+  std::string option;  ///< For kUnknownOption and kNoCachePath: the option, up to the next blank.
 };
 
 /// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
@@ -42,7 +42,8 @@ struct ParsedCommandLine {
 /// run without arguments. A tail without a path gives the program's directory (from the
 /// platform's module file name, cut at its last "\") as the root text. A quoted path without its
 /// closing quote takes the rest of the tail. A text over its buffer is refused, never cut. On a
-/// refusal `settings` holds what was parsed before it (so "-nm" before an unknown option counts).
+/// refusal `settings` holds the options read before it (so "-nm" before an unknown option, or at
+/// the start of an over-long tail, counts).
 ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
                                    RunSettings& settings);
 

@@ -1,0 +1,172 @@
+// The index.dat reader against WinINet itself: the same cache file is listed by WinINet (in a
+// child process, under Wine) and by the reader, and both must give the same URLs in the same
+// order with the same local files. The cache is the current user's WinINet cache; its own
+// index.dat is moved aside for each test and put back afterwards.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "urlcache/index_walk.h"
+
+namespace murel {
+namespace {
+
+// One listed entry: the URL and the local file relative to the cache folder.
+using Listing = std::vector<std::pair<std::string, std::string>>;
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string TempPath(const std::string& name) {
+  char temp[MAX_PATH];
+  if (::GetTempPathA(MAX_PATH, temp) == 0) return name;
+  return std::string(temp) + name;
+}
+
+// Runs a tool with one argument in a child process and returns its exit status (-1 if it could
+// not be started or did not finish within two minutes). WinINet maps index.dat while a process
+// uses the cache, so the file is read and replaced only while no child runs.
+int RunTool(const std::string& tool, const std::string& argument) {
+  std::string commandLine = "\"" + tool + "\" \"" + argument + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return -1;
+  }
+  DWORD status = static_cast<DWORD>(-1);
+  if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+    ::GetExitCodeProcess(process.hProcess, &status);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() &&
+         ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.data(),
+                          static_cast<int>(prefix.size()), prefix.data(),
+                          static_cast<int>(prefix.size())) == CSTR_EQUAL;
+}
+
+class WinInetCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char cache[MAX_PATH];
+    ASSERT_EQ(
+        ::SHGetFolderPathA(nullptr, CSIDL_INTERNET_CACHE | CSIDL_FLAG_CREATE, nullptr, 0, cache),
+        S_OK);
+    folder_ = std::string(cache) + "\\Content.IE5";
+    ::CreateDirectoryA(folder_.c_str(), nullptr);
+    index_ = folder_ + "\\index.dat";
+    backup_ = index_ + ".murel-test";
+    const bool exists = ::GetFileAttributesA(index_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    movedAside_ =
+        exists && ::MoveFileExA(index_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    ASSERT_TRUE(!exists || movedAside_) << "cannot move " << index_ << " aside";
+  }
+
+  void TearDown() override {
+    ::DeleteFileA(index_.c_str());
+    if (movedAside_) ::MoveFileA(backup_.c_str(), index_.c_str());
+  }
+
+  std::string Relative(const std::string& localFile) const {
+    const std::string prefix = folder_ + "\\";
+    return StartsWithNoCase(localFile, prefix) ? localFile.substr(prefix.size()) : localFile;
+  }
+
+  // The entries as WinINet lists them, from a child process.
+  Listing ListThroughWinInet() const {
+    const std::string output = TempPath("murel-wininet-list.txt");
+    EXPECT_EQ(RunTool(MUREL_WININET_LIST, output), 0) << "the lister failed";
+    Listing listing;
+    std::ifstream in(output, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      const std::size_t tab = line.find('\t');
+      if (tab == std::string::npos) continue;
+      listing.emplace_back(line.substr(0, tab), Relative(line.substr(tab + 1)));
+    }
+    in.close();
+    ::DeleteFileA(output.c_str());
+    return listing;
+  }
+
+  // The entries as the reader gives them from the same file, through record sizes that grow
+  // as the walk asks.
+  Listing ListThroughReader(const std::vector<unsigned char>& file) const {
+    Listing listing;
+    const std::unique_ptr<IndexWalk> walk = IndexWalk::Open(file, folder_);
+    if (!walk) return {{"(the reader did not open the file)", ""}};
+    CacheEntry entry;
+    for (;;) {
+      std::uint32_t size = 2000;
+      WalkStatus status = walk->Next(size, entry);
+      if (status == WalkStatus::kBufferTooSmall) status = walk->Next(size, entry);
+      if (status != WalkStatus::kEntry) break;
+      listing.emplace_back(entry.url, Relative(entry.localFile));
+    }
+    return listing;
+  }
+
+  std::string folder_;
+  std::string index_;
+  std::string backup_;
+  bool movedAside_ = false;
+};
+
+TEST_F(WinInetCacheTest, RealSamplesListAsWinInetListsThem) {
+  const std::string samples = std::string(MUREL_SHARED_DIR) + "/testdata/ie-index-dat/";
+  for (const char* name : {"content-ie5.dat", "history-ie5.dat", "mshist.dat", "nfury.dat"}) {
+    SCOPED_TRACE(name);
+    const std::vector<unsigned char> file = ReadBytes(samples + name);
+    if (file.empty()) GTEST_SKIP() << "sample files not found under " << samples;
+    ASSERT_TRUE(::CopyFileA((samples + name).c_str(), index_.c_str(), FALSE));
+    // The samples are read-only, and so is the copy: WinINet could not use it afterwards, and
+    // TearDown could not delete it.
+    ::SetFileAttributesA(index_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const Listing wininet = ListThroughWinInet();
+    EXPECT_FALSE(wininet.empty());
+    EXPECT_EQ(ListThroughReader(file), wininet);
+  }
+}
+
+TEST_F(WinInetCacheTest, CachesThatWinInetWritesListTheSame) {
+  const std::vector<std::string> lines{
+      "http://example.com/\thtm",
+      "http://example.com/style/site.css\tcss",
+      "http://example.com/search?q=a+b&page=2",
+      "ftp://files.example.org/pub/readme.txt\ttxt",
+      "https://example.com/" + std::string(2500, 'x') + "\thtm",  // a record over 2000 bytes
+      "http://example.com/img/logo.png\tpng",
+  };
+  const std::string list = TempPath("murel-wininet-add.txt");
+  {
+    std::ofstream out(list, std::ios::binary);
+    for (const std::string& line : lines) out << line << "\n";
+  }
+  EXPECT_EQ(RunTool(MUREL_WININET_ADD, list), 0) << "the entries could not all be committed";
+  ::DeleteFileA(list.c_str());
+
+  const Listing wininet = ListThroughWinInet();
+  EXPECT_EQ(wininet.size(), lines.size());
+  EXPECT_EQ(ListThroughReader(ReadBytes(index_)), wininet);
+  for (const auto& [url, localFile] : wininet) {
+    EXPECT_FALSE(localFile.empty()) << url;
+    ::DeleteFileA((folder_ + "\\" + localFile).c_str());
+  }
+}
+
+}  // namespace
+}  // namespace murel

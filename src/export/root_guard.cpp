@@ -9,7 +9,7 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A component Windows would not keep as a name of its own: "." and ".." move within the tree, and
-// a name of dots and blanks only is trimmed to nothing (the parent) or read as "..".  A ":" opens
+// a name of dots and blanks only is trimmed to nothing (the parent) or read as "..". A ":" opens
 // an alternate data stream, or names a drive.
 bool IsUnsafeComponent(const std::string& component) {
   if (component.find(':') != std::string::npos) return true;

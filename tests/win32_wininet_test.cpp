@@ -1,7 +1,7 @@
 // The index.dat reader against WinINet itself: the same cache file is listed by WinINet (in a
-// child process, under Wine) and by the reader, and both must give the same URLs in the same
-// order with the same local files. The cache is the current user's WinINet cache; its own
-// index.dat is moved aside for each test and put back afterwards.
+// child process, under Wine) and by the program's cache walk over the file, and both must give the
+// same URLs in the same order with the same local files. The cache is the current user's WinINet
+// cache; its own index.dat is moved aside for each test and put back afterwards.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "urlcache/index_walk.h"
+#include "export/cache_cursor.h"
+#include "platform/win32/win32_platform.h"
 
 namespace murel {
 namespace {
@@ -103,20 +104,16 @@ class WinInetCacheTest : public ::testing::Test {
     return listing;
   }
 
-  // The entries as the reader gives them from the same file, through record sizes that grow
-  // as the walk asks.
-  Listing ListThroughReader(const std::vector<unsigned char>& file) const {
+  // The entries as the program's own walk gives them when the run names the cache file: the
+  // cursor over the Windows platform, which reads the file with the index.dat reader.
+  Listing ListThroughCursor() const {
     Listing listing;
-    const std::unique_ptr<IndexWalk> walk = IndexWalk::Open(file, folder_);
-    if (!walk) return {{"(the reader did not open the file)", ""}};
-    CacheEntry entry;
-    for (;;) {
-      std::uint32_t size = 2000;
-      WalkStatus status = walk->Next(size, entry);
-      if (status == WalkStatus::kBufferTooSmall) status = walk->Next(size, entry);
-      if (status != WalkStatus::kEntry) break;
-      listing.emplace_back(entry.url, Relative(entry.localFile));
-    }
+    Win32Platform platform;
+    CacheCursor cursor;
+    if (!OpenCacheWalk(platform, index_, cursor)) return {{"(the walk did not open)", ""}};
+    do {
+      listing.emplace_back(cursor.entry.url, Relative(cursor.entry.localFile));
+    } while (NextCacheEntry(platform, cursor));
     return listing;
   }
 
@@ -130,15 +127,18 @@ TEST_F(WinInetCacheTest, RealSamplesListAsWinInetListsThem) {
   const std::string samples = std::string(MUREL_SHARED_DIR) + "/testdata/ie-index-dat/";
   for (const char* name : {"content-ie5.dat", "history-ie5.dat", "mshist.dat", "nfury.dat"}) {
     SCOPED_TRACE(name);
-    const std::vector<unsigned char> file = ReadBytes(samples + name);
-    if (file.empty()) GTEST_SKIP() << "sample files not found under " << samples;
+    if (ReadBytes(samples + name).empty()) {
+      GTEST_SKIP() << "sample files not found under " << samples;
+    }
     ASSERT_TRUE(::CopyFileA((samples + name).c_str(), index_.c_str(), FALSE));
     // The samples are read-only, and so is the copy: WinINet could not use it afterwards, and
     // TearDown could not delete it.
     ::SetFileAttributesA(index_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Read first: WinINet may write to the file it opens.
+    const Listing cursor = ListThroughCursor();
     const Listing wininet = ListThroughWinInet();
     EXPECT_FALSE(wininet.empty());
-    EXPECT_EQ(ListThroughReader(file), wininet);
+    EXPECT_EQ(cursor, wininet);
   }
 }
 
@@ -159,9 +159,10 @@ TEST_F(WinInetCacheTest, CachesThatWinInetWritesListTheSame) {
   EXPECT_EQ(RunTool(MUREL_WININET_ADD, list), 0) << "the entries could not all be committed";
   ::DeleteFileA(list.c_str());
 
+  const Listing cursor = ListThroughCursor();
   const Listing wininet = ListThroughWinInet();
   EXPECT_EQ(wininet.size(), lines.size());
-  EXPECT_EQ(ListThroughReader(ReadBytes(index_)), wininet);
+  EXPECT_EQ(cursor, wininet);
   for (const auto& [url, localFile] : wininet) {
     EXPECT_FALSE(localFile.empty()) << url;
     ::DeleteFileA((folder_ + "\\" + localFile).c_str());

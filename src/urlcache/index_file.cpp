@@ -66,25 +66,26 @@ class FileBytes {
 
   std::optional<std::uint8_t> U8(std::uint64_t offset) const {
     if (offset >= Size()) return std::nullopt;
-    return data_[offset];
+    return Byte(offset);
   }
 
   std::optional<std::uint32_t> U32(std::uint64_t offset) const {
     if (offset > Size() || Size() - offset < 4) return std::nullopt;
-    return static_cast<std::uint32_t>(data_[offset] | (data_[offset + 1] << 8) |
-                                      (data_[offset + 2] << 16)) |
-           (static_cast<std::uint32_t>(data_[offset + 3]) << 24);
+    return static_cast<std::uint32_t>(Byte(offset) | (Byte(offset + 1) << 8) |
+                                      (Byte(offset + 2) << 16)) |
+           (static_cast<std::uint32_t>(Byte(offset + 3)) << 24);
   }
 
   bool Matches(std::uint64_t offset, const char* text, std::uint64_t length) const {
     if (offset > Size() || Size() - offset < length) return false;
-    return std::memcmp(data_.data() + offset, text, length) == 0;
+    return std::memcmp(data_.data() + static_cast<std::size_t>(offset), text,
+                       static_cast<std::size_t>(length)) == 0;
   }
 
   // The NUL-terminated text that starts at `begin`; empty if its NUL is not before `end`.
   std::optional<std::string> Text(std::uint64_t begin, std::uint64_t end) const {
     for (std::uint64_t at = begin; at < end && at < Size(); ++at) {
-      if (data_[at] == 0) {
+      if (Byte(at) == 0) {
         return std::string(data_.begin() + static_cast<std::ptrdiff_t>(begin),
                            data_.begin() + static_cast<std::ptrdiff_t>(at));
       }
@@ -95,13 +96,17 @@ class FileBytes {
   // Up to `length` bytes at `offset`, cut at the first NUL.
   std::string FixedText(std::uint64_t offset, std::uint64_t length) const {
     std::string text;
-    for (std::uint64_t at = offset; at < offset + length && at < Size() && data_[at] != 0; ++at) {
-      text.push_back(static_cast<char>(data_[at]));
+    for (std::uint64_t at = offset; at < offset + length && at < Size() && Byte(at) != 0; ++at) {
+      text.push_back(static_cast<char>(Byte(at)));
     }
     return text;
   }
 
  private:
+  // The byte at `offset`, which the caller has checked to lie inside the file (so that it fits a
+  // std::size_t on 32-bit builds too).
+  unsigned char Byte(std::uint64_t offset) const { return data_[static_cast<std::size_t>(offset)]; }
+
   const std::vector<unsigned char>& data_;
 };
 

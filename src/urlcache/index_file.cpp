@@ -111,14 +111,14 @@ class FileBytes {
 };
 
 // The signature field holds the version text and its NUL.
-const Version* FindVersion(const FileBytes& bytes) {
-  for (const Version& version : kVersions) {
-    const std::uint64_t length = std::strlen(version.signature) + 1;
-    if (length <= kSignatureFieldSize && bytes.Matches(0, version.signature, length)) {
-      return &version;
+std::optional<std::size_t> FindVersion(const FileBytes& bytes) {
+  for (std::size_t i = 0; i < kVersions.size(); ++i) {
+    const std::uint64_t length = std::strlen(kVersions[i].signature) + 1;
+    if (length <= kSignatureFieldSize && bytes.Matches(0, kVersions[i].signature, length)) {
+      return i;
     }
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // A block of the record area that lies inside the file.
@@ -145,116 +145,102 @@ std::optional<std::uint64_t> BlocksEnd(const FileBytes& bytes, std::uint64_t off
   return end;
 }
 
-class IndexReader {
- public:
-  IndexReader(const FileBytes& bytes, const Version& version, std::string cacheFolder)
-      : bytes_(bytes), layout_(version.layout), cacheFolder_(std::move(cacheFolder)) {
-    ReadDirectories();
-  }
+// The end of the table at `table`, if it is the table with this sequence number.
+std::optional<std::uint64_t> TableEnd(const FileBytes& bytes, std::uint64_t table,
+                                      std::uint32_t sequence) {
+  if (!IsBlockOffset(bytes, table) || !bytes.Matches(table, "HASH", 4)) return std::nullopt;
+  if (bytes.U32(table + 12) != sequence) return std::nullopt;
+  return BlocksEnd(bytes, table);
+}
 
-  // Walks the table chain. The sequence numbers must run 0, 1, 2, ... along it, which also ends
-  // every loop: a table met again carries a number already passed.
-  std::vector<IndexEntry> ReadEntries() const {
-    std::vector<IndexEntry> entries;
-    std::optional<std::uint32_t> table = bytes_.U32(kFirstTableField);
-    for (std::uint32_t sequence = 0; table && *table != 0 && sequence < kMaxTables; ++sequence) {
-      const std::optional<std::uint64_t> end = TableEnd(*table, sequence);
-      if (!end) break;
-      ReadTable(*table, *end, entries);
-      table = bytes_.U32(std::uint64_t{*table} + 8);
-    }
-    return entries;
-  }
-
- private:
-  void ReadDirectories() {
-    const std::uint32_t count =
-        std::min(bytes_.U32(kDirectoryCountField).value_or(0), kMaxDirectories);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      directories_.push_back(bytes_.FixedText(
-          kDirectoryTable + i * kDirectoryEntrySize + kDirectoryNameField, kDirectoryNameLength));
-    }
-  }
-
-  std::optional<std::uint64_t> TableEnd(std::uint64_t table, std::uint32_t sequence) const {
-    if (!IsBlockOffset(bytes_, table) || !bytes_.Matches(table, "HASH", 4)) return std::nullopt;
-    if (bytes_.U32(table + 12) != sequence) return std::nullopt;
-    return BlocksEnd(bytes_, table);
-  }
-
-  void ReadTable(std::uint64_t table, std::uint64_t end, std::vector<IndexEntry>& entries) const {
-    for (std::uint64_t slot = table + kTableSlots; slot + kSlotSize <= end; slot += kSlotSize) {
-      const std::uint32_t key = *bytes_.U32(slot);
-      const std::uint32_t offset = *bytes_.U32(slot + 4);
-      if (!IsEntrySlot(bytes_, key, offset)) continue;
-      if (std::optional<IndexEntry> entry = ReadUrlRecord(offset)) {
-        entries.push_back(std::move(*entry));
-      }
-    }
-  }
-
-  // Any field that points outside the record makes the record damaged, except the headers: they
-  // only add to the record size, so headers outside the record count as none.
-  std::optional<IndexEntry> ReadUrlRecord(std::uint64_t record) const {
-    if (!bytes_.Matches(record, "URL ", 4)) return std::nullopt;
-    const std::optional<std::uint64_t> end = BlocksEnd(bytes_, record);
-    if (!end) return std::nullopt;
-    std::optional<std::string> url = RecordText(record, *end, layout_.urlOffset);
-    if (!url) return std::nullopt;
-    IndexEntry entry;
-    entry.url = std::move(*url);
-    const std::uint32_t nameOffset = *bytes_.U32(record + layout_.fileNameOffset);
-    if (nameOffset != 0) {
-      const std::optional<std::string> name = RecordText(record, *end, layout_.fileNameOffset);
-      if (!name) return std::nullopt;
-      entry.localFile = LocalFile(*bytes_.U8(record + layout_.directoryIndex), *name);
-    }
-    entry.recordSize = RecordSize(entry, HeadersSize(record, *end));
-    return entry;
-  }
-
-  // The text whose offset from the record's start is stored at `field`.
-  std::optional<std::string> RecordText(std::uint64_t record, std::uint64_t end,
-                                        std::uint64_t field) const {
-    return bytes_.Text(record + *bytes_.U32(record + field), end);
-  }
-
-  std::string LocalFile(std::uint8_t directory, const std::string& name) const {
-    if (directory == kNoDirectory) return cacheFolder_ + "\\" + name;
-    if (directory >= directories_.size()) return std::string();
-    return cacheFolder_ + "\\" + directories_[directory] + "\\" + name;
-  }
-
-  std::uint64_t HeadersSize(std::uint64_t record, std::uint64_t end) const {
-    const std::uint64_t offset = *bytes_.U32(record + layout_.headersOffset);
-    const std::uint64_t size = *bytes_.U32(record + layout_.headersSize);
-    if (offset == 0 || size == 0 || record + offset + size > end) return 0;
-    return size;
-  }
-
-  static std::uint32_t RecordSize(const IndexEntry& entry, std::uint64_t headersSize) {
-    // Every part is bounded by the file, which a 32-bit offset field can span; the sum of the
-    // texts can pass 32 bits only for a file of gigabytes, so it is capped rather than wrapped.
-    std::uint64_t size = kEntryRecordFixedSize + entry.url.size() + 1;
-    if (!entry.localFile.empty()) size += entry.localFile.size() + 1;
-    if (headersSize != 0) size += headersSize + 1;
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, UINT32_MAX));
-  }
-
-  const FileBytes& bytes_;
-  UrlRecordLayout layout_;
-  std::string cacheFolder_;
-  std::vector<std::string> directories_;
-};
+std::uint32_t RecordSize(const IndexEntry& entry, std::uint64_t headersSize) {
+  // Every part is bounded by the file; the sum can pass 32 bits only for a file of gigabytes,
+  // so it is capped rather than wrapped.
+  std::uint64_t size = kEntryRecordFixedSize + entry.url.size() + 1;
+  if (!entry.localFile.empty()) size += entry.localFile.size() + 1;
+  if (headersSize != 0) size += headersSize + 1;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, UINT32_MAX));
+}
 
 }  // namespace
 
-std::optional<std::vector<IndexEntry>> ReadIndexFile(const std::vector<unsigned char>& file,
-                                                     const std::string& cacheFolder) {
-  const FileBytes bytes(file);
-  const Version* version = FindVersion(bytes);
-  if (version == nullptr || bytes.Size() < kRecordArea) return std::nullopt;
-  return IndexReader(bytes, *version, cacheFolder).ReadEntries();
+IndexFile::IndexFile(std::vector<unsigned char> file, std::string cacheFolder, std::size_t version)
+    : file_(std::move(file)), cacheFolder_(std::move(cacheFolder)), version_(version) {
+  ReadDirectories();
+  ReadTableChain();
+}
+
+std::optional<IndexFile> IndexFile::Open(std::vector<unsigned char> file, std::string cacheFolder) {
+  const std::optional<std::size_t> version = FindVersion(FileBytes(file));
+  if (!version || file.size() < kRecordArea) return std::nullopt;
+  return IndexFile(std::move(file), std::move(cacheFolder), *version);
+}
+
+void IndexFile::ReadDirectories() {
+  const FileBytes bytes(file_);
+  const std::uint32_t count =
+      std::min(bytes.U32(kDirectoryCountField).value_or(0), kMaxDirectories);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    directories_.push_back(bytes.FixedText(
+        kDirectoryTable + i * kDirectoryEntrySize + kDirectoryNameField, kDirectoryNameLength));
+  }
+}
+
+// The sequence numbers must run 0, 1, 2, ... along the chain, which also ends every loop: a
+// table met again carries a number already passed.
+//
+// Tables of an intact file do not overlap, so all of them together hold at most a slot per 8
+// bytes of the file. Damaged tables that claim to overlap are read no further than that, which
+// keeps the walk linear in the file's size.
+void IndexFile::ReadTableChain() {
+  const FileBytes bytes(file_);
+  std::uint64_t slotBudget = bytes.Size() / kSlotSize;
+  std::optional<std::uint32_t> table = bytes.U32(kFirstTableField);
+  for (std::uint32_t sequence = 0; table && *table != 0 && sequence < kMaxTables; ++sequence) {
+    const std::optional<std::uint64_t> end = TableEnd(bytes, *table, sequence);
+    if (!end) break;
+    for (std::uint64_t slot = *table + kTableSlots; slot + kSlotSize <= *end && slotBudget > 0;
+         slot += kSlotSize, --slotBudget) {
+      const std::uint32_t key = *bytes.U32(slot);
+      const std::uint32_t offset = *bytes.U32(slot + 4);
+      if (IsEntrySlot(bytes, key, offset)) records_.push_back(offset);
+    }
+    table = bytes.U32(std::uint64_t{*table} + 8);
+  }
+}
+
+// Any field that points outside the record makes the record damaged, except the headers: they
+// only add to the record size, so headers outside the record count as none.
+std::optional<IndexEntry> IndexFile::ReadUrlRecord(std::uint32_t offset) const {
+  const FileBytes bytes(file_);
+  const UrlRecordLayout& layout = kVersions[version_].layout;
+  const std::uint64_t record = offset;
+  if (!bytes.Matches(record, "URL ", 4)) return std::nullopt;
+  const std::optional<std::uint64_t> end = BlocksEnd(bytes, record);
+  if (!end) return std::nullopt;
+  // A record has at least one block, so every fixed field lies inside it.
+  std::optional<std::string> url = bytes.Text(record + *bytes.U32(record + layout.urlOffset), *end);
+  if (!url) return std::nullopt;
+  IndexEntry entry;
+  entry.url = std::move(*url);
+  const std::uint32_t nameOffset = *bytes.U32(record + layout.fileNameOffset);
+  if (nameOffset != 0) {
+    const std::optional<std::string> name = bytes.Text(record + nameOffset, *end);
+    if (!name) return std::nullopt;
+    entry.localFile = LocalFile(*bytes.U8(record + layout.directoryIndex), *name);
+  }
+  const std::uint64_t headersOffset = *bytes.U32(record + layout.headersOffset);
+  const std::uint64_t headersSize = *bytes.U32(record + layout.headersSize);
+  const bool headersInside =
+      headersOffset != 0 && headersSize != 0 && record + headersOffset + headersSize <= *end;
+  entry.recordSize = RecordSize(entry, headersInside ? headersSize : 0);
+  return entry;
+}
+
+std::string IndexFile::LocalFile(std::uint8_t directory, const std::string& name) const {
+  if (directory == kNoDirectory) return cacheFolder_ + "\\" + name;
+  if (directory >= directories_.size()) return std::string();
+  return cacheFolder_ + "\\" + directories_[directory] + "\\" + name;
 }
 
 }  // namespace murel

@@ -1,6 +1,7 @@
-// The URL entries of an index.dat file, decoded from the whole file held in memory.
+// An index.dat file held in memory: its header, its table chain and its URL records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,13 +22,36 @@ struct IndexEntry {
 /// inside the record).
 constexpr std::uint32_t kEntryRecordFixedSize = 80;
 
-/// Decodes the "URL " records of `file` (a whole index.dat) in the order the cache service walks
-/// them: HASH tables in chain order, slots in ascending order. Local files are
-/// cacheFolder + "\" + directory + "\" + file name, or cacheFolder + "\" + file name for entries
-/// kept outside the directories. Records that are damaged (any offset, size or text outside the
-/// file or the record) are passed over; a table chain that loops or breaks ends the walk. Empty
-/// if `file` does not start with the header of a known version.
-std::optional<std::vector<IndexEntry>> ReadIndexFile(const std::vector<unsigned char>& file,
-                                                     const std::string& cacheFolder);
+/// A whole index.dat file. Every read is checked against the file; nothing is trusted.
+class IndexFile {
+ public:
+  /// Takes `file` (the whole index.dat) and the Windows-form folder that holds it, without a
+  /// trailing "\". Empty if the file does not start with the header of a known version.
+  static std::optional<IndexFile> Open(std::vector<unsigned char> file, std::string cacheFolder);
+
+  /// The records that the HASH table slots name, in walk order: tables in chain order, slots in
+  /// ascending order. Free, deleted and never-written slots, and slots whose offset is no block
+  /// of the file, are left out; the records are not yet checked. A chain that loops or breaks
+  /// ends the list.
+  const std::vector<std::uint32_t>& RecordOffsets() const { return records_; }
+
+  /// The URL entry of the record at `offset`; empty if it is no "URL " record or is damaged (its
+  /// blocks, URL or file name lie outside the record or the file). Local files are
+  /// cacheFolder + "\" + directory + "\" + file name, or cacheFolder + "\" + file name for
+  /// entries kept outside the directories; none when the directory index is unknown.
+  std::optional<IndexEntry> ReadUrlRecord(std::uint32_t offset) const;
+
+ private:
+  IndexFile(std::vector<unsigned char> file, std::string cacheFolder, std::size_t version);
+  void ReadDirectories();
+  void ReadTableChain();
+  std::string LocalFile(std::uint8_t directory, const std::string& name) const;
+
+  std::vector<unsigned char> file_;
+  std::string cacheFolder_;
+  std::size_t version_;
+  std::vector<std::string> directories_;
+  std::vector<std::uint32_t> records_;
+};
 
 }  // namespace murel

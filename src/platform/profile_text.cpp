@@ -64,7 +64,7 @@ std::vector<std::string_view> SectionLines(std::string_view text, std::string_vi
   for (std::string_view line : Lines(text)) {
     if (std::optional<std::string_view> name = SectionName(line)) {
       if (inside) break;
-      inside = EqualNoCase(*name, Trim(section));
+      inside = EqualNoCase(*name, section);
     } else if (inside && IsEntry(line)) {
       result.push_back(line);
     }
@@ -109,7 +109,8 @@ std::vector<std::string> ProfileSection(std::string_view text, std::string_view 
 }
 
 std::string ProfileString(std::string_view text, std::string_view section, std::string_view key) {
-  for (std::string_view line : SectionLines(text, section)) {
+  // The key reader ignores blanks around the asked section name; the section reader does not.
+  for (std::string_view line : SectionLines(text, Trim(section))) {
     std::size_t eq = line.find('=');
     if (eq == std::string_view::npos || !EqualNoCase(Trim(line.substr(0, eq)), Trim(key))) {
       continue;

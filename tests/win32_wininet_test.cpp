@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +55,19 @@ int RunTool(const std::string& tool, const std::string& argument) {
   return static_cast<int>(status);
 }
 
+// The names of the folders in `folder`.
+std::set<std::string> Subfolders(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) names.insert(found.cFileName);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() &&
          ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.data(),
@@ -73,6 +87,7 @@ class WinInetCacheTest : public ::testing::Test {
     index_ = folder_ + "\\index.dat";
     backup_ = index_ + ".murel-test";
     const bool exists = ::GetFileAttributesA(index_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    folders_ = Subfolders(folder_);
     movedAside_ =
         exists && ::MoveFileExA(index_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
     ASSERT_TRUE(!exists || movedAside_) << "cannot move " << index_ << " aside";
@@ -81,6 +96,10 @@ class WinInetCacheTest : public ::testing::Test {
   void TearDown() override {
     ::DeleteFileA(index_.c_str());
     if (movedAside_) ::MoveFileA(backup_.c_str(), index_.c_str());
+    // A new index comes with new directories; those left empty go with it.
+    for (const std::string& name : Subfolders(folder_)) {
+      if (folders_.count(name) == 0) ::RemoveDirectoryA((folder_ + "\\" + name).c_str());
+    }
   }
 
   std::string Relative(const std::string& localFile) const {
@@ -120,6 +139,7 @@ class WinInetCacheTest : public ::testing::Test {
   std::string folder_;
   std::string index_;
   std::string backup_;
+  std::set<std::string> folders_;  // the folders in the cache folder before the test
   bool movedAside_ = false;
 };
 

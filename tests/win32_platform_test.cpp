@@ -138,5 +138,40 @@ INSTANTIATE_TEST_SUITE_P(Win32, PlatformContract,
                          ::testing::Values(PlatformFactory{"Win32", &MakeWin32Contract}),
                          PlatformFactoryName);
 
+// What the contract leaves to each platform: the program's own file, and the exact edge of the
+// full-path limit.
+TEST(Win32Platform, ModuleFileIsTheRunningProgram) {
+  Win32Platform platform;
+  const std::optional<std::string> module = platform.GetModuleFileNameA();
+  ASSERT_TRUE(module);
+  EXPECT_NE(module->find("murel_tests.exe"), std::string::npos) << *module;
+  EXPECT_EQ(platform.GetFileAttributesA(*module).value_or(kFileAttributeDirectory) &
+                kFileAttributeDirectory,
+            0u);
+}
+
+TEST(Win32Platform, FullPathAtTheLimitIsTakenAndOneOverIsRefused) {
+  Win32Platform platform;
+  const std::string path = "C:\\" + std::string(40, 'a') + "\\b";
+  EXPECT_EQ(platform.GetFullPathNameA(path, path.size()), std::optional<std::string>(path));
+  EXPECT_FALSE(platform.GetFullPathNameA(path, path.size() - 1));
+  EXPECT_FALSE(platform.GetFullPathNameA("", 500));
+}
+
+TEST(Win32Platform, LargeSectionIsReadWhole) {
+  const std::string scratch = MakeScratchFolder();
+  const std::string file = scratch + "\\big.ini";
+  std::string text = "[all]\r\n";
+  std::vector<std::string> expected;
+  for (int i = 0; i < 20000; ++i) {
+    expected.push_back("rule" + std::to_string(i) + "=" + std::string(30, 'v'));
+    text += expected.back() + "\r\n";
+  }
+  WriteFile(file, text);
+  Win32Platform platform;
+  EXPECT_EQ(platform.GetPrivateProfileSectionA("all", file, 1000000), expected);
+  RemoveTree(scratch);
+}
+
 }  // namespace
 }  // namespace murel

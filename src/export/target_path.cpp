@@ -1,31 +1,19 @@
 #include "export/target_path.h"
 
-#include <cctype>
 #include <string_view>
 
+#include "export/directory_chain.h"
 #include "export/path_text.h"
 #include "run/run_settings.h"
+#include "text/ascii.h"
 
 namespace murel {
 namespace {
 
 constexpr std::string_view kHttpScheme = "http://";
 
-// The name a path ending in a separator gets: the directory's own page.
-constexpr std::string_view kSeparatorPageName = "__";
-
 // The longest text the path buffer holds besides its end mark.
 constexpr std::size_t kMaxBufferedLength = kPathBufferSize - 1;
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const auto a = static_cast<unsigned char>(text[i]);
-    const auto b = static_cast<unsigned char>(prefix[i]);
-    if (std::tolower(a) != std::tolower(b)) return false;
-  }
-  return true;
-}
 
 // The URL as it is appended to the root: the tolvar format drops a plain "http://" scheme.
 std::string_view UrlPart(std::string_view url, bool tolvarFormat) {
@@ -45,7 +33,8 @@ void SetDriveColon(std::string& path) {
 // The final "." of a name is dropped by Windows, and a final separator names no file.
 void FixEnd(std::string& path) {
   if (!path.empty() && path.back() == '.') path.back() = '_';
-  if (!path.empty() && (path.back() == '/' || path.back() == '\\')) path += kSeparatorPageName;
+  if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
+    path += kDirectoryPageName;  // the directory's own page
 }
 
 std::string NumberedName(const std::string& exportRoot, unsigned long& longUrlCounter) {

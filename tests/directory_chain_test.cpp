@@ -89,6 +89,67 @@ TEST_F(DirectoryChainTest, FilesOnTheRootsOwnLevelsAreNeverMoved) {
   EXPECT_FALSE(Logged("MoveFileA"));
 }
 
+// What an earlier entry or an earlier run left on the levels of "host\a\b", and what the chain
+// for "host\a\b\page" must leave: a directory that exists whole costs one look; a level that is
+// a file, at any depth, is still found and becomes a directory holding the file as "__".
+struct LeftBefore {
+  const char* name;
+  std::vector<const char*> directories;  // made before the chain runs
+  const char* file;                      // a page made before the chain runs, or null
+  const char* pageAt;                    // where that page ends up
+  std::size_t calls;                     // platform calls the chain makes; 0: not counted
+};
+
+void PrintTo(const LeftBefore& row, std::ostream* out) { *out << row.name; }
+
+class LeftBeforeTest : public DirectoryChainTest,
+                       public ::testing::WithParamInterface<LeftBefore> {};
+
+TEST_P(LeftBeforeTest, EveryLevelEndsADirectoryAndNoPageIsLost) {
+  const LeftBefore& row = GetParam();
+  for (const char* directory : row.directories) fake.AddDirectory(directory);
+  if (row.file != nullptr) fake.AddFile(row.file, "page", 100);
+  const std::size_t before = fake.calls;
+  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7);
+  EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a\\b"));
+  if (row.file != nullptr) {
+    EXPECT_EQ(FilesHolding("page"), std::vector<std::string>{row.pageAt});
+  }
+  if (row.calls != 0) {
+    EXPECT_EQ(fake.calls - before, row.calls);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StateTable, LeftBeforeTest,
+    ::testing::Values(
+        LeftBefore{"Nothing", {}, nullptr, nullptr, 0},
+        LeftBefore{"WholeDirectory", {"C:\\out\\host\\a\\b"}, nullptr, nullptr, 1},
+        LeftBefore{"HostIsAFile", {}, "C:\\out\\host", "C:\\out\\host\\__", 0},
+        LeftBefore{
+            "MiddleLevelIsAFile", {"C:\\out\\host"}, "C:\\out\\host\\a", "C:\\out\\host\\a\\__", 0},
+        LeftBefore{"DeepestLevelIsAFile",
+                   {"C:\\out\\host\\a"},
+                   "C:\\out\\host\\a\\b",
+                   "C:\\out\\host\\a\\b\\__",
+                   0},
+        LeftBefore{"FileBesideTheChain",
+                   {"C:\\out\\host\\a\\b"},
+                   "C:\\out\\host\\a\\bb",
+                   "C:\\out\\host\\a\\bb",
+                   1}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Within one run: a page that an earlier entry wrote is found on a level of a later, deeper chain
+// whose upper levels the run already made.
+TEST_F(DirectoryChainTest, PageLeftAfterItsDirectoryWasSeenIsStillMovedAside) {
+  Export("C:\\cache\\one", "C:\\out\\host\\a\\b\\c");
+  Export("C:\\cache\\two", "C:\\out\\host\\a\\b\\c\\d");
+  EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a\\b\\c"));
+  EXPECT_EQ(fake.Content("C:\\out\\host\\a\\b\\c\\__"), "page a");
+  EXPECT_EQ(fake.Content("C:\\out\\host\\a\\b\\c\\d"), "page b");
+}
+
 // Each way the chain can fail, and what is on disk afterwards: the page that blocked the level
 // "a" (content "page a") and the copy of the entry "a\b" (content "page b").
 struct ChainFailure {

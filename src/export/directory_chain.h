@@ -17,7 +17,8 @@ constexpr const char* kDirectoryPageName = "__";
 /// file as "__". Levels shorter than `rootLength` (the export root with its trailing "\") are
 /// only ever created, never cleared. Failures are passed over: the copy that follows fails and
 /// is reported then. A file moved aside is never lost: it ends up as "__", back under its old
-/// name, or (when the last move fails) under a temporary name in the same directory.
+/// name, or (when the last move fails) under a temporary name in the same directory. A
+/// directory that already exists whole costs one attribute look and nothing else.
 void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength);
 
 }  // namespace murel

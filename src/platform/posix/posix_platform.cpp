@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/listing_file.h"
 #include "platform/posix/terminal_text.h"
@@ -241,11 +242,14 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   if (in < 0) return false;
   struct stat info {};
   int out = -1;
+  const std::string folder = HostParent(*target);
+  // A run killed while it copied leaves its temporary in the target's folder; the first copy
+  // into a folder in this run removes those.
+  if (cleanedFolders_.insert(folder).second) RemoveStaleCopyTemps(folder);
   const std::optional<std::string> temporary =
-      fstat(in, &info) == 0 && S_ISREG(info.st_mode)
-          ? CreateUniqueFile(HostParent(*target), ".murel", ".tmp", &out)
-          : std::nullopt;
-  bool ok = temporary && FillCopy(in, info, out);
+      fstat(in, &info) == 0 && S_ISREG(info.st_mode) ? CreateCopyTemp(folder, nextNumber_, out)
+                                                     : std::nullopt;
+  bool ok = temporary && FillCopy(in, info, out) && FinishCopyTemp(out);
   close(in);
   if (!temporary) return false;
   ok = close(out) == 0 && ok;

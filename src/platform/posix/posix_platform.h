@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ class PosixPlatform : public Platform {
 
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
+  /// The host folders that a copy has gone into in this run, rid of stale temporaries.
+  std::set<std::string> cleanedFolders_;
 };
 
 /// FILETIME (100 ns since 1601) of a host time given as seconds and nanoseconds since 1970.

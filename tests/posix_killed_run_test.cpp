@@ -1,0 +1,143 @@
+// The native program killed part way through a large export, then run again: the rerun must
+// leave exactly the tree and listing of a run that was never interrupted, with no partial copy
+// and no temporary file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "synthetic_cache.h"
+
+namespace fs = std::filesystem;
+
+namespace murel {
+namespace {
+
+constexpr std::size_t kEntries = 3000;
+constexpr std::size_t kBigFiles = 6;
+constexpr std::size_t kBigFileSize = 8 << 20;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Every name under `root` with, for files, the content's size, a digest and the modification
+// time: what two exports must share.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(item.path(), root).string();
+    if (item.is_directory()) {
+      tree[name + "/"] = "";
+      continue;
+    }
+    if (name == "urls.txt") continue;
+    struct stat info {};
+    ::stat(item.path().c_str(), &info);
+    const std::string content = ReadAll(item.path());
+    tree[name] = std::to_string(content.size()) + " " +
+                 std::to_string(std::hash<std::string>()(content)) + " " +
+                 std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+  }
+  return tree;
+}
+
+class KilledRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/murel-kill-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    scratch = name;
+    fs::create_directory(scratch / "cache");
+    const std::vector<SyntheticEntry> entries = PlanSyntheticCache(kEntries, 7);
+    ASSERT_TRUE(WriteSyntheticCache((scratch / "cache").string(), entries,
+                                    IndexDatWriter::Version::k52, true));
+    // Some large files, so that a kill often lands inside a copy.
+    for (std::size_t i = 0; i < kBigFiles; ++i) {
+      const SyntheticEntry& entry = entries[i * entries.size() / kBigFiles + 1];
+      std::ofstream(scratch / "cache" / entry.directory / entry.fileName, std::ios::binary)
+          << std::string(kBigFileSize, static_cast<char>('a' + i));
+    }
+    fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples" / "murel.ini", scratch / "murel.ini");
+  }
+  void TearDown() override { fs::remove_all(scratch); }
+
+  // Starts the program exporting the cache into `out`; its process number.
+  pid_t Start(const std::string& out) {
+    const pid_t child = fork();
+    if (child == 0) {
+      if (chdir(scratch.c_str()) != 0) _exit(127);
+      execl(MUREL_BINARY, MUREL_BINARY, "-nm", "-c", "cache", out.c_str(), nullptr);
+      _exit(127);
+    }
+    return child;
+  }
+  // Runs the export to its end; its exit status.
+  int Finish(const std::string& out) {
+    int status = 0;
+    waitpid(Start(out), &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // Runs the export and kills it after `delay`; true if it was still running then.
+  bool KillAfter(const std::string& out, std::chrono::microseconds delay) {
+    const pid_t child = Start(out);
+    std::this_thread::sleep_for(delay);
+    const bool killed = ::kill(child, SIGKILL) == 0;
+    int status = 0;
+    waitpid(child, &status, 0);
+    return killed && WIFSIGNALED(status);
+  }
+  // The listing with its root's name written as "<root>".
+  std::string Listing(const std::string& out) {
+    std::string text = ReadAll(scratch / out / "urls.txt");
+    const std::string root = (scratch / out).string();
+    for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) {
+      text.replace(at, root.size(), "<root>");
+    }
+    return text;
+  }
+
+  fs::path scratch;
+};
+
+TEST_F(KilledRunTest, RerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun) {
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Finish("ref"), 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
+  const std::map<std::string, std::string> expected = Snapshot(scratch / "ref");
+  ASSERT_GT(expected.size(), kEntries);
+
+  // One export killed ever later, each kill followed by the next attempt on the same tree; and
+  // for each fraction, a fresh export killed once and run again.
+  int kills = 0;
+  for (const int percent : {5, 20, 40, 60, 80, 95}) {
+    const auto delay = whole * percent / 100;
+    kills += KillAfter("out", delay);
+    // Roots of one length: the length decides which paths take numbered names.
+    const std::string fresh = "k" + std::string(percent < 10 ? "0" : "") + std::to_string(percent);
+    kills += KillAfter(fresh, delay);
+    ASSERT_EQ(Finish(fresh), 0);
+    EXPECT_EQ(Snapshot(scratch / fresh), expected) << "killed once at " << percent << "%";
+    EXPECT_EQ(Listing(fresh), Listing("ref")) << "killed once at " << percent << "%";
+  }
+  EXPECT_GE(kills, 6) << "most kills land before the run ends";
+  ASSERT_EQ(Finish("out"), 0);
+  EXPECT_EQ(Snapshot(scratch / "out"), expected) << "killed six times";
+  EXPECT_EQ(Listing("out"), Listing("ref"));
+}
+
+}  // namespace
+}  // namespace murel

@@ -1,0 +1,85 @@
+#include "hostile_cache.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "index_dat_writer.h"
+
+namespace murel {
+namespace {
+
+constexpr std::size_t kSlotsPerTable = 448;
+constexpr std::size_t kSameUrlCopies = 3000;
+
+std::vector<std::string> HostileUrls() {
+  std::string climbing = "http://host/";
+  for (int i = 0; i < 600; ++i) climbing += "../";
+  return {
+      "http://host/../../../../escape.txt",
+      "http://host/a/./../../../../../escape2.txt",
+      "http://host/..\\..\\..\\..\\escape3.txt",
+      "http://host\\..\\..\\..\\escape4.txt",
+      "http://host/%2e%2e/%2e%2e/escape5.txt",
+      "http://host/CON",
+      "http://host/nul.txt",
+      "http://host/COM1/x.html",
+      "http://host/dev/aux.html",
+      "http://host/a:b/c:d.txt",
+      "http://host/C:/escape6.txt",
+      "http://host/ctl\x01\x1f\x7f.html",
+      "http://host/\xff\xfe\xc3(.html",
+      "http://host/ . /. ./x",
+      "http://host/" + std::string(5000, 'u'),
+      climbing + "escape7.txt",
+  };
+}
+
+bool WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+  return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+std::vector<ExpectedExport> HostileCacheOrdinaryEntries() {
+  return {
+      {"http://good/index.html", "http/good/index.html", "good index"},
+      {"http://good/dir", "http/good/dir/__", "good dir page"},
+      {"http://good/dir/page.html", "http/good/dir/page.html", "good page"},
+      {"https://good/s.css", "https/good/s.css", "good style"},
+  };
+}
+
+bool WriteHostileCache(const std::string& cacheFolder) {
+  IndexDatWriter writer;
+  const std::uint8_t directory = writer.AddDirectory("ABCDEFGH");
+  const std::string contentFolder = cacheFolder + "/ABCDEFGH/";
+  std::error_code error;
+  std::filesystem::create_directories(contentFolder, error);
+  std::size_t entries = 0;
+  auto add = [&](const std::string& url, const std::string& name, const std::string& content) {
+    if (entries++ % kSlotsPerTable == 0) writer.AddTable();
+    writer.AddUrl(url, name, directory);
+    return WriteFile(contentFolder + name, content);
+  };
+  bool ok = !error;
+  const std::vector<ExpectedExport> ordinary = HostileCacheOrdinaryEntries();
+  ok = WriteFile(contentFolder + "same.bin", "same") && ok;
+  for (std::size_t i = 0; i < ordinary.size(); ++i) {
+    ok = add(ordinary[i].url, "good" + std::to_string(i) + ".bin", ordinary[i].content) && ok;
+  }
+  const std::vector<std::string> hostile = HostileUrls();
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    ok = add(hostile[i], "bad" + std::to_string(i) + ".bin", "hostile " + std::to_string(i)) && ok;
+  }
+  for (std::size_t i = 0; i < kSameUrlCopies; ++i) {
+    if (entries++ % kSlotsPerTable == 0) writer.AddTable();
+    writer.AddUrl("http://host/same.html", "same.bin", directory);
+  }
+  const std::vector<unsigned char> bytes = writer.Bytes();
+  return WriteFile(cacheFolder + "/index.dat", std::string(bytes.begin(), bytes.end())) && ok;
+}
+
+}  // namespace murel

@@ -16,6 +16,7 @@
 
 #include "export/cache_cursor.h"
 #include "platform/win32/win32_platform.h"
+#include "synthetic_cache.h"
 
 namespace murel {
 namespace {
@@ -187,6 +188,18 @@ TEST_F(WinInetCacheTest, CachesThatWinInetWritesListTheSame) {
     EXPECT_FALSE(localFile.empty()) << url;
     ::DeleteFileA((folder_ + "\\" + localFile).c_str());
   }
+}
+
+TEST_F(WinInetCacheTest, GeneratedCachesListAsWinInetListsThem) {
+  const std::vector<SyntheticEntry> plan = PlanSyntheticCache(600, 5);
+  // The directories stay empty, so that TearDown takes them away with the index.
+  ASSERT_TRUE(WriteSyntheticCache(folder_, plan, IndexDatWriter::Version::k52, false));
+  const Listing cursor = ListThroughCursor();
+  const Listing wininet = ListThroughWinInet();
+  ASSERT_EQ(wininet.size(), plan.size());
+  EXPECT_EQ(cursor, wininet);
+  EXPECT_EQ(wininet.front().first, plan.front().url);
+  EXPECT_EQ(wininet.back().first, plan.back().url);
 }
 
 }  // namespace

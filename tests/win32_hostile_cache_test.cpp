@@ -1,0 +1,98 @@
+// murel.exe on a cache whose URLs attack the export: it must end normally, write nothing beside
+// its export folder (device names, climbing names and drive colons included), and export every
+// ordinary entry.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hostile_cache.h"
+
+namespace murel {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Every name under `folder` except `skip` and what lies inside it, folders ending in "\", sorted.
+// The ANSI services keep names as the program made them, whatever bytes they hold.
+void ListTree(const std::string& folder, const std::string& skip, const std::string& prefix,
+              std::vector<std::string>& tree) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    const std::string path = folder + "\\" + name;
+    if (name == "." || name == ".." || path == skip) continue;
+    const bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    tree.push_back(prefix + name + (directory ? "\\" : ""));
+    if (directory) ListTree(path, skip, prefix + name + "\\", tree);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+}
+
+std::vector<std::string> TreeOutside(const std::string& folder, const std::string& skip) {
+  std::vector<std::string> tree;
+  ListTree(folder, skip, "", tree);
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
+// Runs murel.exe in `folder` with `arguments`; its exit status, -1 if it did not end in time.
+int RunMurelIn(const std::string& folder, const std::string& arguments) {
+  std::string commandLine = "\"" + std::string(MUREL_BINARY) + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+    return -1;
+  }
+  DWORD status = static_cast<DWORD>(-1);
+  if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+    ::GetExitCodeProcess(process.hProcess, &status);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
+TEST(Win32HostileCache, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string scratch =
+      std::string(temp) + "murel-hostile-" + std::to_string(::GetCurrentProcessId());
+  for (const std::string& folder :
+       {scratch, scratch + "\\a", scratch + "\\a\\b", scratch + "\\cache"}) {
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+  }
+  std::ofstream(scratch + "\\a\\keep.txt") << "keep";
+  ASSERT_TRUE(WriteHostileCache(scratch + "\\cache"));
+  ASSERT_TRUE(::CopyFileA((std::string(MUREL_SOURCE_DIR) + "/samples/murel.ini").c_str(),
+                          (scratch + "\\murel.ini").c_str(), FALSE));
+  const std::string root = scratch + "\\a\\b\\out";
+  const std::vector<std::string> before = TreeOutside(scratch, root);
+
+  EXPECT_EQ(RunMurelIn(scratch, "-nm -c cache a\\b\\out"), 0);
+  EXPECT_EQ(TreeOutside(scratch, root), before) << "something was written beside the export";
+  for (const ExpectedExport& entry : HostileCacheOrdinaryEntries()) {
+    std::string path = entry.path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    EXPECT_EQ(ReadAll(root + "\\" + path), entry.content) << entry.url;
+  }
+  EXPECT_EQ(ReadAll(root + "\\http\\host\\same.html"), "same");
+  const std::string listing = ReadAll(root + "\\urls.txt");
+  EXPECT_GT(std::count(listing.begin(), listing.end(), '\n'), 3000);
+}
+
+}  // namespace
+}  // namespace murel

@@ -203,6 +203,25 @@ TEST_F(PosixPlatformFiles, CopyThatFailsWhileReadingRemovesItsTemporaryFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
 }
 
+// The copy goes through the kernel where it can, and through a buffer for files that report no
+// size (as /proc files do): both give the whole content.
+TEST_F(PosixPlatformFiles, CopyGivesTheWholeContentWhateverTheSizeReported) {
+  std::string large(3 * 1024 * 1024 + 17, '\0');
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 + i / 4096);
+  WriteHost(root_ + "/large", large);
+  WriteHost(root_ + "/empty", "");
+  const std::pair<std::string, std::string> cases[] = {{In("large"), root_ + "/large"},
+                                                       {In("empty"), root_ + "/empty"},
+                                                       {"Z:\\proc\\version", "/proc/version"}};
+  for (const auto& [source, hostSource] : cases) {
+    SCOPED_TRACE(hostSource);
+    ASSERT_TRUE(platform_.CopyFileA(source, In("dst")));
+    const std::optional<std::string> copied = ReadHost(root_ + "/dst");
+    EXPECT_EQ(copied, ReadHost(hostSource));
+    EXPECT_FALSE(copied->empty() && hostSource == "/proc/version");
+  }
+}
+
 TEST_F(PosixPlatformFiles, CopyOfAFolderFails) {
   ASSERT_TRUE(platform_.CreateDirectoryA(In("d")));
   EXPECT_FALSE(platform_.CopyFileA(In("d"), In("dst")));

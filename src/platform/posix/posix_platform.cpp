@@ -12,6 +12,8 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
@@ -58,6 +60,33 @@ std::optional<std::string> ReadHostFile(const std::string& hostPath) {
   return bytes.str();
 }
 
+// The whole file in one buffer of its own size: the index.dat reader takes it without a copy, so
+// the peak stays at one file's size.
+std::optional<std::vector<unsigned char>> ReadHostBytes(const std::string& hostPath) {
+  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0;
+  // One byte more than the size, so that the read that finds the end needs no larger buffer.
+  std::vector<unsigned char> bytes(ok ? static_cast<std::size_t>(info.st_size) + 1 : 0);
+  std::size_t got = 0;
+  while (ok) {
+    // A file that grew since, or that reports no size, is read on in steps.
+    if (got == bytes.size()) bytes.resize(got + (1 << 16));
+    const ssize_t read = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) {
+      ok = read == 0;
+      break;
+    }
+    got += static_cast<std::size_t>(read);
+  }
+  close(fd);
+  if (!ok) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
 // The folder part of a host path: "." for a bare name, "/" for a name in the root.
 std::string HostParent(const std::string& hostPath) {
   const std::size_t slash = hostPath.rfind('/');
@@ -90,7 +119,25 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// Copies within the kernel, with no pass through our memory. Empty when the system cannot do it
+// for these files (an old kernel, another file system, a file that reports no size): then
+// nothing has been written, and the caller copies through a buffer.
+std::optional<bool> CopyInKernel(int in, int out) {
+  bool copied = false;
+  for (;;) {
+    const ssize_t sent = copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent > 0) {
+      copied = true;
+      continue;
+    }
+    if (copied) return sent == 0;
+    return std::nullopt;
+  }
+}
+
 bool CopyBytes(int in, int out) {
+  if (const std::optional<bool> copied = CopyInKernel(in, out)) return *copied;
   char buffer[1 << 16];
   for (;;) {
     const ssize_t got = read(in, buffer, sizeof buffer);
@@ -142,12 +189,11 @@ WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
   const std::optional<std::string> index =
       cachePath.empty() ? FindWineCacheIndex() : CacheIndexOf(cachePath);
   if (!index) return WalkStatus::kFailed;
-  const std::optional<std::string> bytes = ReadHostFile(*index);
+  std::optional<std::vector<unsigned char>> bytes = ReadHostBytes(*index);
   const std::optional<std::string> folder = FullWindowsPath(HostParent(*index), CurrentHostDir());
   if (!bytes || !folder) return WalkStatus::kFailed;
 
-  std::unique_ptr<IndexWalk> opened =
-      IndexWalk::Open(std::vector<unsigned char>(bytes->begin(), bytes->end()), *folder);
+  std::unique_ptr<IndexWalk> opened = IndexWalk::Open(std::move(*bytes), *folder);
   if (!opened) return WalkStatus::kFailed;
   // As with the Windows service, a first entry that does not fit leaves no walk open: the
   // caller starts again with a larger record.

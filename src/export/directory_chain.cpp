@@ -51,13 +51,18 @@ void MakeDirectoryChain(Platform& platform, const std::string& target, std::size
   // The first "\" follows the drive; the levels start at the next one. Two backslashes in a row
   // give a level ending in "\", which names the directory before it and changes nothing.
   const std::size_t first = directory.find('\\');
-  const std::size_t last = directory.size() - 1;
-  if (first == std::string::npos || first == last) return;
-  // Most targets share their directory with an earlier entry, or with the last run. When the
-  // deepest level is a directory, the system found every level above it to be one too, so no
-  // level needs creating or clearing: one look replaces two calls per level.
-  if (IsDirectory(platform, directory.substr(0, last))) return;
-  for (std::size_t cut = directory.find('\\', first + 1); cut != std::string::npos;
+  // Most targets share their directory, or most of it, with an earlier entry or the last run.
+  // The deepest level that is a directory is looked for from the bottom: the system resolved every
+  // level above it as a directory too, so only the levels below it can need creating or clearing.
+  // A directory that exists whole thus costs one look, not two calls per level.
+  std::size_t made = first;
+  for (std::size_t cut = directory.size() - 1; cut > first; cut = directory.rfind('\\', cut - 1)) {
+    if (IsDirectory(platform, directory.substr(0, cut))) {
+      made = cut;
+      break;
+    }
+  }
+  for (std::size_t cut = directory.find('\\', made + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
     MakeLevel(platform, directory.substr(0, cut), rootLength);
   }

@@ -1,5 +1,6 @@
 #include "synthetic_cache.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -162,12 +163,10 @@ std::vector<unsigned char> SyntheticIndexDat(const std::vector<SyntheticEntry>& 
   }
   // WinINet under Wine counts the allocation bitmap in whole bytes and wants at least 0x8000
   // bytes; the spare blocks carry the free-record marker.
-  std::size_t size = writer.Bytes().size();
-  std::uint32_t spare = static_cast<std::uint32_t>((size - kRecordArea) / kBlock % 8);
-  spare = spare == 0 ? 0 : 8 - spare;
-  if (size + spare * kBlock < kSmallestFile) {
-    spare += static_cast<std::uint32_t>((kSmallestFile - size) / kBlock);
-  }
+  const auto blocks = static_cast<std::uint32_t>((writer.Bytes().size() - kRecordArea) / kBlock);
+  const std::uint32_t wanted =
+      std::max((blocks + 7) / 8 * 8, (kSmallestFile - kRecordArea) / kBlock);
+  const std::uint32_t spare = wanted - blocks;
   if (spare > 0) writer.AddRecord(std::string("\x0D\xF0\xAD\x0B", 4), spare);
   return writer.Bytes();
 }

@@ -54,6 +54,26 @@ TEST(SyntheticCacheTest, SameSeedSamePlanAndEveryShapeOccurs) {
   EXPECT_NE(PlanSyntheticCache(kEntries, 8)[0].url, plan[0].url);
 }
 
+std::uint32_t Field(const std::vector<unsigned char>& file, std::size_t offset) {
+  return static_cast<std::uint32_t>(file[offset] | file[offset + 1] << 8 | file[offset + 2] << 16 |
+                                    file[offset + 3] << 24);
+}
+
+// WinINet under Wine takes a file only of at least 0x8000 bytes, whose recorded size and capacity
+// match its real size, and whose allocation bitmap counts in whole bytes the blocks in use.
+TEST(SyntheticCacheTest, FilesOfAnySizeHaveTheShapeWineWants) {
+  for (const std::size_t count : {std::size_t{1}, std::size_t{5}, std::size_t{100}, kEntries}) {
+    SCOPED_TRACE(count);
+    const std::vector<unsigned char> file =
+        SyntheticIndexDat(PlanSyntheticCache(count, 1), IndexDatWriter::Version::k52);
+    EXPECT_GE(file.size(), 0x8000u);
+    EXPECT_EQ(Field(file, 0x1C), file.size());
+    EXPECT_EQ(0x4000 + std::size_t{Field(file, 0x24)} * 0x80, file.size());
+    EXPECT_EQ(Field(file, 0x24) % 8, 0u);
+    EXPECT_EQ(Field(file, 0x28), Field(file, 0x24));
+  }
+}
+
 TEST(SyntheticCacheTest, TheReaderFindsEveryEntryAndItsContentFile) {
   const fs::path folder = fs::temp_directory_path() / "murel-synthetic-cache-test";
   fs::remove_all(folder);

@@ -12,8 +12,9 @@ namespace murel {
 /// The name a directory's own page takes inside that directory.
 constexpr const char* kDirectoryPageName = "__";
 
-/// Creates every directory level of `target`'s directory (everything before its last "\"), level
-/// by level after the drive. A level that is taken by a file becomes a directory that holds that
+/// Creates every missing directory level of `target`'s directory (everything before its last
+/// "\"), level by level below the deepest level that already is a directory (after the drive when
+/// none is). A level that is taken by a file becomes a directory that holds that
 /// file as "__". Levels shorter than `rootLength` (the export root with its trailing "\") are
 /// only ever created, never cleared. Failures are passed over: the copy that follows fails and
 /// is reported then. A file moved aside is never lost: it ends up as "__", back under its old

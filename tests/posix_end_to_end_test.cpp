@@ -11,27 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "host_files.h"
+
 namespace fs = std::filesystem;
 
 namespace murel {
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-// Every file and folder under `root`, relative, folders ending in "/", sorted.
-std::vector<std::string> TreeOf(const fs::path& root) {
-  std::vector<std::string> tree;
-  for (const auto& item : fs::recursive_directory_iterator(root)) {
-    tree.push_back(fs::relative(item.path(), root).string() + (item.is_directory() ? "/" : ""));
-  }
-  std::sort(tree.begin(), tree.end());
-  return tree;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -11,34 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "host_files.h"
 #include "hostile_cache.h"
 
 namespace fs = std::filesystem;
 
 namespace murel {
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-// Every name under `folder` except those inside `skip`, folders ending in "/", sorted.
-std::vector<std::string> TreeOutside(const fs::path& folder, const fs::path& skip) {
-  std::vector<std::string> tree;
-  for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator();
-       ++it) {
-    if (it->path() == skip) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    tree.push_back(fs::relative(it->path(), folder).string() + (it->is_directory() ? "/" : ""));
-  }
-  std::sort(tree.begin(), tree.end());
-  return tree;
-}
 
 TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
   char name[] = "/tmp/murel-hostile-XXXXXX";
@@ -51,14 +30,14 @@ TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
   fs::create_directory(scratch / "cache");
   ASSERT_TRUE(WriteHostileCache((scratch / "cache").string()));
   fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples" / "murel.ini", scratch / "murel.ini");
-  const std::vector<std::string> before = TreeOutside(scratch, root);
+  const std::vector<std::string> before = TreeOf(scratch, root);
 
   const std::string command = "cd '" + scratch.string() + "' && '" + MUREL_BINARY +
                               "' -nm -c cache a/b/out >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status)) << "the program did not end normally";
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(TreeOutside(scratch, root), before) << "something was written beside the export";
+  EXPECT_EQ(TreeOf(scratch, root), before) << "something was written beside the export";
   for (const ExpectedExport& entry : HostileCacheOrdinaryEntries()) {
     EXPECT_EQ(ReadAll(root / entry.path), entry.content) << entry.url;
   }

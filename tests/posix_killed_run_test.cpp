@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "host_files.h"
 #include "synthetic_cache.h"
 
 namespace fs = std::filesystem;
@@ -25,13 +26,6 @@ namespace {
 constexpr std::size_t kEntries = 3000;
 constexpr std::size_t kBigFiles = 6;
 constexpr std::size_t kBigFileSize = 8 << 20;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 // Every name under `root` with, for files, the content's size, a digest and the modification
 // time: what two exports must share.

@@ -10,17 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "host_files.h"
 #include "hostile_cache.h"
 
 namespace murel {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 // Every name under `folder` except `skip` and what lies inside it, folders ending in "\", sorted.
 // The ANSI services keep names as the program made them, whatever bytes they hold.

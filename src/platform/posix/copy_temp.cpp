@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kPrefix = ".murel-";
 constexpr const char* kSuffix = ".tmp";
-// Temporary numbers are 16-bit and never 0, like the system's temporary names.
+// Numbers of new names are 16-bit and never 0, like the system's temporary names.
 constexpr std::uint32_t kNumberRange = 0xFFFF;
 
 // The process number in a temporary's name ".murel-<pid>-<hex>.tmp"; empty for any other name.
@@ -51,20 +51,27 @@ bool IsStale(const std::string& path, pid_t writer) {
 
 }  // namespace
 
-std::optional<std::string> CreateCopyTemp(const std::string& hostDir, std::uint32_t& nextNumber,
-                                          int& fd) {
-  const std::string start = hostDir + "/" + kPrefix + std::to_string(getpid()) + "-";
+std::optional<std::string> CreateNumberedFile(const std::string& hostDir, const std::string& stem,
+                                              const std::string& suffix, mode_t mode,
+                                              std::uint32_t& nextNumber, int& fd) {
+  const std::string start = hostDir + "/" + stem;
   for (std::uint32_t tries = 0; tries < kNumberRange; ++tries) {
     char number[16];
     std::snprintf(number, sizeof number, "%X", nextNumber++ % kNumberRange + 1);
-    const std::string name = start + number + kSuffix;
-    // No permission bits: a run killed before the rename leaves a file that cannot be mistaken
-    // for a finished copy.
-    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0);
+    const std::string name = start + number + suffix;
+    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) return name;
     if (errno != EEXIST) return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> CreateCopyTemp(const std::string& hostDir, std::uint32_t& nextNumber,
+                                          int& fd) {
+  // No permission bits: a run killed before the rename leaves a file that cannot be mistaken
+  // for a finished copy.
+  return CreateNumberedFile(hostDir, kPrefix + std::to_string(getpid()) + "-", kSuffix, 0,
+                            nextNumber, fd);
 }
 
 bool FinishCopyTemp(int fd) {

@@ -1,5 +1,6 @@
-// The temporary files that a copy is written to before it is renamed onto its target, and the
-// removal of those that a killed run left behind.
+// Files with new numbered names: the system's temporary names, and the temporary files that a
+// copy is written to before it is renamed onto its target, with the removal of those that a
+// killed run left behind.
 //
 // A temporary is named ".murel-<pid>-<hex>.tmp" after the process that writes it and has no
 // permission bits until it is complete. A file is taken for a stale temporary only when all of
@@ -7,11 +8,20 @@
 // finished copy (whatever its URL named it) and another run's copy in progress are never removed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace murel {
+
+/// Creates a new empty file "<stem><hex><suffix>" with permission bits `mode` in the host folder
+/// `hostDir`, trying the numbers 1 to FFFF (hexadecimal) from `nextNumber` on (it advances with
+/// every try). Its host path, with the open descriptor in `fd`; empty if none can be created.
+std::optional<std::string> CreateNumberedFile(const std::string& hostDir, const std::string& stem,
+                                              const std::string& suffix, mode_t mode,
+                                              std::uint32_t& nextNumber, int& fd);
 
 /// Creates a new empty temporary in the host folder `hostDir`, with no permission bits, trying
 /// numbers from `nextNumber` on (it advances with every try). Its host path, with the open

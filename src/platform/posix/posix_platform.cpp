@@ -29,9 +29,6 @@ namespace {
 // Seconds from 1601-01-01 (the FILETIME epoch) to 1970-01-01 (the host's epoch).
 constexpr std::int64_t kEpochDifference = 11644473600;
 
-// Windows' temporary names carry a 16-bit number, never 0.
-constexpr std::uint32_t kNumberRange = 0xFFFF;
-
 // Attribute bit that Windows sets on ordinary files.
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 
@@ -165,12 +162,6 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0;
 }
 
-std::string HexNumber(std::uint32_t number) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", number);
-  return text;
-}
-
 }  // namespace
 
 FileTime ToFileTime(std::int64_t seconds, std::int64_t nanoseconds) {
@@ -220,26 +211,6 @@ std::optional<std::uint32_t> PosixPlatform::GetFileAttributesA(const std::string
   return S_ISDIR(info->st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
 }
 
-std::optional<std::string> PosixPlatform::CreateUniqueFile(const std::string& hostDir,
-                                                           const std::string& prefix,
-                                                           const std::string& suffix, int* fd) {
-  for (std::uint32_t tries = 0; tries < kNumberRange; ++tries) {
-    const std::uint32_t number = nextNumber_++ % kNumberRange + 1;
-    const std::string name = hostDir + "/" + prefix + HexNumber(number) + suffix;
-    const int opened = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (opened >= 0) {
-      if (fd != nullptr) {
-        *fd = opened;
-      } else {
-        close(opened);
-      }
-      return name;
-    }
-    if (errno != EEXIST) return std::nullopt;
-  }
-  return std::nullopt;
-}
-
 std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& dir,
                                                            const std::string& prefix,
                                                            unsigned unique) {
@@ -248,9 +219,11 @@ std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& di
   // A non-zero number is where the search starts; the program passes 0.
   if (unique != 0) nextNumber_ = unique - 1;
   // Windows uses at most three characters of the prefix.
+  int fd = -1;
   const std::optional<std::string> created =
-      CreateUniqueFile(*host, prefix.substr(0, 3), ".TMP", nullptr);
+      CreateNumberedFile(*host, prefix.substr(0, 3), ".TMP", 0666, nextNumber_, fd);
   if (!created) return std::nullopt;
+  close(fd);
   return FullWindowsPath(*created, CurrentHostDir());
 }
 
@@ -292,9 +265,9 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   // A run killed while it copied leaves its temporary in the target's folder; the first copy
   // into a folder in this run removes those.
   if (cleanedFolders_.insert(folder).second) RemoveStaleCopyTemps(folder);
-  const std::optional<std::string> temporary =
-      fstat(in, &info) == 0 && S_ISREG(info.st_mode) ? CreateCopyTemp(folder, nextNumber_, out)
-                                                     : std::nullopt;
+  const std::optional<std::string> temporary = fstat(in, &info) == 0 && S_ISREG(info.st_mode)
+                                                   ? CreateCopyTemp(folder, nextNumber_, out)
+                                                   : std::nullopt;
   bool ok = temporary && FillCopy(in, info, out) && FinishCopyTemp(out);
   close(in);
   if (!temporary) return false;

@@ -45,12 +45,6 @@ class PosixPlatform : public Platform {
   std::string DisplayPath(const std::string& path) override;
 
  private:
-  /// Creates a new empty file "<prefix><hex><suffix>" in the host folder `hostDir` with a number
-  /// not yet used there; its host path, or empty. Its open descriptor goes to `fd`, or it is
-  /// closed when `fd` is null.
-  std::optional<std::string> CreateUniqueFile(const std::string& hostDir, const std::string& prefix,
-                                              const std::string& suffix, int* fd);
-
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
   /// The host folders that a copy has gone into in this run, rid of stale temporaries.

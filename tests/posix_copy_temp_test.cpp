@@ -85,5 +85,17 @@ TEST_F(CopyTempTest, ACopyRemovesStaleTemporariesAndLeavesNoneOfItsOwn) {
   EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
 }
 
+TEST_F(CopyTempTest, ACopyWithoutPermissionsIsMadeAgain) {
+  // What a run killed between the rename and the permissions leaves at the target: the whole
+  // file, with the cached time, but no permissions. It must not pass for an up-to-date copy.
+  std::ofstream(dir / "source") << "content";
+  PosixPlatform platform;
+  ASSERT_TRUE(platform.CopyFileA((dir / "source").string(), (dir / "copy").string()));
+  ASSERT_EQ(::chmod((dir / "copy").c_str(), 0), 0);
+  EXPECT_FALSE(platform.ReadLastWriteTime((dir / "copy").string()).opened);
+  ASSERT_TRUE(platform.CopyFileA((dir / "source").string(), (dir / "copy").string()));
+  EXPECT_TRUE(platform.ReadLastWriteTime((dir / "copy").string()).opened);
+}
+
 }  // namespace
 }  // namespace murel

@@ -3,9 +3,10 @@
 // killed run left behind.
 //
 // A temporary is named ".murel-<pid>-<hex>.tmp" after the process that writes it and has no
-// permission bits until it is complete. A file is taken for a stale temporary only when all of
-// that holds, it belongs to this user, and no process with that number runs: a user's file, a
-// finished copy (whatever its URL named it) and another run's copy in progress are never removed.
+// permission bits until it is renamed onto its target. A file is taken for a stale temporary only
+// when all of that holds, it belongs to this user, and no process with that number runs: a user's
+// file, a finished copy (whatever its URL named it) and another run's copy in progress are never
+// removed.
 #pragma once
 
 #include <sys/types.h>
@@ -29,8 +30,8 @@ std::optional<std::string> CreateNumberedFile(const std::string& hostDir, const 
 std::optional<std::string> CreateCopyTemp(const std::string& hostDir, std::uint32_t& nextNumber,
                                           int& fd);
 
-/// Gives the complete temporary open as `fd` the permissions of a new file (0666 less the
-/// process's umask). False on failure.
+/// Gives the complete copy open as `fd` (already renamed onto its target) the permissions of a
+/// new file (0666 less the process's umask). False on failure.
 bool FinishCopyTemp(int fd);
 
 /// Removes from the host folder `hostDir` every stale temporary left by a run that was killed

@@ -246,8 +246,10 @@ LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   struct stat info {};
   const bool read = fstat(fd, &info) == 0;
   close(fd);
-  // Windows cannot open a folder as a file; the caller takes a folder for "no file here".
-  if (read && S_ISDIR(info.st_mode)) return result;
+  // Windows cannot open a folder as a file; the caller takes a folder for "no file here". A file
+  // without any permission bits opens for no one but root: it is taken as unopenable for root
+  // too, so that a copy killed before it got its permissions is made again.
+  if (read && (S_ISDIR(info.st_mode) || (info.st_mode & 07777) == 0)) return result;
   result.opened = true;
   if (read) result.time = ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
   return result;
@@ -268,15 +270,17 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   const std::optional<std::string> temporary = fstat(in, &info) == 0 && S_ISREG(info.st_mode)
                                                    ? CreateCopyTemp(folder, nextNumber_, out)
                                                    : std::nullopt;
-  bool ok = temporary && FillCopy(in, info, out) && FinishCopyTemp(out);
+  const bool filled = temporary && FillCopy(in, info, out);
   close(in);
   if (!temporary) return false;
-  ok = close(out) == 0 && ok;
   // rename() replaces the target in one step, so readers see the old file or the whole new one;
-  // it refuses a folder as the target.
-  ok = ok && rename(temporary->c_str(), target->c_str()) == 0;
-  if (!ok) unlink(temporary->c_str());
-  return ok;
+  // it refuses a folder as the target. The permissions come after it: until then the name holds
+  // a file without any, which a later run takes for unfinished (a stale temporary, or a target
+  // it cannot open and so copies again), whenever this process is killed.
+  const bool renamed = filled && rename(temporary->c_str(), target->c_str()) == 0;
+  if (!renamed) unlink(temporary->c_str());
+  const bool finished = renamed && FinishCopyTemp(out);
+  return close(out) == 0 && finished;
 }
 
 std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& path,

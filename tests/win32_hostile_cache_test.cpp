@@ -12,6 +12,7 @@
 
 #include "host_files.h"
 #include "hostile_cache.h"
+#include "win32_process.h"
 
 namespace murel {
 namespace {
@@ -43,21 +44,7 @@ std::vector<std::string> TreeOutside(const std::string& folder, const std::strin
 
 // Runs murel.exe in `folder` with `arguments`; its exit status, -1 if it did not end in time.
 int RunMurelIn(const std::string& folder, const std::string& arguments) {
-  std::string commandLine = "\"" + std::string(MUREL_BINARY) + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
-    return -1;
-  }
-  DWORD status = static_cast<DWORD>(-1);
-  if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    ::GetExitCodeProcess(process.hProcess, &status);
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return static_cast<int>(status);
+  return RunProcess("\"" + std::string(MUREL_BINARY) + "\" " + arguments, folder);
 }
 
 TEST(Win32HostileCache, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {

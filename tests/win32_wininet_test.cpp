@@ -17,6 +17,7 @@
 #include "export/cache_cursor.h"
 #include "platform/win32/win32_platform.h"
 #include "synthetic_cache.h"
+#include "win32_process.h"
 
 namespace murel {
 namespace {
@@ -39,21 +40,7 @@ std::string TempPath(const std::string& name) {
 // not be started or did not finish within two minutes). WinINet maps index.dat while a process
 // uses the cache, so the file is read and replaced only while no child runs.
 int RunTool(const std::string& tool, const std::string& argument) {
-  std::string commandLine = "\"" + tool + "\" \"" + argument + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return -1;
-  }
-  DWORD status = static_cast<DWORD>(-1);
-  if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    ::GetExitCodeProcess(process.hProcess, &status);
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return static_cast<int>(status);
+  return RunProcess("\"" + tool + "\" \"" + argument + "\"");
 }
 
 // The names of the folders in `folder`.

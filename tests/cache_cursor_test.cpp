@@ -1,4 +1,4 @@
-#include "export/cache_cursor.h"
+#include "urlcache/cache_cursor.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@ using Op = FakePlatform::Op;
 // Records the record size offered on every walk call.
 class RecordingPlatform : public FakePlatform {
  public:
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
-                                     std::uint32_t& recordSize, CacheEntry& entry,
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
+                                     UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override {
     offered.push_back(recordSize);
     patterns.push_back(searchPattern);
-    return FakePlatform::FindFirstUrlCacheEntryA(cachePath, searchPattern, recordSize, entry, walk);
+    return FakePlatform::FindFirstUrlCacheEntryA(searchPattern, recordSize, entry, walk);
   }
   WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    CacheEntry& entry) override {
+                                    UrlCacheEntry& entry) override {
     offered.push_back(recordSize);
     return FakePlatform::FindNextUrlCacheEntryA(walk, recordSize, entry);
   }
@@ -32,12 +32,12 @@ class RecordingPlatform : public FakePlatform {
 // cache service might answer.
 class GreedyPlatform : public FakePlatform {
  public:
-  WalkStatus FindFirstUrlCacheEntryA(const std::string&, const std::string&,
-                                     std::uint32_t& recordSize, CacheEntry&,
+  WalkStatus FindFirstUrlCacheEntryA(const std::string&, std::uint32_t& recordSize, UrlCacheEntry&,
                                      std::unique_ptr<CacheWalk>&) override {
     return AskMore(recordSize);
   }
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk&, std::uint32_t& recordSize, CacheEntry&) override {
+  WalkStatus FindNextUrlCacheEntryA(CacheWalk&, std::uint32_t& recordSize,
+                                    UrlCacheEntry&) override {
     return AskMore(recordSize);
   }
   WalkStatus AskMore(std::uint32_t& recordSize) {
@@ -50,10 +50,10 @@ class GreedyPlatform : public FakePlatform {
 };
 
 // Every entry the cursor delivers, as "url -> local file".
-std::vector<std::string> Walk(Platform& platform, const std::string& cachePath = "") {
+std::vector<std::string> Walk(Platform& platform) {
   std::vector<std::string> lines;
   CacheCursor cursor;
-  if (!OpenCacheWalk(platform, cachePath, cursor)) return lines;
+  if (!OpenCacheWalk(platform, cursor)) return lines;
   do {
     lines.push_back(cursor.entry.url + " -> " + cursor.entry.localFile);
   } while (NextCacheEntry(platform, cursor));
@@ -92,14 +92,13 @@ TEST(CacheCursorTest, EntriesThatNeedLargerRecordsAreNotLost) {
 
 TEST(CacheCursorTest, OpeningFails) {
   FakePlatform empty;
-  EXPECT_TRUE(Walk(empty, "D:\\cache").empty());
-  EXPECT_EQ(empty.lastCachePath, "D:\\cache");
+  EXPECT_TRUE(Walk(empty).empty());
 
   FakePlatform refused;
   refused.cache = {{"http://a/", "", 0}};
   refused.FailOn(Op::kCacheOpen);
   CacheCursor cursor;
-  EXPECT_FALSE(OpenCacheWalk(refused, "", cursor));
+  EXPECT_FALSE(OpenCacheWalk(refused, cursor));
   EXPECT_EQ(cursor.walk, nullptr);
   EXPECT_FALSE(NextCacheEntry(refused, cursor));
 }
@@ -108,7 +107,7 @@ TEST(CacheCursorTest, FailingStepEndsTheWalk) {
   FakePlatform platform;
   platform.cache = {{"http://a/", "", 0}, {"http://b/", "", 0}};
   CacheCursor cursor;
-  ASSERT_TRUE(OpenCacheWalk(platform, "", cursor));
+  ASSERT_TRUE(OpenCacheWalk(platform, cursor));
   platform.FailOn(Op::kCacheNext);
   EXPECT_FALSE(NextCacheEntry(platform, cursor));
 }
@@ -119,7 +118,7 @@ TEST(CacheCursorTest, APlatformThatKeepsAskingForMoreDoesNotHoldTheWalk) {
     GreedyPlatform platform;
     platform.shrink = shrink;
     CacheCursor cursor;
-    EXPECT_FALSE(OpenCacheWalk(platform, "", cursor));
+    EXPECT_FALSE(OpenCacheWalk(platform, cursor));
     const int openCalls = platform.walkCalls;
     EXPECT_LE(openCalls, 5);
     // A walk that was open (as if the first entry had come) fails at a stubborn entry, too.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "local_entry.h"
 #include "text/messages.h"
 
 namespace murel {
@@ -36,7 +37,8 @@ void PrintTo(const CopyCase& row, std::ostream* out) { *out << row.name; }
 class CopyIfNewerTest : public ::testing::TestWithParam<CopyCase> {
  protected:
   FakePlatform fake;
-  RunSettings settings;
+  TextOptions settings;
+  BoxReporter reporter{fake, settings};
 };
 
 // Where the file for the target is: the target itself, or the "__" page of a directory there.
@@ -57,7 +59,7 @@ TEST_P(CopyIfNewerTest, CopiesOnlyWhatIsNewerAndReportsFailures) {
   }
   for (const auto& [op, path] : row.failures) fake.FailOn(op, path);
 
-  CopyIfNewer(fake, settings, kSource, kTarget);
+  CopyIfNewer(fake, reporter, LocalEntry(kSource), kTarget);
 
   const std::string destination = Destination(row.existing);
   if (row.copied) {
@@ -100,23 +102,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CopyIfNewer, QuietRunShowsNoBoxAndGoesOn) {
   FakePlatform fake;
-  RunSettings settings;
+  TextOptions settings;
   settings.quiet = true;
+  BoxReporter reporter(fake, settings);
   fake.AddFile(kSource, "new", kSourceTime);
   fake.AddFile("C:\\cache\\g", "next", kSourceTime);
   fake.AddDirectory("C:\\out");
   fake.FailOn(Op::kCopyFile, kTarget);
-  CopyIfNewer(fake, settings, kSource, kTarget);
-  CopyIfNewer(fake, settings, "C:\\cache\\g", "C:\\out\\other");
+  CopyIfNewer(fake, reporter, LocalEntry(kSource), kTarget);
+  CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\g"), "C:\\out\\other");
   EXPECT_TRUE(fake.boxes.empty());
   EXPECT_EQ(fake.Content("C:\\out\\other"), "next");
 }
 
 TEST(CopyIfNewer, CaptionComesFromTheLanguageFile) {
   FakePlatform fake;
-  RunSettings settings;
+  TextOptions settings;
+  BoxReporter reporter(fake, settings);
   fake.AddFile("C:\\work\\murel.lng", "[strings]\nerr_copy1=Copy failed\n");
-  ReportCopyFailure(fake, settings, kSource);
+  reporter.CopyFailed(kSource);
   ASSERT_EQ(fake.boxes.size(), 1u);
   EXPECT_EQ(fake.boxes[0].caption, "Copy failed");
   EXPECT_EQ(fake.boxes[0].text, kSource);

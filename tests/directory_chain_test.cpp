@@ -9,6 +9,7 @@
 
 #include "export/copy_if_newer.h"
 #include "fake_platform.h"
+#include "local_entry.h"
 #include "run/run_settings.h"
 
 namespace murel {
@@ -30,7 +31,7 @@ class DirectoryChainTest : public ::testing::Test {
   // What the entry export does for one entry once its target path is known.
   void Export(const std::string& localFile, const std::string& target) {
     MakeDirectoryChain(fake, target, settings.exportRoot.size());
-    CopyIfNewer(fake, settings, localFile, target);
+    CopyIfNewer(fake, reporter, LocalEntry(localFile), target);
   }
 
   // The files in the export whose content is `content`.
@@ -49,6 +50,7 @@ class DirectoryChainTest : public ::testing::Test {
 
   FakePlatform fake;
   RunSettings settings;
+  BoxReporter reporter{fake, settings};
 };
 
 TEST_F(DirectoryChainTest, CreatesEveryLevelOfTheTargetsDirectory) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
+#include "local_entry.h"
+#include "run/run_settings.h"
 
 namespace murel {
 namespace {
@@ -46,18 +48,25 @@ class EntryExportTest : public ::testing::Test {
     platform.AddDirectory("C:\\out");
     settings.exportRoot = "C:\\out\\";
     settings.allRules.rules = {{"://", "\\", "", ""}, {"/", "\\", "", ""}};
-    settings.listingFile = platform.OpenListingFile("C:\\out\\urls.txt");
+    state.listingFile = platform.OpenListingFile("C:\\out\\urls.txt");
     platform.AddFile("C:\\cache\\A1\\page[1].htm", "page", 700);
     platform.log.clear();
   }
   std::string Listing() { return *platform.Content("C:\\out\\urls.txt"); }
 
+  // Runs the export step on one entry whose content is a local file.
+  void Export(const std::string& url, const std::string& localFile) {
+    ExportEntry(platform, settings, state, reporter, LocalEntry(url, localFile));
+  }
+
   FakePlatform platform;
   RunSettings settings;
+  ExportState state;
+  BoxReporter reporter{platform, settings};
 };
 
 TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
-  ExportEntry(platform, settings, {"http://host/dir/page", "C:\\cache\\A1\\page[1].htm"});
+  Export("http://host/dir/page", "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(Listing(), "http://host/dir/page\tC:\\out\\http\\host\\dir\\page\r\n");
   EXPECT_EQ(platform.Content("C:\\out\\http\\host\\dir\\page"), "page");
   EXPECT_EQ(platform.TimeOf("C:\\out\\http\\host\\dir\\page"), 700u);
@@ -70,15 +79,15 @@ TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
 
 TEST_F(EntryExportTest, ListOnlyWritesTheUrlAndTouchesNothing) {
   settings.listOnly = true;
-  ExportEntry(platform, settings, {"http://host/a", "C:\\cache\\A1\\page[1].htm"});
+  Export("http://host/a", "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(Listing(), "http://host/a\r\n");
   EXPECT_TRUE(platform.log.empty());
 }
 
 TEST_F(EntryExportTest, TolvarFormatWritesNoListingAndDropsTheScheme) {
   settings.tolvarFormat = true;
-  ExportEntry(platform, settings, {"HTTP://host/a", "C:\\cache\\A1\\page[1].htm"});
-  ExportEntry(platform, settings, {"ftp://host/f", "C:\\cache\\A1\\page[1].htm"});
+  Export("HTTP://host/a", "C:\\cache\\A1\\page[1].htm");
+  Export("ftp://host/f", "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(Listing(), "");
   EXPECT_TRUE(platform.IsFile("C:\\out\\host\\a"));
   EXPECT_TRUE(platform.IsFile("C:\\out\\ftp\\host\\f"));
@@ -88,15 +97,15 @@ TEST_F(EntryExportTest, TolvarListOnlyWritesNothingButCountsLongNames) {
   settings.tolvarFormat = true;
   settings.listOnly = true;
   const std::string longUrl = "http://host/" + std::string(300, 'x') + ".htm";
-  ExportEntry(platform, settings, {longUrl, "C:\\cache\\A1\\page[1].htm"});
-  ExportEntry(platform, settings, {longUrl, "C:\\cache\\A1\\page[1].htm"});
-  EXPECT_EQ(settings.longUrlCounter, 2u);
+  Export(longUrl, "C:\\cache\\A1\\page[1].htm");
+  Export(longUrl, "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(state.longUrlCounter, 2u);
   EXPECT_EQ(Listing(), "");
   EXPECT_TRUE(platform.log.empty());
 }
 
 TEST_F(EntryExportTest, MissingCachedFileKeepsListingAndDirectories) {
-  ExportEntry(platform, settings, {"http://host/d/gone", "C:\\cache\\A1\\gone.htm"});
+  Export("http://host/d/gone", "C:\\cache\\A1\\gone.htm");
   EXPECT_EQ(Listing(), "http://host/d/gone\tC:\\out\\http\\host\\d\\gone\r\n");
   EXPECT_TRUE(platform.IsDirectory("C:\\out\\http\\host\\d"));
   EXPECT_FALSE(platform.IsFile("C:\\out\\http\\host\\d\\gone"));
@@ -107,7 +116,7 @@ TEST_F(EntryExportTest, TargetOutsideTheRootIsListedButNeitherMadeNorCopied) {
   settings.allRules.rules.clear();  // no rules: "/../" stays a climbing component
   settings.allRules.rules = {{"/", "\\", "", ""}};
   const std::vector<std::string> before = platform.Tree();
-  ExportEntry(platform, settings, {"x/../../evil", "C:\\cache\\A1\\page[1].htm"});
+  Export("x/../../evil", "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(platform.Tree(), before);
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\A1\\page[1].htm");

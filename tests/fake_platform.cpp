@@ -70,6 +70,69 @@ class FakePlatform::FakeListing : public ListingFile {
   std::string path_;
 };
 
+// An open file reads the content it had when it was opened.
+class FakePlatform::FakeFile : public ReadableFile {
+ public:
+  FakeFile(FakePlatform& platform, std::string path, const Node& node)
+      : platform_(platform),
+        path_(std::move(path)),
+        content_(node.content),
+        facts_{FileKind::kRegular, node.content.size(), node.time} {}
+  const FileFacts& Facts() const override { return facts_; }
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
+                                    std::size_t size) override {
+    if (platform_.Fails("ReadAt", Op::kReadFile, path_)) {
+      platform_.Done(false);
+      return std::nullopt;
+    }
+    platform_.Done(true);
+    if (offset >= content_.size()) return 0;
+    const std::size_t got = std::min<std::size_t>(size, content_.size() - offset);
+    std::copy_n(content_.data() + offset, got, buffer);
+    return got;
+  }
+
+ private:
+  FakePlatform& platform_;
+  std::string path_;
+  std::string content_;
+  FileFacts facts_;
+};
+
+// The body grows under a temporary name beside the target, as on the real platforms.
+class FakePlatform::FakeBodyWriter : public BodyWriter {
+ public:
+  FakeBodyWriter(FakePlatform& platform, std::string temporary, std::string target)
+      : platform_(platform), temporary_(std::move(temporary)), target_(std::move(target)) {}
+  ~FakeBodyWriter() override {
+    if (!temporary_.empty()) platform_.nodes_.erase(Key(temporary_));
+  }
+  bool Append(const unsigned char* data, std::size_t size) override {
+    if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_)) return platform_.Done(false);
+    Node* node = platform_.Find(temporary_);
+    if (node == nullptr) return platform_.Done(false);
+    node->content.append(reinterpret_cast<const char*>(data), size);
+    return platform_.Done(true);
+  }
+  bool Commit(FileTime time) override {
+    if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_)) return platform_.Done(false);
+    const Node* target = platform_.Find(target_);
+    Node* node = platform_.Find(temporary_);
+    if (node == nullptr || (target != nullptr && target->directory)) return platform_.Done(false);
+    Node body = *node;
+    platform_.nodes_.erase(Key(temporary_));
+    temporary_.clear();
+    Node& slot = platform_.nodes_[Key(target_)];
+    slot = Node{slot.path.empty() ? target_ : slot.path, false, body.content, time};
+    return platform_.Done(true);
+  }
+
+ private:
+  FakePlatform& platform_;
+  std::string temporary_;  // empty once committed
+  std::string target_;
+};
+
 namespace {
 class FakeWalk : public CacheWalk {
  public:
@@ -77,7 +140,7 @@ class FakeWalk : public CacheWalk {
 };
 
 WalkStatus Deliver(const FakePlatform::FakeEntry& source, std::uint32_t& recordSize,
-                   CacheEntry& entry) {
+                   UrlCacheEntry& entry) {
   if (source.recordSize > recordSize) {
     recordSize = source.recordSize;
     return WalkStatus::kBufferTooSmall;
@@ -108,6 +171,14 @@ void FakePlatform::AddFile(const std::string& path, const std::string& content, 
   const std::string full = Normalize(path);
   AddDirectory(Parent(full));
   nodes_[Key(full)] = Node{full, false, content, time};
+}
+
+void FakePlatform::AddSpecial(const std::string& path, FileKind kind) {
+  const std::string full = Normalize(path);
+  AddDirectory(Parent(full));
+  Node node{full, false, {}, 1000};
+  node.kind = kind;
+  nodes_[Key(full)] = node;
 }
 
 void FakePlatform::FailOn(Op op, const std::string& path) {
@@ -224,12 +295,10 @@ std::optional<std::string> FakePlatform::ProfileText(const std::string& file) {
 
 // --- Cache walk ---------------------------------------------------------------------------------
 
-WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
-                                                 const std::string& /*searchPattern*/,
-                                                 std::uint32_t& recordSize, CacheEntry& entry,
+WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPattern*/,
+                                                 std::uint32_t& recordSize, UrlCacheEntry& entry,
                                                  std::unique_ptr<CacheWalk>& walk) {
-  lastCachePath = cachePath;
-  if (Fails("FindFirstUrlCacheEntryA", Op::kCacheOpen, cachePath) || cache.empty()) {
+  if (Fails("FindFirstUrlCacheEntryA", Op::kCacheOpen, "") || cache.empty()) {
     Done(false);
     return WalkStatus::kFailed;
   }
@@ -240,7 +309,7 @@ WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
 }
 
 WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                                CacheEntry& entry) {
+                                                UrlCacheEntry& entry) {
   auto& fake = static_cast<FakeWalk&>(walk);
   if (Fails("FindNextUrlCacheEntryA", Op::kCacheNext, "") || fake.next >= cache.size()) {
     Done(false);
@@ -250,6 +319,65 @@ WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& 
   if (status == WalkStatus::kEntry) ++fake.next;
   Done(status == WalkStatus::kEntry);
   return status;
+}
+
+// --- Reading cache files -----------------------------------------------------------------------
+
+std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
+  const Node* node = Find(path);
+  if (Fails("QueryFile", Op::kQueryFile, path) || node == nullptr) {
+    Done(false);
+    return std::nullopt;
+  }
+  Done(true);
+  if (node->directory) return FileFacts{FileKind::kDirectory, 0, node->time};
+  return FileFacts{node->kind, node->content.size(), node->time};
+}
+
+std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string& path) {
+  const Node* node = Find(path);
+  if (Fails("OpenFileForReading", Op::kOpenFile, path) || node == nullptr || node->directory ||
+      node->kind != FileKind::kRegular) {
+    Done(false);
+    return nullptr;
+  }
+  Done(true);
+  return std::make_unique<FakeFile>(*this, Normalize(path), *node);
+}
+
+std::optional<std::vector<std::string>> FakePlatform::ListFolder(const std::string& path) {
+  const std::string full = Normalize(path);
+  if (Fails("ListFolder", Op::kListFolder, path) || !IsDirectory(full)) {
+    Done(false);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  const std::string prefix = Key(full) + "\\";
+  for (const auto& [key, node] : nodes_) {
+    if (key.compare(0, prefix.size(), prefix) == 0 && key.find('\\', prefix.size()) == std::string::npos) {
+      names.push_back(node.path.substr(full.size() + 1));
+    }
+  }
+  Done(true);
+  return names;
+}
+
+std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
+  const std::string full = Normalize(target);
+  if (Fails("CreateBodyWriter", Op::kCreateBody, target) || full.empty() ||
+      !ParentIsDirectory(full)) {
+    Done(false);
+    return nullptr;
+  }
+  std::string name;
+  do {
+    std::ostringstream hex;
+    hex << std::uppercase << std::hex << ++tempCounter_;
+    name = Parent(full) + "\\mur" + hex.str() + ".TMP";
+  } while (Find(name) != nullptr);
+  nodes_[Key(name)] = Node{name, false, {}, 0};
+  Done(true);
+  return std::make_unique<FakeBodyWriter>(*this, name, full);
 }
 
 // --- File system --------------------------------------------------------------------------------
@@ -348,7 +476,8 @@ bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
   const Node* source = Find(from);
   const Node* target = Find(to);
   const std::string full = Normalize(to);
-  if (source == nullptr || source->directory || (target != nullptr && target->directory) ||
+  if (source == nullptr || source->directory || source->kind != FileKind::kRegular ||
+      (target != nullptr && target->directory) ||
       full.empty() || !ParentIsDirectory(full)) {
     return Done(false);
   }

@@ -1,6 +1,6 @@
-// An in-memory platform for tests: a Windows-style file system with last-write times, profile
-// files as text, a cache as a list of entries, a log of every call, message boxes recorded, and
-// failures injected per operation and path or per call number.
+// An in-memory platform for tests: a Windows-style file system with last-write times, links and
+// special files, profile files as text, the system's cache as a list of entries, a log of every
+// call, message boxes recorded, and failures injected per operation and path or per call number.
 #pragma once
 
 #include <cstddef>
@@ -26,13 +26,19 @@ class FakePlatform : public Platform {
     kGetTempFileName,
     kDeleteFile,
     kMoveFile,  ///< matched against the source path (or the target path)
-    kOpenFile,  ///< ReadLastWriteTime: the file cannot be opened
+    kOpenFile,  ///< ReadLastWriteTime or OpenFileForReading: the file cannot be opened
     kReadTime,  ///< ReadLastWriteTime: the file opens but its time cannot be read
     kCopyFile,  ///< matched against the source path (or the target path)
     kGetFullPathName,
     kSetCurrentDirectory,
     kOpenListing,
     kWriteListing,  ///< the listing file's Close reports failure
+    kQueryFile,     ///< QueryFile
+    kReadFile,      ///< ReadAt of an opened file
+    kListFolder,    ///< ListFolder
+    kCreateBody,    ///< CreateBodyWriter (matched against the target)
+    kAppendBody,    ///< a body writer's Append (matched against the target)
+    kCommitBody,    ///< a body writer's Commit (matched against the target)
   };
 
   /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
@@ -55,6 +61,9 @@ class FakePlatform : public Platform {
   void AddDirectory(const std::string& path);
   /// Creates a file (and its missing parent directories) with content and last-write time.
   void AddFile(const std::string& path, const std::string& content, FileTime time = 1000);
+  /// Creates a name of another kind than a regular file or folder: a link (kLink, which leads
+  /// nowhere the fake follows) or a pipe or device (kOther).
+  void AddSpecial(const std::string& path, FileKind kind);
   /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
   /// without regard to case; every call of `op` when `path` is empty.
   void FailOn(Op op, const std::string& path = "");
@@ -74,18 +83,23 @@ class FakePlatform : public Platform {
   std::string currentDirectory = "C:\\work";
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
-  std::string lastCachePath;     ///< The cachePath of the last FindFirstUrlCacheEntryA.
+  std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
   std::size_t calls = 0;         ///< Platform calls made so far.
 
   // --- Platform ---------------------------------------------------------------------------------
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
-                                     std::uint32_t& recordSize, CacheEntry& entry,
+  std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
+                                     UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
   WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    CacheEntry& entry) override;
+                                    UrlCacheEntry& entry) override;
+  std::optional<FileFacts> QueryFile(const std::string& path) override;
+  std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
+  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
   std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
@@ -108,11 +122,14 @@ class FakePlatform : public Platform {
 
  private:
   class FakeListing;
+  class FakeFile;
+  class FakeBodyWriter;
   struct Node {
     std::string path;  // as created, with "\" separators
     bool directory = false;
     std::string content;
     FileTime time = 0;
+    FileKind kind = FileKind::kRegular;  // of a name that is no directory
   };
 
   /// Counts and logs one call; true if the test wants it to fail (by call number, or by `op` on

@@ -22,6 +22,7 @@
 #include "export/root_guard.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/posix_platform.h"
+#include "local_entry.h"
 #include "run/run_settings.h"
 
 namespace murel {
@@ -76,7 +77,7 @@ class PosixExportFilesTest : public ::testing::Test {
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
     MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
-    CopyIfNewer(platform_, settings_, localFile, target);
+    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), target);
   }
 
   fs::path Out() const { return host_ / "out"; }
@@ -84,6 +85,7 @@ class PosixExportFilesTest : public ::testing::Test {
   fs::path host_;
   PosixPlatform platform_;
   RunSettings settings_;
+  BoxReporter reporter_{platform_, settings_};
 };
 
 TEST_F(PosixExportFilesTest, PageThenDeeperPageMakesThePageADirectoryPage) {
@@ -142,7 +144,7 @@ class InterruptedCopyTest : public PosixExportFilesTest,
                             public ::testing::WithParamInterface<Interruption> {};
 
 // Runs CopyIfNewer in a child process whose files may not grow past 4096 bytes; its wait status.
-int CopyInLimitedChild(Platform& platform, const RunSettings& settings, const std::string& from,
+int CopyInLimitedChild(Platform& platform, Reporter& reporter, const std::string& from,
                        const std::string& to, bool killed) {
   const pid_t child = fork();
   if (child == 0) {
@@ -151,7 +153,7 @@ int CopyInLimitedChild(Platform& platform, const RunSettings& settings, const st
     setrlimit(RLIMIT_CORE, &noCore);
     setrlimit(RLIMIT_FSIZE, &small);
     std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
-    CopyIfNewer(platform, settings, from, to);
+    CopyIfNewer(platform, reporter, LocalEntry(from), to);
     _exit(0);
   }
   int status = 0;
@@ -170,7 +172,7 @@ TEST_P(InterruptedCopyTest, LeavesTheOldTargetOrNone) {
   }
 
   const int status =
-      CopyInLimitedChild(platform_, settings_, cached, settings_.exportRoot + "page", row.killed);
+      CopyInLimitedChild(platform_, reporter_, cached, settings_.exportRoot + "page", row.killed);
   if (row.killed) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the copy was not cut";
   }
@@ -187,7 +189,7 @@ TEST_P(InterruptedCopyTest, LeavesTheOldTargetOrNone) {
     EXPECT_EQ(Names(Out()),
               row.oldTarget ? std::set<std::string>{"page"} : std::set<std::string>{});
   }
-  CopyIfNewer(platform_, settings_, cached, settings_.exportRoot + "page");
+  CopyIfNewer(platform_, reporter_, LocalEntry(cached), settings_.exportRoot + "page");
   EXPECT_EQ(Read(target), big);
   EXPECT_EQ(TimeOf(target), 2000000);
 }

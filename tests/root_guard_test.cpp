@@ -9,6 +9,7 @@
 #include "export/copy_if_newer.h"
 #include "export/directory_chain.h"
 #include "fake_platform.h"
+#include "local_entry.h"
 #include "run/run_settings.h"
 
 namespace murel {
@@ -68,6 +69,7 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
     FakePlatform fake;
     RunSettings settings;
     settings.exportRoot = kRoot;
+    BoxReporter reporter(fake, settings);
     fake.AddDirectory("C:\\out");
     fake.AddFile("C:\\victim", "keep", 1);
     fake.AddFile("C:\\x", "keep", 1);
@@ -75,9 +77,9 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
     const std::vector<std::string> before = fake.Tree();
     if (StaysInsideRoot(fake, settings.exportRoot, target)) {
       MakeDirectoryChain(fake, target, settings.exportRoot.size());
-      CopyIfNewer(fake, settings, "C:\\cache\\f", target);
+      CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\f"), target);
     } else {
-      ReportCopyFailure(fake, settings, "C:\\cache\\f");
+      reporter.CopyFailed("C:\\cache\\f");
     }
     EXPECT_EQ(fake.Tree(), before) << target;
     EXPECT_EQ(fake.Content("C:\\victim"), "keep");

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fake_platform.h"
+#include "index_dat_writer.h"
 
 namespace murel {
 namespace {
@@ -86,9 +87,17 @@ TEST_F(RunDriverTest, FilterSelectsByPrefix) {
   EXPECT_EQ(Listing(), "ftp://files/f.zip\r\n");
 }
 
-TEST_F(RunDriverTest, NamedCacheReachesThePlatform) {
-  EXPECT_EQ(RunMurel(platform, "-l -c \"D:\\old cache\" C:\\out"), kExitOk);
-  EXPECT_EQ(platform.lastCachePath, "D:\\old cache");
+TEST_F(RunDriverTest, NamedCacheIsReadFromItsFolder) {
+  IndexDatWriter index;
+  const std::uint8_t directory = index.AddDirectory("AB12CD34");
+  index.AddTable();
+  index.AddUrl("http://named/page", "page[1].htm", directory);
+  const std::vector<unsigned char> bytes = index.Bytes();
+  platform.AddFile("D:\\old cache\\index.dat", std::string(bytes.begin(), bytes.end()));
+  platform.AddFile("D:\\old cache\\AB12CD34\\page[1].htm", "named", 900);
+  EXPECT_EQ(RunMurel(platform, "-c \"D:\\old cache\" C:\\out"), kExitOk);
+  EXPECT_EQ(platform.Content("C:\\out\\http\\named\\page"), "named");
+  EXPECT_EQ(platform.TimeOf("C:\\out\\http\\named\\page"), 900u);
 }
 
 TEST_F(RunDriverTest, UnopenedCacheLeavesAnEmptyListingAndEndsWithStatusOne) {

@@ -31,7 +31,7 @@ TEST_P(TextLookupTest, JoinsLinesOrFallsBack) {
   if (!c.languageFile.empty()) {
     platform.AddFile("C:\\work\\murel.lng", "[strings]\n" + c.languageFile);
   }
-  const std::string text = GetText(platform, RunSettings(), "msg", "FALLBACK");
+  const std::string text = GetText(platform, TextOptions(), "msg", "FALLBACK");
   EXPECT_EQ(text.size(), c.expected.size());
   EXPECT_EQ(text, c.expected);
   EXPECT_EQ(platform.currentDirectory, "C:\\work");
@@ -68,7 +68,7 @@ TEST(TextLookup, ProgramDirectoryBecomesCurrent) {
   FakePlatform platform;
   platform.AddFile("C:\\prog\\murel.lng", "[strings]\nmsg1=beside the program\n");
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nmsg1=in the start directory\n");
-  RunSettings settings;
+  TextOptions settings;
   EXPECT_EQ(GetText(platform, settings, "msg", "F"), "in the start directory");
   EXPECT_EQ(platform.currentDirectory, "C:\\work");
   settings.programDir = "C:\\prog";
@@ -82,16 +82,16 @@ TEST(TextLookup, FailedDirectoryChangeReadsCurrentDirectory) {
   FakePlatform platform;
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nmsg1=here\n");
   platform.FailOn(FakePlatform::Op::kSetCurrentDirectory);
-  RunSettings settings;
+  TextOptions settings;
   settings.programDir = "C:\\prog";
   EXPECT_EQ(GetText(platform, settings, "msg", "F"), "here");
 }
 
 TEST(TextLookup, MessageOverloadUsesKeyAndBuiltInText) {
   FakePlatform platform;
-  EXPECT_EQ(GetText(platform, RunSettings(), Message{"m", "built in"}), "built in");
+  EXPECT_EQ(GetText(platform, TextOptions(), Message{"m", "built in"}), "built in");
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nm1=from file\n");
-  EXPECT_EQ(GetText(platform, RunSettings(), Message{"m", "built in"}), "from file");
+  EXPECT_EQ(GetText(platform, TextOptions(), Message{"m", "built in"}), "from file");
 }
 
 }  // namespace

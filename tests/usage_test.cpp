@@ -57,7 +57,7 @@ TEST_P(UsageTest, ShowsTextByteForByte) {
   const UsageCase& c = GetParam();
   FakePlatform platform;
   if (!c.languageFile.empty()) platform.AddFile("C:\\work\\murel.lng", c.languageFile);
-  ShowUsage(platform, RunSettings());
+  ShowUsage(platform, TextOptions());
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].caption, c.caption);
   EXPECT_EQ(platform.boxes[0].text, c.text);
@@ -108,13 +108,13 @@ TEST(Usage, CutToItsBuffer) {
     }
   }
   platform.AddFile("C:\\work\\murel.lng", file);
-  EXPECT_EQ(UsageText(platform, RunSettings()).size(), kMaxShownText);
+  EXPECT_EQ(UsageText(platform, TextOptions()).size(), kMaxShownText);
 }
 
 TEST(Usage, ReadFromProgramDirectoryInRunWithoutArguments) {
   FakePlatform platform;
   platform.AddFile("C:\\prog\\murel.lng", "[strings]\nusage1=Beside\n");
-  RunSettings settings;
+  TextOptions settings;
   settings.programDir = "C:\\prog";
   ShowUsage(platform, settings);
   ASSERT_EQ(platform.boxes.size(), 1u);
@@ -153,7 +153,7 @@ TEST(MessageTable, BuiltInTextsAndSampleTranslations) {
   platform.AddFile("C:\\work\\murel.lng", sample);
   for (const MessageCase& c : cases) {
     EXPECT_EQ(c.message.fallback, Cp1251(c.russian)) << c.message.key;
-    const std::string english = GetText(platform, RunSettings(), c.message);
+    const std::string english = GetText(platform, TextOptions(), c.message);
     EXPECT_NE(english, c.message.fallback) << c.message.key << " missing in the sample";
     EXPECT_TRUE(std::all_of(english.begin(), english.end(),
                             [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))

@@ -9,6 +9,7 @@
 #include "export/directory_chain.h"
 #include "export/root_guard.h"
 #include "platform/win32/win32_platform.h"
+#include "local_entry.h"
 #include "run/run_settings.h"
 
 namespace murel {
@@ -66,12 +67,13 @@ class Win32ExportFilesTest : public ::testing::Test {
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
     MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
-    CopyIfNewer(platform_, settings_, localFile, target);
+    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), target);
   }
 
   std::string scratch_;
   Win32Platform platform_;
   RunSettings settings_;
+  BoxReporter reporter_{platform_, settings_};
 };
 
 TEST_F(Win32ExportFilesTest, PageThenDeeperPageMakesThePageADirectoryPage) {

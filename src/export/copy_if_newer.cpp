@@ -1,41 +1,62 @@
 #include "export/copy_if_newer.h"
 
 #include "export/directory_chain.h"
-#include "text/text_lookup.h"
+#include "export/stored_body_copy.h"
 
 namespace murel {
 namespace {
 
-// Whether the cached file with time `source` should replace what is at `target`. Anything we
+// Whether the cached content with time `source` should replace what is at `target`. Anything we
 // cannot compare (no target, a locked one, a time that cannot be read) is copied: a needless copy
 // costs little, a missed one leaves the export out of date.
-bool TargetIsOlder(Platform& platform, const LastWriteTime& source, const std::string& target) {
+bool TargetIsOlder(Platform& platform, std::optional<FileTime> source, const std::string& target) {
   const LastWriteTime existing = platform.ReadLastWriteTime(target);
-  if (!existing.opened || !existing.time || !source.time) return true;
-  return *source.time > *existing.time;
+  if (!existing.opened || !existing.time || !source) return true;
+  return *source > *existing.time;
+}
+
+// A name that an earlier entry made a directory holds its page as "__".
+std::string Destination(Platform& platform, const std::string& target) {
+  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(target);
+  if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
+    return target + "\\" + kDirectoryPageName;
+  }
+  return target;
+}
+
+void CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& localFile,
+                   const std::string& target) {
+  // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
+  // could wait for ever.
+  const std::optional<FileFacts> facts = platform.QueryFile(localFile);
+  if (!facts) return;
+  if (facts->kind != FileKind::kRegular) {
+    reporter.CopyFailed(localFile);
+    return;
+  }
+  const LastWriteTime source = platform.ReadLastWriteTime(localFile);
+  if (!source.opened) return;
+  const std::string destination = Destination(platform, target);
+  if (!TargetIsOlder(platform, source.time, destination)) return;
+  if (!platform.CopyFileA(localFile, destination)) reporter.CopyFailed(localFile);
+}
+
+void CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body,
+                    const std::string& target) {
+  const std::string destination = Destination(platform, target);
+  if (!TargetIsOlder(platform, body.stored, destination)) return;
+  if (!WriteStoredBody(platform, body, destination)) reporter.CopyFailed(body.file);
 }
 
 }  // namespace
 
-void CopyIfNewer(Platform& platform, const RunSettings& settings, const std::string& localFile,
+void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry,
                  const std::string& target) {
-  const LastWriteTime source = platform.ReadLastWriteTime(localFile);
-  if (!source.opened) return;
-  std::string destination = target;
-  // A name that an earlier entry made a directory holds its page as "__".
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(destination);
-  if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
-    destination += std::string("\\") + kDirectoryPageName;
+  if (entry.storedBody) {
+    CopyStoredBody(platform, reporter, *entry.storedBody, target);
+  } else {
+    CopyLocalFile(platform, reporter, entry.localFile, target);
   }
-  if (!TargetIsOlder(platform, source, destination)) return;
-  if (!platform.CopyFileA(localFile, destination)) ReportCopyFailure(platform, settings, localFile);
-}
-
-void ReportCopyFailure(Platform& platform, const RunSettings& settings,
-                       const std::string& localFile) {
-  if (settings.quiet) return;
-  platform.MessageBoxA(platform.DisplayPath(localFile),
-                       GetText(platform, settings, kErrCopyCaption), BoxIcon::kWarning);
 }
 
 }  // namespace murel

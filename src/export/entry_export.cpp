@@ -14,33 +14,34 @@ constexpr std::size_t kShortestUrl = 6;
 
 }  // namespace
 
-bool IsSelected(const RunSettings& settings, const std::string& url) {
+bool IsSelected(const ExportOptions& options, const std::string& url) {
   if (url.size() < kShortestUrl) return false;
-  if (settings.tolvarFormat) {
+  if (options.tolvarFormat) {
     return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "ftp://");
   }
-  const std::string& filter = settings.urlFilter;
+  const std::string& filter = options.urlFilter;
   return filter == "*" || StartsWithNoCase(url, filter);
 }
 
-void ExportEntry(Platform& platform, RunSettings& settings, const CacheEntry& entry) {
-  if (!IsSelected(settings, entry.url)) return;
-  const std::string target = TargetPath(settings.exportRoot, entry.url, settings.tolvarFormat,
-                                        settings.allRules, settings.longUrlCounter);
+void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
+                 Reporter& reporter, const CacheEntry& entry) {
+  if (!IsSelected(options, entry.url)) return;
+  const std::string target = TargetPath(options.exportRoot, entry.url, options.tolvarFormat,
+                                        options.allRules, state.longUrlCounter);
   // The listing line is written whole, once the path is known: the file then never holds half a
   // line for an entry whose path could not be formed.
-  if (!settings.tolvarFormat) {
+  if (!options.tolvarFormat) {
     std::string line = entry.url;
-    if (!settings.listOnly) line += '\t' + platform.DisplayPath(target);
-    settings.listingFile->Write(line + '\n');
+    if (!options.listOnly) line += '\t' + platform.DisplayPath(target);
+    state.listingFile->Write(line + '\n');
   }
-  if (settings.listOnly) return;
-  if (!StaysInsideRoot(platform, settings.exportRoot, target)) {
-    ReportCopyFailure(platform, settings, entry.localFile);
+  if (options.listOnly) return;
+  if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target)) {
+    reporter.CopyFailed(ContentPath(entry));
     return;
   }
-  MakeDirectoryChain(platform, target, settings.exportRoot.size());
-  CopyIfNewer(platform, settings, entry.localFile, target);
+  MakeDirectoryChain(platform, target, options.exportRoot.size());
+  CopyIfNewer(platform, reporter, entry, target);
 }
 
 }  // namespace murel

@@ -3,21 +3,25 @@
 
 #include <string>
 
+#include "export/export_options.h"
+#include "export/export_state.h"
 #include "platform/platform.h"
-#include "run/run_settings.h"
+#include "text/reporter.h"
+#include "urlcache/cache_entry.h"
 
 namespace murel {
 
 /// True if the run takes an entry with this URL: URLs under six characters never; in the tolvar
 /// format only "http://" and "ftp://" URLs (the filter plays no part); otherwise every URL when the
 /// filter is "*" or empty, else those that begin with the filter, compared without regard to case.
-bool IsSelected(const RunSettings& settings, const std::string& url);
+bool IsSelected(const ExportOptions& options, const std::string& url);
 
 /// Exports one entry: if it is selected, writes its listing line (unless in the tolvar format),
 /// forms its target path (advancing the run's counter of numbered names), and unless only a list is
-/// asked for, creates the target's directories and copies the cached file when it is newer. A
-/// target that would lie outside the export root is neither made nor copied and is reported like a
-/// failed copy. Failures are handled inside; the run goes on.
-void ExportEntry(Platform& platform, RunSettings& settings, const CacheEntry& entry);
+/// asked for, creates the target's directories and copies the cached content when it is newer. A
+/// target that would lie outside the export root, or content the reader refused, is neither made
+/// nor copied and is reported like a failed copy. Failures are handled inside; the run goes on.
+void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
+                 Reporter& reporter, const CacheEntry& entry);
 
 }  // namespace murel

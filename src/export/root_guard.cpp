@@ -1,6 +1,6 @@
 #include "export/root_guard.h"
 
-#include "run/run_settings.h"
+#include "buffer_limits.h"
 #include "text/ascii.h"
 
 namespace murel {

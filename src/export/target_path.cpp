@@ -4,7 +4,6 @@
 
 #include "export/directory_chain.h"
 #include "export/path_text.h"
-#include "run/run_settings.h"
 #include "text/ascii.h"
 
 namespace murel {

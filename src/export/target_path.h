@@ -4,12 +4,10 @@
 #include <cstddef>
 #include <string>
 
+#include "buffer_limits.h"
 #include "rules/rule_set.h"
 
 namespace murel {
-
-/// Target paths longer than this many characters take a numbered name instead.
-constexpr std::size_t kMaxTargetPathLength = 235;
 
 /// The directory under the export root that holds the numbered names.
 constexpr const char* kLongUrlDirectory = "longurls\\";

@@ -32,9 +32,9 @@ struct LastWriteTime {
   std::optional<FileTime> time;   ///< Its last-write time; empty if it opened but could not be read.
 };
 
-/// One entry of the cache walk: the URL and the full path of the local file that holds its
-/// content (empty when the entry has no local file).
-struct CacheEntry {
+/// One entry of the system's cache walk: the URL and the full path of the local file that holds
+/// its content (empty when the entry has no local file).
+struct UrlCacheEntry {
   std::string url;
   std::string localFile;
 };
@@ -45,6 +45,46 @@ enum class WalkStatus {
   kBufferTooSmall,  ///< The entry's record needs more than the offered record size; the walk has
                     ///< not moved, and the record size now holds the size it needs.
   kFailed,          ///< No entry: the walk cannot start, or it has no further entry.
+};
+
+/// What a name is, as seen without following a link at its last component.
+enum class FileKind {
+  kRegular,    ///< An ordinary file.
+  kDirectory,  ///< A folder.
+  kLink,       ///< A symbolic link (or another reparse point), whatever it leads to.
+  kOther,      ///< A pipe, device, socket or anything else that is no ordinary file.
+};
+
+/// The facts of a name in the file system.
+struct FileFacts {
+  FileKind kind = FileKind::kOther;
+  std::uint64_t size = 0;  ///< Bytes, for a regular file.
+  FileTime time = 0;       ///< Last-write time.
+};
+
+/// A regular file open for reading. Closing happens on destruction.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  /// The file's size and last-write time when it was opened (kind kRegular).
+  virtual const FileFacts& Facts() const = 0;
+  /// Reads up to `size` bytes at `offset` into `buffer`. The count read, fewer than `size` only
+  /// at the end of the file; empty on a read error.
+  virtual std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
+                                            std::size_t size) = 0;
+};
+
+/// A new file written from chunks under a temporary name in its target's folder. Destroying it
+/// before `Commit` abandons it: the temporary is removed and the target stays as it was.
+class BodyWriter {
+ public:
+  virtual ~BodyWriter() = default;
+  /// Appends `size` bytes. False on failure; the writer is then only good for abandoning.
+  virtual bool Append(const unsigned char* data, std::size_t size) = 0;
+  /// Gives the file the last-write time `time` and renames it over the target in one step, so
+  /// that the target is either the old file or the whole new one. False on failure, with the
+  /// temporary removed and the target as it was.
+  virtual bool Commit(FileTime time) = 0;
 };
 
 /// An open cache walk. Destroying it ends the walk.
@@ -71,20 +111,38 @@ class Platform {
 
   // --- Cache walk -------------------------------------------------------------------------------
 
-  /// Starts a walk over the URL cache and delivers its first entry. `cachePath` names a cache file
-  /// (index.dat) or the folder that holds one, as the user typed it; empty means the platform's own
-  /// cache (WinINet on Windows, the Wine prefix's cache on Linux). `recordSize` is the size of the
-  /// record buffer offered; on kBufferTooSmall it is set to the size needed. On kEntry, `walk`
-  /// holds the open walk and `entry` the first entry. A cache with no entries gives kFailed.
-  virtual WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath,
-                                             const std::string& searchPattern,
-                                             std::uint32_t& recordSize, CacheEntry& entry,
+  /// The cache to read when the command line names none, as a path the file services take: on
+  /// Linux the WinINet cache file of the user's Wine prefix. Empty when the system's own cache
+  /// walk (`FindFirstUrlCacheEntryA`) is the default, or no cache is found.
+  virtual std::optional<std::string> DefaultCachePath() = 0;
+
+  /// Starts a walk over the system's URL cache (WinINet's on Windows; Linux has none and gives
+  /// kFailed) and delivers its first entry. `recordSize` is the size of the record buffer
+  /// offered; on kBufferTooSmall it is set to the size needed. On kEntry, `walk` holds the open
+  /// walk and `entry` the first entry. A cache with no entries gives kFailed.
+  virtual WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern,
+                                             std::uint32_t& recordSize, UrlCacheEntry& entry,
                                              std::unique_ptr<CacheWalk>& walk) = 0;
 
   /// Delivers the next entry of `walk`; `recordSize` as for `FindFirstUrlCacheEntryA`. kFailed
   /// when there is no further entry.
   virtual WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                            CacheEntry& entry) = 0;
+                                            UrlCacheEntry& entry) = 0;
+
+  // --- Reading cache files ----------------------------------------------------------------------
+
+  /// The facts of `path` without following a link at its last component (levels above it are
+  /// followed). Empty if nothing exists under the name or it cannot be examined.
+  virtual std::optional<FileFacts> QueryFile(const std::string& path) = 0;
+
+  /// Opens the existing regular file `path` for reading, shared for reading and writing. Null
+  /// when it is missing, a folder, a link at its last component (never followed), or any other
+  /// kind of file; opening never waits on a pipe or device.
+  virtual std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) = 0;
+
+  /// The names (not paths) of everything in the folder `path`, "." and ".." left out, in no
+  /// particular order. Empty if it is no folder or cannot be read.
+  virtual std::optional<std::vector<std::string>> ListFolder(const std::string& path) = 0;
 
   // --- File system ------------------------------------------------------------------------------
 
@@ -119,6 +177,11 @@ class Platform {
   /// directory and renamed into place, so `to` is either the old file or the whole new one. False
   /// on failure, with no new file left behind.
   virtual bool CopyFileA(const std::string& from, const std::string& to) = 0;
+
+  /// Starts a new file that will replace `target` (its folder exists) when committed: a
+  /// temporary name in the target's folder, left by a killed run only in a form that later runs
+  /// recognise and remove. Null if no temporary can be made.
+  virtual std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) = 0;
 
   /// Makes `path` absolute against the current directory and resolves "." and ".." components.
   /// Empty if the path cannot be resolved (on Linux: a drive other than Z:) or the result would

@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "run/run_settings.h"
 
 namespace murel {
 namespace {

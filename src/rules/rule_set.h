@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "buffer_limits.h"
+
 namespace murel {
 
 /// The most replacements one rule makes on one path before it gives up. A rule that shortens the

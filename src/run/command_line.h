@@ -8,18 +8,11 @@
 #include <cstddef>
 #include <string>
 
+#include "buffer_limits.h"
 #include "platform/platform.h"
 #include "run/run_settings.h"
 
 namespace murel {
-
-/// The most characters of a command-line tail (its working buffer holds 2000 with the end mark).
-constexpr std::size_t kMaxTailLength = kPathBufferSize - 1;
-/// The most characters of the export root as the command line gives it, and of the program's
-/// directory (a buffer of 300).
-constexpr std::size_t kMaxRootTextLength = 299;
-/// The most characters of the URL filter (a buffer of 5000).
-constexpr std::size_t kMaxFilterLength = 4999;
 
 /// What the command line asks for.
 enum class ParseOutcome {

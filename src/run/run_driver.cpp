@@ -2,34 +2,21 @@
 
 #include <optional>
 
-#include "export/cache_cursor.h"
+#include "buffer_limits.h"
 #include "export/entry_export.h"
 #include "run/command_line.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
-#include "text/text_lookup.h"
+#include "text/reporter.h"
 #include "text/usage.h"
+#include "urlcache/cache_opener.h"
 
 namespace murel {
 namespace {
 
 constexpr const char* kConfigurationFile = ".\\murel.ini";
 constexpr const char* kRuleSection = "all";
-/// The profile reader's buffer for one configuration section.
-constexpr std::size_t kSectionBufferSize = 1000000;
-/// The full-path service writes the root within this many characters.
-constexpr std::size_t kFullPathLimit = 500;
-/// The root shares a 300-character buffer with the "urls.txt" appended to it.
-constexpr std::size_t kMaxExportRootLength = 291;
 constexpr const char* kListingName = "urls.txt";
-
-// Shows an error box whose text is `message` followed by the path it concerns, unless "-nm".
-void ReportError(Platform& platform, const RunSettings& settings, const Message& message,
-                 const std::string& path) {
-  if (settings.quiet) return;
-  platform.MessageBoxA(GetText(platform, settings, message) + "\n" + platform.DisplayPath(path),
-                       GetText(platform, settings, kErrorCaption), BoxIcon::kError);
-}
 
 void LoadRules(Platform& platform, RunSettings& settings) {
   LoadRuleSet(
@@ -57,22 +44,24 @@ void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
   }
 }
 
-// Walks the cache and exports each entry. False if the walk cannot be opened.
-bool ExportCache(Platform& platform, RunSettings& settings) {
-  CacheCursor cursor;
-  if (!OpenCacheWalk(platform, settings.cachePath, cursor)) return false;
+// Reads the cache and exports each entry. False if the cache cannot be opened or has no entry.
+bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
+                 Reporter& reporter) {
+  const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath);
+  CacheEntry entry;
+  if (!reader || !reader->Next(entry)) return false;
   do {
-    ExportEntry(platform, settings, cursor.entry);
-  } while (NextCacheEntry(platform, cursor));
+    ExportEntry(platform, settings, state, reporter, entry);
+  } while (reader->Next(entry));
   return true;
 }
 
 // Closes "urls.txt"; false (after the box) when the listing could not be written whole.
-bool CloseListing(Platform& platform, RunSettings& settings) {
-  if (!settings.listingFile) return true;
-  const bool written = settings.listingFile->Close();
-  settings.listingFile.reset();
-  if (!written) ReportError(platform, settings, kErrListing, settings.exportRoot + kListingName);
+bool CloseListing(ExportState& state, BoxReporter& reporter, const std::string& path) {
+  if (!state.listingFile) return true;
+  const bool written = state.listingFile->Close();
+  state.listingFile.reset();
+  if (!written) reporter.Error(kErrListing, path);
   return written;
 }
 
@@ -91,32 +80,32 @@ int RunMurel(Platform& platform, const std::string& tail) {
   }
   LoadRules(platform, settings);
 
+  BoxReporter reporter(platform, settings);
   const std::optional<std::string> root = ResolveExportRoot(platform, settings.rootText);
   if (!root) {
-    ReportError(platform, settings, kErrExportRoot, settings.rootText);
+    reporter.Error(kErrExportRoot, settings.rootText);
     return kExitBadArguments;
   }
   settings.exportRoot = *root;
   CreateExportRoot(platform, settings.exportRoot);
 
+  ExportState state;
+  const std::string listing = settings.exportRoot + kListingName;
   if (!settings.tolvarFormat) {
-    settings.listingFile = platform.OpenListingFile(settings.exportRoot + kListingName);
-    if (!settings.listingFile) {
-      ReportError(platform, settings, kErrListing, settings.exportRoot + kListingName);
+    state.listingFile = platform.OpenListingFile(listing);
+    if (!state.listingFile) {
+      reporter.Error(kErrListing, listing);
       return kExitNoListing;
     }
   }
 
-  if (!ExportCache(platform, settings)) {
+  if (!ExportCache(platform, settings, state, reporter)) {
     // The listing stays, empty, as the record of a run that found no cache.
-    CloseListing(platform, settings);
-    if (!settings.quiet) {
-      platform.MessageBoxA(GetText(platform, settings, kErrOpenCache),
-                           GetText(platform, settings, kErrorCaption), BoxIcon::kError);
-    }
+    CloseListing(state, reporter, listing);
+    reporter.Error(kErrOpenCache);
     return kExitCacheUnopened;
   }
-  return CloseListing(platform, settings) ? kExitOk : kExitNoListing;
+  return CloseListing(state, reporter, listing) ? kExitOk : kExitNoListing;
 }
 
 }  // namespace murel

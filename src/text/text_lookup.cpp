@@ -2,7 +2,7 @@
 
 namespace murel {
 
-std::string GetText(Platform& platform, const RunSettings& settings, const std::string& name,
+std::string GetText(Platform& platform, const TextOptions& settings, const std::string& name,
                     const std::string& fallback) {
   // In a run without arguments the language file lies beside the program, not in the directory
   // the program was started from.
@@ -30,7 +30,7 @@ std::string GetText(Platform& platform, const RunSettings& settings, const std::
   return text.empty() ? fallback : text;
 }
 
-std::string GetText(Platform& platform, const RunSettings& settings, const Message& message) {
+std::string GetText(Platform& platform, const TextOptions& settings, const Message& message) {
   return GetText(platform, settings, message.key, message.fallback);
 }
 

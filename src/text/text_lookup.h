@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <string>
 
+#include "buffer_limits.h"
 #include "platform/platform.h"
-#include "run/run_settings.h"
 #include "text/messages.h"
+#include "text/text_options.h"
 
 namespace murel {
 
@@ -16,21 +17,15 @@ inline constexpr const char* kLanguageFile = ".\\murel.lng";
 /// The section of the language file that holds the texts.
 inline constexpr const char* kLanguageSection = "strings";
 
-/// The most lines one message may have in the language file (keys name + "1" to name + "29").
-constexpr int kMaxMessageLines = 29;
-
-/// The most characters a shown text may have; this is also the size of the usage text.
-constexpr std::size_t kMaxShownText = 9999;
-
 /// The text of the message `name`. When `settings.programDir` is known, it first becomes the
 /// current directory (and stays so). The lines name + "1", name + "2", ... of the section
 /// "strings" of ".\murel.lng" are read up to the first missing or empty one (at most 29, each cut
 /// to 499 characters by the profile reader) and joined by "\n"; a line that would take the text
 /// past kMaxShownText characters ends it. When no line is found, the result is `fallback`.
-std::string GetText(Platform& platform, const RunSettings& settings, const std::string& name,
+std::string GetText(Platform& platform, const TextOptions& settings, const std::string& name,
                     const std::string& fallback);
 
 /// The text of `message`: GetText with its key and its built-in text.
-std::string GetText(Platform& platform, const RunSettings& settings, const Message& message);
+std::string GetText(Platform& platform, const TextOptions& settings, const Message& message);
 
 }  // namespace murel

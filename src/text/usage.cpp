@@ -5,7 +5,7 @@
 
 namespace murel {
 
-std::string UsageText(Platform& platform, const RunSettings& settings) {
+std::string UsageText(Platform& platform, const TextOptions& settings) {
   // The spacing is part of the text: two blanks after "-l", "-e", "-h", "path" and "url", one
   // after "-nm".
   std::string text = "murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n";
@@ -30,7 +30,7 @@ std::string UsageText(Platform& platform, const RunSettings& settings) {
   return text;
 }
 
-void ShowUsage(Platform& platform, const RunSettings& settings) {
+void ShowUsage(Platform& platform, const TextOptions& settings) {
   const std::string text = UsageText(platform, settings);
   platform.MessageBoxA(text, GetText(platform, settings, kUsageCaption), BoxIcon::kNone);
 }

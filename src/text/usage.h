@@ -3,18 +3,19 @@
 
 #include <string>
 
+#include "buffer_limits.h"
 #include "platform/platform.h"
-#include "run/run_settings.h"
+#include "text/text_options.h"
 
 namespace murel {
 
 /// The usage text: the command line's form, then "where" and one line for each option and
 /// argument, with texts from the language file or the built-in ones (see GetText). Cut to
 /// kMaxShownText characters.
-std::string UsageText(Platform& platform, const RunSettings& settings);
+std::string UsageText(Platform& platform, const TextOptions& settings);
 
 /// Shows the usage box: UsageText with the caption of the message "usage", no icon, and returns
 /// when the user closes it.
-void ShowUsage(Platform& platform, const RunSettings& settings);
+void ShowUsage(Platform& platform, const TextOptions& settings);
 
 }  // namespace murel

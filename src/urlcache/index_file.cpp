@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "urlcache/cache_folder.h"
+
 namespace murel {
 namespace {
 
@@ -227,7 +229,9 @@ std::optional<IndexEntry> IndexFile::ReadUrlRecord(std::uint32_t offset) const {
   if (nameOffset != 0) {
     const std::optional<std::string> name = bytes.Text(record + nameOffset, *end);
     if (!name) return std::nullopt;
-    entry.localFile = LocalFile(*bytes.U8(record + layout.directoryIndex), *name);
+    const std::uint8_t directory = *bytes.U8(record + layout.directoryIndex);
+    entry.localFile = LocalFile(directory, *name);
+    entry.plainNames = HasPlainNames(directory, *name);
   }
   const std::uint64_t headersOffset = *bytes.U32(record + layout.headersOffset);
   const std::uint64_t headersSize = *bytes.U32(record + layout.headersSize);
@@ -241,6 +245,12 @@ std::string IndexFile::LocalFile(std::uint8_t directory, const std::string& name
   if (directory == kNoDirectory) return cacheFolder_ + "\\" + name;
   if (directory >= directories_.size()) return std::string();
   return cacheFolder_ + "\\" + directories_[directory] + "\\" + name;
+}
+
+bool IndexFile::HasPlainNames(std::uint8_t directory, const std::string& name) const {
+  if (!IsPlainName(name)) return false;
+  return directory == kNoDirectory || directory >= directories_.size() ||
+         IsPlainName(directories_[directory]);
 }
 
 }  // namespace murel

@@ -14,6 +14,9 @@ struct IndexEntry {
   std::string url;
   std::string localFile;         ///< Full path of the local file; empty when there is none.
   std::uint32_t recordSize = 0;  ///< Bytes the walk's entry record needs for this entry.
+  /// The local file's directory and file names are plain names (see IsPlainName), so that the
+  /// file lies inside the cache folder.
+  bool plainNames = true;
 };
 
 /// The fixed part of an entry record as counted by `IndexEntry::recordSize`: the size of the
@@ -46,6 +49,7 @@ class IndexFile {
   void ReadDirectories();
   void ReadTableChain();
   std::string LocalFile(std::uint8_t directory, const std::string& name) const;
+  bool HasPlainNames(std::uint8_t directory, const std::string& name) const;
 
   std::vector<unsigned char> file_;
   std::string cacheFolder_;

@@ -21,6 +21,8 @@ class IndexFileWalk : public IndexWalk {
     }
     entry.url = std::move(current_->url);
     entry.localFile = std::move(current_->localFile);
+    entry.storedBody.reset();
+    entry.refused = !current_->plainNames;
     current_.reset();
     return WalkStatus::kEntry;
   }

@@ -7,14 +7,17 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "urlcache/cache_entry.h"
 
 namespace murel {
 
 /// Delivers the "URL " records of an index.dat file held in memory: HASH tables in chain order,
 /// slots in ascending order. The file is untrusted; damaged records are passed over and nothing
 /// is read outside it.
-class IndexWalk : public CacheWalk {
+class IndexWalk {
  public:
+  virtual ~IndexWalk() = default;
+
   /// A walk over `file` (the whole index.dat). `cacheFolder` is the Windows-form folder that holds
   /// it, without a trailing "\"; local files are cacheFolder + "\" + directory + "\" + file name.
   /// Null if `file` is not an index.dat of a known version.
@@ -22,7 +25,8 @@ class IndexWalk : public CacheWalk {
 
   /// Delivers the next URL entry. `recordSize` is the record buffer offered: when the entry's
   /// record (as the cache service would lay it out) needs more, returns kBufferTooSmall with the
-  /// needed size and stays on the entry. kFailed at the end of the walk.
+  /// needed size and stays on the entry. kFailed at the end of the walk. An entry whose local
+  /// file's names are not plain names is delivered refused.
   virtual WalkStatus Next(std::uint32_t& recordSize, CacheEntry& entry) = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include "platform/posix/posix_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,13 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/body_writer.h"
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/listing_file.h"
+#include "platform/posix/readable_file.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/wine_cache.h"
 #include "platform/profile_text.h"
-#include "urlcache/index_walk.h"
 
 namespace murel {
 namespace {
@@ -55,54 +57,6 @@ std::optional<std::string> ReadHostFile(const std::string& hostPath) {
   bytes << in.rdbuf();
   if (in.bad()) return std::nullopt;
   return bytes.str();
-}
-
-// The whole file in one buffer of its own size: the index.dat reader takes it without a copy, so
-// the peak stays at one file's size.
-std::optional<std::vector<unsigned char>> ReadHostBytes(const std::string& hostPath) {
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0;
-  // One byte more than the size, so that the read that finds the end needs no larger buffer.
-  std::vector<unsigned char> bytes(ok ? static_cast<std::size_t>(info.st_size) + 1 : 0);
-  std::size_t got = 0;
-  while (ok) {
-    // A file that grew since, or that reports no size, is read on in steps.
-    if (got == bytes.size()) bytes.resize(got + (1 << 16));
-    const ssize_t read = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (read < 0 && errno == EINTR) continue;
-    if (read <= 0) {
-      ok = read == 0;
-      break;
-    }
-    got += static_cast<std::size_t>(read);
-  }
-  close(fd);
-  if (!ok) return std::nullopt;
-  bytes.resize(got);
-  return bytes;
-}
-
-// The folder part of a host path: "." for a bare name, "/" for a name in the root.
-std::string HostParent(const std::string& hostPath) {
-  const std::size_t slash = hostPath.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : hostPath.substr(0, slash);
-}
-
-// The host path of the index file that `cachePath` names: the file itself, or the index.dat in
-// the folder it names.
-std::optional<std::string> CacheIndexOf(const std::string& cachePath) {
-  std::optional<std::string> host = HostPathOf(cachePath);
-  if (!host) return std::nullopt;
-  std::optional<struct stat> info = StatOf(*host);
-  if (info && S_ISDIR(info->st_mode)) {
-    host = *host + "/index.dat";
-    info = StatOf(*host);
-  }
-  if (!info || !S_ISREG(info->st_mode)) return std::nullopt;
-  return host;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -145,13 +99,6 @@ bool CopyBytes(int in, int out) {
   }
 }
 
-// Fills the new file `out` from `in` and gives it the source's modification time to the
-// nanosecond; the access time is the time of the copy, as on Windows.
-bool FillCopy(int in, const struct stat& source, int out) {
-  const timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
-  return CopyBytes(in, out) && futimens(out, times) == 0;
-}
-
 // rename() that fails instead of replacing. RENAME_NOREPLACE makes it atomic; on a file system
 // without it, a check beforehand is the best available.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -173,30 +120,55 @@ PosixPlatform::PosixPlatform()
     : nextNumber_(static_cast<std::uint32_t>(getpid()) ^
                   static_cast<std::uint32_t>(std::time(nullptr))) {}
 
-WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& cachePath,
-                                                  const std::string& /*searchPattern*/,
-                                                  std::uint32_t& recordSize, CacheEntry& entry,
-                                                  std::unique_ptr<CacheWalk>& walk) {
-  const std::optional<std::string> index =
-      cachePath.empty() ? FindWineCacheIndex() : CacheIndexOf(cachePath);
-  if (!index) return WalkStatus::kFailed;
-  std::optional<std::vector<unsigned char>> bytes = ReadHostBytes(*index);
-  const std::optional<std::string> folder = FullWindowsPath(HostParent(*index), CurrentHostDir());
-  if (!bytes || !folder) return WalkStatus::kFailed;
-
-  std::unique_ptr<IndexWalk> opened = IndexWalk::Open(std::move(*bytes), *folder);
-  if (!opened) return WalkStatus::kFailed;
-  // As with the Windows service, a first entry that does not fit leaves no walk open: the
-  // caller starts again with a larger record.
-  const WalkStatus status = opened->Next(recordSize, entry);
-  if (status == WalkStatus::kEntry) walk = std::move(opened);
-  return status;
+std::optional<std::string> PosixPlatform::DefaultCachePath() {
+  const std::optional<std::string> index = FindWineCacheIndex();
+  if (!index) return std::nullopt;
+  return FullWindowsPath(*index, CurrentHostDir());
 }
 
-WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                                 CacheEntry& entry) {
-  auto* index = dynamic_cast<IndexWalk*>(&walk);
-  return index != nullptr ? index->Next(recordSize, entry) : WalkStatus::kFailed;
+// Linux has no cache service of its own.
+WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPattern*/,
+                                                  std::uint32_t& /*recordSize*/,
+                                                  UrlCacheEntry& /*entry*/,
+                                                  std::unique_ptr<CacheWalk>& /*walk*/) {
+  return WalkStatus::kFailed;
+}
+
+WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& /*walk*/,
+                                                 std::uint32_t& /*recordSize*/,
+                                                 UrlCacheEntry& /*entry*/) {
+  return WalkStatus::kFailed;
+}
+
+std::optional<FileFacts> PosixPlatform::QueryFile(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return host ? QueryHostFile(*host) : std::nullopt;
+}
+
+std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return host ? OpenHostFile(*host) : nullptr;
+}
+
+std::optional<std::vector<std::string>> PosixPlatform::ListFolder(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  if (!host) return std::nullopt;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
+  if (!dir) return std::nullopt;
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* item = readdir(dir.get())) {
+    const std::string name = item->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  if (errno != 0) return std::nullopt;
+  return names;
+}
+
+std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& target) {
+  const std::optional<std::string> host = HostPathOf(target);
+  if (!host) return nullptr;
+  return PosixBodyWriter::Create(*host, cleanedFolders_, nextNumber_);
 }
 
 bool PosixPlatform::CreateDirectoryA(const std::string& path) {
@@ -241,7 +213,8 @@ bool PosixPlatform::MoveFileA(const std::string& from, const std::string& to) {
 LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   LastWriteTime result;
   const std::optional<std::string> host = HostPathOf(path);
-  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+  // Opening never waits: a pipe in the export folder must not hang the run.
+  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
   if (fd < 0) return result;
   struct stat info {};
   const bool read = fstat(fd, &info) == 0;
@@ -259,28 +232,15 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   const std::optional<std::string> source = HostPathOf(from);
   const std::optional<std::string> target = HostPathOf(to);
   if (!source || !target) return false;
-  const int in = open(source->c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
   struct stat info {};
-  int out = -1;
-  const std::string folder = HostParent(*target);
-  // A run killed while it copied leaves its temporary in the target's folder; the first copy
-  // into a folder in this run removes those.
-  if (cleanedFolders_.insert(folder).second) RemoveStaleCopyTemps(folder);
-  const std::optional<std::string> temporary = fstat(in, &info) == 0 && S_ISREG(info.st_mode)
-                                                   ? CreateCopyTemp(folder, nextNumber_, out)
-                                                   : std::nullopt;
-  const bool filled = temporary && FillCopy(in, info, out);
+  const int in = OpenRegularFile(*source, info);
+  if (in < 0) return false;
+  const std::unique_ptr<PosixBodyWriter> writer =
+      PosixBodyWriter::Create(*target, cleanedFolders_, nextNumber_);
+  // The copy gets the source's modification time to the nanosecond.
+  const bool copied = writer && CopyBytes(in, writer->fd()) && writer->CommitWithTime(info.st_mtim);
   close(in);
-  if (!temporary) return false;
-  // rename() replaces the target in one step, so readers see the old file or the whole new one;
-  // it refuses a folder as the target. The permissions come after it: until then the name holds
-  // a file without any, which a later run takes for unfinished (a stale temporary, or a target
-  // it cannot open and so copies again), whenever this process is killed.
-  const bool renamed = filled && rename(temporary->c_str(), target->c_str()) == 0;
-  if (!renamed) unlink(temporary->c_str());
-  const bool finished = renamed && FinishCopyTemp(out);
-  return close(out) == 0 && finished;
+  return copied;
 }
 
 std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& path,

@@ -1,5 +1,5 @@
 // The platform services on Linux: the host file system under drive Z:, profile files read by
-// our own reader, message boxes as terminal output, and the cache read from an index.dat file.
+// our own reader, message boxes as terminal output, and the Wine prefix's cache as the default.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +19,16 @@ class PosixPlatform : public Platform {
  public:
   PosixPlatform();
 
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
-                                     std::uint32_t& recordSize, CacheEntry& entry,
+  std::optional<std::string> DefaultCachePath() override;
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
+                                     UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
   WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    CacheEntry& entry) override;
+                                    UrlCacheEntry& entry) override;
+  std::optional<FileFacts> QueryFile(const std::string& path) override;
+  std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
+  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
   std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
@@ -47,7 +52,7 @@ class PosixPlatform : public Platform {
  private:
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
-  /// The host folders that a copy has gone into in this run, rid of stale temporaries.
+  /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.
   std::set<std::string> cleanedFolders_;
 };
 

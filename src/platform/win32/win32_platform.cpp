@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "urlcache/index_walk.h"
+#include "platform/win32/win32_files.h"
+
 
 namespace murel {
 namespace {
@@ -41,9 +42,9 @@ class EntryRecord {
   DWORD* size() { return &size_; }
 
   // The entry's URL and local file; a missing text is empty.
-  CacheEntry Entry() {
+  UrlCacheEntry Entry() {
     const INTERNET_CACHE_ENTRY_INFOA* record = info();
-    CacheEntry entry;
+    UrlCacheEntry entry;
     if (record->lpszSourceUrlName != nullptr) entry.url = record->lpszSourceUrlName;
     if (record->lpszLocalFileName != nullptr) entry.localFile = record->lpszLocalFileName;
     return entry;
@@ -60,22 +61,6 @@ WalkStatus FailedStep(EntryRecord& record, std::uint32_t& recordSize) {
   if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return WalkStatus::kFailed;
   recordSize = *record.size();
   return WalkStatus::kBufferTooSmall;
-}
-
-// The whole content of a file; empty if it cannot be read.
-std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  std::vector<unsigned char> bytes;
-  unsigned char chunk[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
-  return bytes;
 }
 
 // The folder part of `path`: everything before its last separator; "." when it has none.
@@ -139,31 +124,11 @@ class StdioListing : public ListingFile {
 
 }  // namespace
 
-WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& cachePath,
-                                                  const std::string& searchPattern,
-                                                  std::uint32_t& recordSize, CacheEntry& entry,
+std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
+
+WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPattern,
+                                                  std::uint32_t& recordSize, UrlCacheEntry& entry,
                                                   std::unique_ptr<CacheWalk>& walk) {
-  if (!cachePath.empty()) {
-    // A named cache: the file itself, or the index.dat of a named folder. Local files are named
-    // from the folder's full path, so that they can be opened wherever the run's current
-    // directory is.
-    const std::optional<std::string> full = GetFullPathNameA(cachePath, MAX_PATH);
-    if (!full) return WalkStatus::kFailed;
-    std::string file = *full;
-    const std::optional<std::uint32_t> attributes = GetFileAttributesA(file);
-    if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
-      if (file.back() != '\\' && file.back() != '/') file += '\\';
-      file += "index.dat";
-    }
-    std::optional<std::vector<unsigned char>> bytes = ReadWholeFile(file);
-    if (!bytes) return WalkStatus::kFailed;
-    std::unique_ptr<IndexWalk> index = IndexWalk::Open(std::move(*bytes), FolderOf(file));
-    if (!index) return WalkStatus::kFailed;
-    const WalkStatus status = index->Next(recordSize, entry);
-    // On kBufferTooSmall the walk is dropped: the caller starts again with a larger buffer.
-    if (status == WalkStatus::kEntry) walk = std::move(index);
-    return status;
-  }
   // The documented way to walk the whole content cache is a null pattern; the empty text names
   // no container.
   const char* pattern = searchPattern.empty() ? nullptr : searchPattern.c_str();
@@ -176,8 +141,7 @@ WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& cachePath,
 }
 
 WalkStatus Win32Platform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                                 CacheEntry& entry) {
-  if (auto* index = dynamic_cast<IndexWalk*>(&walk)) return index->Next(recordSize, entry);
+                                                 UrlCacheEntry& entry) {
   auto* wininet = dynamic_cast<WinInetWalk*>(&walk);
   if (wininet == nullptr) return WalkStatus::kFailed;
   EntryRecord record(recordSize);
@@ -187,6 +151,35 @@ WalkStatus Win32Platform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t&
   }
   entry = record.Entry();
   return WalkStatus::kEntry;
+}
+
+std::optional<FileFacts> Win32Platform::QueryFile(const std::string& path) {
+  return QueryWindowsFile(path);
+}
+
+std::unique_ptr<ReadableFile> Win32Platform::OpenFileForReading(const std::string& path) {
+  return OpenWindowsFile(path);
+}
+
+std::optional<std::vector<std::string>> Win32Platform::ListFolder(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE handle = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<std::string> names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(handle, &found) != FALSE);
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(handle);
+  if (!complete) return std::nullopt;
+  return names;
+}
+
+std::unique_ptr<BodyWriter> Win32Platform::CreateBodyWriter(const std::string& target) {
+  const std::optional<std::string> temporary = GetTempFileNameA(FolderOf(target), "mur", 0);
+  if (!temporary) return nullptr;
+  return CreateWindowsBodyWriter(*temporary, target);
 }
 
 bool Win32Platform::CreateDirectoryA(const std::string& path) {

@@ -12,18 +12,29 @@
 
 namespace murel {
 
-/// The Windows platform. Paths go to the API as they are; the cache is WinINet's own, or an
-/// index.dat file read by the portable reader when the run names one.
+/// The Windows platform. Paths go to the API as they are; the system's cache is WinINet's.
 class Win32Platform : public Platform {
  public:
-  /// Walks WinINet's cache when `cachePath` is empty; otherwise reads the named index.dat (or the
-  /// index.dat in the named folder) whole and walks it with the portable reader.
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& cachePath, const std::string& searchPattern,
-                                     std::uint32_t& recordSize, CacheEntry& entry,
+  /// Empty: WinINet's own walk is the default.
+  std::optional<std::string> DefaultCachePath() override;
+  /// ::FindFirstUrlCacheEntryA over WinINet's cache.
+  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
+                                     UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
   /// Advances a walk begun by `FindFirstUrlCacheEntryA` of this platform.
   WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    CacheEntry& entry) override;
+                                    UrlCacheEntry& entry) override;
+
+  /// ::GetFileAttributesExA; a reparse point (a link) is kLink.
+  std::optional<FileFacts> QueryFile(const std::string& path) override;
+  /// ::CreateFileA without following a reparse point, refused unless a disk file that is no
+  /// folder or reparse point; reads with ::ReadFile at an offset.
+  std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
+  /// ::FindFirstFileA / ::FindNextFileA over "<path>\*".
+  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  /// ::GetTempFileNameA beside the target, ::WriteFile, ::SetFileTime, then ::MoveFileExA with
+  /// MOVEFILE_REPLACE_EXISTING; ::DeleteFileA when abandoned.
+  std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
 
   /// ::CreateDirectoryA with default security.
   bool CreateDirectoryA(const std::string& path) override;

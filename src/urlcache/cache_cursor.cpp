@@ -1,4 +1,4 @@
-#include "export/cache_cursor.h"
+#include "urlcache/cache_cursor.h"
 
 namespace murel {
 namespace {
@@ -25,10 +25,10 @@ WalkStatus WithGrowingRecord(CacheCursor& cursor, Step step) {
 
 }  // namespace
 
-bool OpenCacheWalk(Platform& platform, const std::string& cachePath, CacheCursor& cursor) {
+bool OpenCacheWalk(Platform& platform, CacheCursor& cursor) {
   cursor.walk.reset();
   const WalkStatus status = WithGrowingRecord(cursor, [&] {
-    return platform.FindFirstUrlCacheEntryA(cachePath, "", cursor.recordSize, cursor.entry,
+    return platform.FindFirstUrlCacheEntryA("", cursor.recordSize, cursor.entry,
                                             cursor.walk);
   });
   if (status != WalkStatus::kEntry || !cursor.walk) {

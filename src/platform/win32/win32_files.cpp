@@ -1,0 +1,152 @@
+#include "platform/win32/win32_files.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace murel {
+namespace {
+
+FileTime TimeOf(const FILETIME& time) {
+  return (static_cast<FileTime>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FileFacts FactsOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& written) {
+  FileFacts facts;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    facts.kind = FileKind::kLink;
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    facts.kind = FileKind::kDirectory;
+  } else {
+    facts.kind = FileKind::kRegular;
+  }
+  facts.size = (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
+  facts.time = TimeOf(written);
+  return facts;
+}
+
+class WindowsFile : public ReadableFile {
+ public:
+  WindowsFile(HANDLE handle, const FileFacts& facts) : handle_(handle), facts_(facts) {}
+  ~WindowsFile() override { ::CloseHandle(handle_); }
+  WindowsFile(const WindowsFile&) = delete;
+  WindowsFile& operator=(const WindowsFile&) = delete;
+
+  const FileFacts& Facts() const override { return facts_; }
+
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
+                                    std::size_t size) override {
+    std::size_t got = 0;
+    while (got < size) {
+      // The offset goes with each read, so no file position is shared between calls.
+      OVERLAPPED at{};
+      const std::uint64_t position = offset + got;
+      at.Offset = static_cast<DWORD>(position);
+      at.OffsetHigh = static_cast<DWORD>(position >> 32);
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+      DWORD read = 0;
+      if (::ReadFile(handle_, buffer + got, want, &read, &at) == FALSE) {
+        if (::GetLastError() == ERROR_HANDLE_EOF) break;
+        return std::nullopt;
+      }
+      if (read == 0) break;
+      got += read;
+    }
+    return got;
+  }
+
+ private:
+  HANDLE handle_;
+  FileFacts facts_;
+};
+
+class WindowsBodyWriter : public BodyWriter {
+ public:
+  WindowsBodyWriter(HANDLE handle, std::string temporary, std::string target)
+      : handle_(handle), temporary_(std::move(temporary)), target_(std::move(target)) {}
+  ~WindowsBodyWriter() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    if (!temporary_.empty()) ::DeleteFileA(temporary_.c_str());
+  }
+  WindowsBodyWriter(const WindowsBodyWriter&) = delete;
+  WindowsBodyWriter& operator=(const WindowsBodyWriter&) = delete;
+
+  bool Append(const unsigned char* data, std::size_t size) override {
+    while (size > 0) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+      DWORD written = 0;
+      if (::WriteFile(handle_, data, want, &written, nullptr) == FALSE || written == 0) {
+        return false;
+      }
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+
+  bool Commit(FileTime time) override {
+    FILETIME written;
+    written.dwLowDateTime = static_cast<DWORD>(time);
+    written.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    const bool stamped = ::SetFileTime(handle_, nullptr, nullptr, &written) != FALSE;
+    const bool closed = ::CloseHandle(handle_) != FALSE;
+    handle_ = INVALID_HANDLE_VALUE;
+    // The rename replaces the target in one step and keeps the time just set.
+    if (!stamped || !closed ||
+        ::MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) == FALSE) {
+      return false;  // the destructor removes the temporary
+    }
+    temporary_.clear();
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  std::string temporary_;  ///< Empty once renamed over the target.
+  std::string target_;
+};
+
+}  // namespace
+
+std::optional<FileFacts> QueryWindowsFile(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == FALSE) {
+    return std::nullopt;
+  }
+  return FactsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow,
+                 data.ftLastWriteTime);
+}
+
+std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than what it leads to; the checks
+  // below then refuse it.
+  HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool regular =
+      ::GetFileType(handle) == FILE_TYPE_DISK &&
+      ::GetFileInformationByHandle(handle, &info) != FALSE &&
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  if (!regular) {
+    ::CloseHandle(handle);
+    return nullptr;
+  }
+  return std::make_unique<WindowsFile>(
+      handle,
+      FactsOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime));
+}
+
+std::unique_ptr<BodyWriter> CreateWindowsBodyWriter(const std::string& temporary,
+                                                    const std::string& target) {
+  HANDLE handle = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    ::DeleteFileA(temporary.c_str());
+    return nullptr;
+  }
+  return std::make_unique<WindowsBodyWriter>(handle, temporary, target);
+}
+
+}  // namespace murel

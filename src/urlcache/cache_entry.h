@@ -1,0 +1,40 @@
+// One entry of a cache as the readers deliver it: its URL and where its content is.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// A body that the cache keeps inside its own files: a range of one cache file, as the server
+/// sent it.
+struct StoredBody {
+  std::string file;          ///< Full path of the cache file that holds the body.
+  std::uint64_t offset = 0;  ///< Where the body begins in that file.
+  std::uint64_t size = 0;    ///< The body's length in bytes.
+  std::vector<std::string> encodings;  ///< Content codings, in the order the server applied them.
+  FileTime stored = 0;                 ///< When the cache stored the entry.
+};
+
+/// One cache entry. Its content is a local file (`localFile`, WinINet) or a stored body
+/// (`storedBody`); neither when the cache has no content for it.
+struct CacheEntry {
+  std::string url;
+  std::string localFile;  ///< Full path of the file that holds the content; may be empty.
+  std::optional<StoredBody> storedBody;
+  /// The reader found the content's place unsafe to read (outside the cache folder, through a
+  /// link): it is not read, and the entry is reported like a failed copy.
+  bool refused = false;
+};
+
+/// The path that names an entry's content in messages: its stored body's cache file, or its
+/// local file.
+inline const std::string& ContentPath(const CacheEntry& entry) {
+  return entry.storedBody ? entry.storedBody->file : entry.localFile;
+}
+
+}  // namespace murel

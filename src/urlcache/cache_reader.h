@@ -1,0 +1,17 @@
+// A cache of any format, read entry by entry.
+#pragma once
+
+#include "urlcache/cache_entry.h"
+
+namespace murel {
+
+/// Delivers the entries of one cache, one at a time, in a stable order (the same files give the
+/// same order). Destroying it ends the reading.
+class CacheReader {
+ public:
+  virtual ~CacheReader() = default;
+  /// Takes the next entry into `entry`. False when there is no further entry.
+  virtual bool Next(CacheEntry& entry) = 0;
+};
+
+}  // namespace murel

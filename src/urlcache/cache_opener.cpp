@@ -7,34 +7,38 @@
 namespace murel {
 namespace {
 
-constexpr const char* kIndexFileName = "index.dat";
-
-// The index.dat that `path` names: the file itself, or the one in the folder it names. Local
-// files are named from the full path, so that they open wherever the current directory is. The
-// named folder itself may be a link: that is the user's choice.
-std::optional<std::string> IndexFileOf(Platform& platform, const std::string& path) {
-  std::optional<std::string> full = platform.GetFullPathNameA(path, kPathBufferSize);
-  if (!full || full->empty()) return std::nullopt;
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
-  if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
-    if (full->back() != '\\') *full += '\\';
-    *full += kIndexFileName;
-  }
-  return full;
+// A WinINet cache folder holds its index.dat.
+std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::string& folder) {
+  return OpenIndexDatReader(platform, folder + "\\index.dat");
 }
 
 }  // namespace
 
+const std::vector<CacheFormat>& CacheFormats() {
+  static const std::vector<CacheFormat> formats{
+      {"index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
+  };
+  return formats;
+}
+
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath) {
-  std::optional<std::string> index;
-  if (!cachePath.empty()) {
-    index = IndexFileOf(platform, cachePath);
-  } else {
-    index = platform.DefaultCachePath();
-    if (!index) return OpenSystemCache(platform);
+  if (cachePath.empty()) {
+    const std::optional<std::string> index = platform.DefaultCachePath();
+    return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
   }
-  if (!index) return nullptr;
-  return OpenIndexDatReader(platform, *index);
+  // Files are named from the full path, so that they open wherever the current directory is.
+  std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
+  if (!full || full->empty()) return nullptr;
+  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
+  // A named file is a cache file; a named folder may be a link: that is the user's choice.
+  if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
+    return OpenIndexDatReader(platform, *full);
+  }
+  while (full->size() > 3 && full->back() == '\\') full->pop_back();
+  for (const CacheFormat& format : CacheFormats()) {
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full)) return reader;
+  }
+  return nullptr;
 }
 
 }  // namespace murel

@@ -3,15 +3,30 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
 
 namespace murel {
 
-/// The reader for the cache `cachePath` as the user named it ("-c"): an index.dat file, or the
-/// folder that holds one. An empty `cachePath` means the platform's default cache, or the
-/// system's own cache walk where the platform has one. Null if nothing readable is found.
+/// One cache format that a named folder may hold.
+struct CacheFormat {
+  /// What the format is and what in a folder shows it, for the message when no format is found.
+  const char* lookedFor;
+  /// The reader for the cache in or below the folder `folder` (a full path, no trailing "\"),
+  /// looking in the places where the format keeps its files relative to the folders a user is
+  /// likely to name; null when the format is not there or cannot be read.
+  std::unique_ptr<CacheReader> (*open)(Platform& platform, const std::string& folder);
+};
+
+/// The formats a named folder is tried for, in order.
+const std::vector<CacheFormat>& CacheFormats();
+
+/// The reader for the cache `cachePath` as the user named it ("-c"): a cache file (index.dat),
+/// or a folder of any format of CacheFormats (the format is told from the folder's contents). An
+/// empty `cachePath` means the platform's default cache, or the system's own cache walk where the
+/// platform has one. Null if nothing readable is found.
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath);
 
 }  // namespace murel

@@ -22,6 +22,7 @@ struct TailCase {
   bool listOnly = false;
   bool tolvarFormat = false;
   bool quiet = false;
+  bool rawBodies = false;
   std::string programDir;
   std::string cachePath;
   std::string option;
@@ -103,6 +104,9 @@ std::vector<TailCase> Cases() {
       With(Outcome("QuietBeforeUnknown", "-nm -x", ParseOutcome::kUnknownOption, "-x"),
            [](TailCase& c) { c.quiet = true; }),
       Outcome("QuietAfterUnknown", "-x -nm", ParseOutcome::kUnknownOption, "-x"),
+      With(Run("RawWithCache", "--raw -c D:\\cache --raw C:\\out", "C:\\out"),
+           [](TailCase& c) { c.rawBodies = true, c.cachePath = "D:\\cache"; }),
+      Outcome("RawRunOn", "--rawer C:\\out", ParseOutcome::kUnknownOption, "--rawer"),
       With(Run("Cache", "-c D:\\cache C:\\out", "C:\\out"),
            [](TailCase& c) { c.cachePath = "D:\\cache"; }),
       With(Run("CacheQuoted", "-c \"D:\\my cache\" -l C:\\out x", "C:\\out", "x"),
@@ -164,6 +168,7 @@ TEST_P(CommandLineTest, GivesSettings) {
   EXPECT_EQ(settings.listOnly, c.listOnly);
   EXPECT_EQ(settings.tolvarFormat, c.tolvarFormat);
   EXPECT_EQ(settings.quiet, c.quiet);
+  EXPECT_EQ(settings.rawBodies, c.rawBodies);
   EXPECT_EQ(settings.cachePath, c.cachePath);
   EXPECT_EQ(settings.programDir, c.programDir);
   if (c.outcome == ParseOutcome::kRun) {

@@ -59,7 +59,7 @@ TEST_P(CopyIfNewerTest, CopiesOnlyWhatIsNewerAndReportsFailures) {
   }
   for (const auto& [op, path] : row.failures) fake.FailOn(op, path);
 
-  CopyIfNewer(fake, reporter, LocalEntry(kSource), kTarget);
+  CopyIfNewer(fake, reporter, LocalEntry(kSource), false, kTarget);
 
   const std::string destination = Destination(row.existing);
   if (row.copied) {
@@ -109,8 +109,8 @@ TEST(CopyIfNewer, QuietRunShowsNoBoxAndGoesOn) {
   fake.AddFile("C:\\cache\\g", "next", kSourceTime);
   fake.AddDirectory("C:\\out");
   fake.FailOn(Op::kCopyFile, kTarget);
-  CopyIfNewer(fake, reporter, LocalEntry(kSource), kTarget);
-  CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\g"), "C:\\out\\other");
+  CopyIfNewer(fake, reporter, LocalEntry(kSource), false, kTarget);
+  CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\g"), false, "C:\\out\\other");
   EXPECT_TRUE(fake.boxes.empty());
   EXPECT_EQ(fake.Content("C:\\out\\other"), "next");
 }
@@ -124,6 +124,61 @@ TEST(CopyIfNewer, CaptionComesFromTheLanguageFile) {
   ASSERT_EQ(fake.boxes.size(), 1u);
   EXPECT_EQ(fake.boxes[0].caption, "Copy failed");
   EXPECT_EQ(fake.boxes[0].text, kSource);
+}
+
+// A body the cache keeps at offset 4 of its file "C:\cache\data_1", gzip-encoded.
+class StoredBodyCopyTest : public ::testing::Test {
+ protected:
+  StoredBodyCopyTest() {
+    const std::string gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xcb\x4b\x2d\x07\x00"
+                           "\x45\x44\xe3\x6b\x03\x00\x00\x00",
+                           23);  // "new"
+    fake.AddFile("C:\\cache\\data_1", "head" + gzip + "tail", 1);
+    fake.AddFile(kTarget, "old", 400);
+    entry.storedBody = StoredBody{"C:\\cache\\data_1", 4, gzip.size(), {"gzip"}, kSourceTime};
+  }
+
+  FakePlatform fake;
+  TextOptions settings;
+  BoxReporter reporter{fake, settings};
+  CacheEntry entry;
+};
+
+TEST_F(StoredBodyCopyTest, WritesTheDecodedBodyWithItsStoredTimeWhenNewer) {
+  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  EXPECT_EQ(fake.Content(kTarget), "new");
+  EXPECT_EQ(fake.TimeOf(kTarget), kSourceTime);
+  fake.AddFile(kTarget, "newer", kSourceTime);
+  CopyIfNewer(fake, reporter, entry, true, kTarget);
+  EXPECT_EQ(fake.Content(kTarget), "newer") << "not older than the stored time";
+  EXPECT_TRUE(fake.boxes.empty());
+}
+
+TEST_F(StoredBodyCopyTest, AFailureAtAnyStepLeavesTheOldFileAndIsReported) {
+  for (const Op op : {Op::kOpenFile, Op::kReadFile, Op::kCreateBody, Op::kAppendBody,
+                      Op::kCommitBody}) {
+    FakePlatform failing;
+    failing.AddFile(kTarget, "old", 400);
+    failing.AddFile("C:\\cache\\data_1", *fake.Content("C:\\cache\\data_1"), 1);
+    failing.FailOn(op);
+    BoxReporter failingReporter(failing, settings);
+    CopyIfNewer(failing, failingReporter, entry, false, kTarget);
+    EXPECT_EQ(failing.Content(kTarget), "old") << static_cast<int>(op);
+    EXPECT_EQ(failing.Tree().size(), 4u) << "a temporary stayed: " << static_cast<int>(op);
+    ASSERT_EQ(failing.boxes.size(), 1u) << static_cast<int>(op);
+    EXPECT_EQ(failing.boxes[0].text, "C:\\cache\\data_1");
+  }
+}
+
+TEST_F(StoredBodyCopyTest, ABodyThatIsShortOrUndecodableIsReportedAndNotWritten) {
+  entry.storedBody->size += 10;  // past the end of the cache file
+  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  entry.storedBody->size -= 11;  // the gzip stream cut short
+  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  EXPECT_EQ(fake.Content(kTarget), "old");
+  EXPECT_EQ(fake.boxes.size(), 2u);
+  CopyIfNewer(fake, reporter, entry, true, kTarget);
+  EXPECT_EQ(fake.Content(kTarget)->size(), entry.storedBody->size) << "--raw writes what is stored";
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class DirectoryChainTest : public ::testing::Test {
   // What the entry export does for one entry once its target path is known.
   void Export(const std::string& localFile, const std::string& target) {
     MakeDirectoryChain(fake, target, settings.exportRoot.size());
-    CopyIfNewer(fake, reporter, LocalEntry(localFile), target);
+    CopyIfNewer(fake, reporter, LocalEntry(localFile), false, target);
   }
 
   // The files in the export whose content is `content`.

@@ -111,6 +111,72 @@ TEST_P(PlatformContract, CopyReplacesTheTargetAndCarriesTheLastWriteTime) {
       << "no temporary file stays behind";
 }
 
+TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
+  const std::string bytes("head\0body\r\ntail", 15);
+  setup_.writeFile(In("f"), bytes);
+  setup_.setTime(In("f"), kSomeTime);
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+
+  const std::optional<FileFacts> facts = P().QueryFile(In("f"));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->kind, FileKind::kRegular);
+  EXPECT_EQ(facts->size, bytes.size());
+  EXPECT_EQ(facts->time, kSomeTime);
+  ASSERT_TRUE(P().QueryFile(In("d")));
+  EXPECT_EQ(P().QueryFile(In("d"))->kind, FileKind::kDirectory);
+  EXPECT_FALSE(P().QueryFile(In("none")));
+
+  const std::unique_ptr<ReadableFile> file = P().OpenFileForReading(In("f"));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Facts().size, bytes.size());
+  EXPECT_EQ(file->Facts().time, kSomeTime);
+  unsigned char buffer[32];
+  EXPECT_EQ(file->ReadAt(5, buffer, 6), std::optional<std::size_t>(6));
+  EXPECT_EQ(std::string(buffer, buffer + 6), bytes.substr(5, 6));
+  EXPECT_EQ(file->ReadAt(11, buffer, sizeof buffer), std::optional<std::size_t>(4)) << "at the end";
+  EXPECT_EQ(file->ReadAt(100, buffer, 4), std::optional<std::size_t>(0)) << "past the end";
+  EXPECT_FALSE(P().OpenFileForReading(In("d")));
+  EXPECT_FALSE(P().OpenFileForReading(In("none")));
+
+  std::optional<std::vector<std::string>> names = P().ListFolder(setup_.scratch);
+  ASSERT_TRUE(names);
+  std::sort(names->begin(), names->end());
+  EXPECT_EQ(*names, (std::vector<std::string>{"d", "f"}));
+  EXPECT_EQ(P().ListFolder(In("d")), std::optional<std::vector<std::string>>(std::vector<std::string>{}));
+  EXPECT_FALSE(P().ListFolder(In("f")));
+  EXPECT_FALSE(P().ListFolder(In("none")));
+}
+
+TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {
+  const auto chunk = [](const char* text) { return reinterpret_cast<const unsigned char*>(text); };
+  setup_.writeFile(In("page"), "old");
+  {
+    const std::unique_ptr<BodyWriter> writer = P().CreateBodyWriter(In("page"));
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(writer->Append(chunk("new "), 4));
+    ASSERT_TRUE(writer->Append(chunk("body"), 4));
+    EXPECT_EQ(setup_.readFile(In("page")), std::optional<std::string>("old")) << "before Commit";
+    ASSERT_TRUE(writer->Commit(kSomeTime));
+  }
+  EXPECT_EQ(setup_.readFile(In("page")), std::optional<std::string>("new body"));
+  EXPECT_EQ(setup_.timeOf(In("page")), std::optional<FileTime>(kSomeTime));
+  {
+    const std::unique_ptr<BodyWriter> abandoned = P().CreateBodyWriter(In("page"));
+    ASSERT_TRUE(abandoned);
+    ASSERT_TRUE(abandoned->Append(chunk("lost"), 4));
+  }
+  EXPECT_EQ(setup_.readFile(In("page")), std::optional<std::string>("new body"));
+  {
+    const std::unique_ptr<BodyWriter> fresh = P().CreateBodyWriter(In("empty"));
+    ASSERT_TRUE(fresh);
+    ASSERT_TRUE(fresh->Commit(kSomeTime));
+  }
+  EXPECT_EQ(setup_.readFile(In("empty")), std::optional<std::string>(""));
+  EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"empty", "page"}))
+      << "no temporary stays behind";
+  EXPECT_FALSE(P().CreateBodyWriter(In("none\\page"))) << "a target in a missing folder";
+}
+
 TEST_P(PlatformContract, CopyMakesANewFile) {
   setup_.writeFile(In("src"), "");
   setup_.setTime(In("src"), kSomeTime);

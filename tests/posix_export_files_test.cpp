@@ -77,7 +77,7 @@ class PosixExportFilesTest : public ::testing::Test {
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
     MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
-    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), target);
+    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), false, target);
   }
 
   fs::path Out() const { return host_ / "out"; }
@@ -153,7 +153,7 @@ int CopyInLimitedChild(Platform& platform, Reporter& reporter, const std::string
     setrlimit(RLIMIT_CORE, &noCore);
     setrlimit(RLIMIT_FSIZE, &small);
     std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
-    CopyIfNewer(platform, reporter, LocalEntry(from), to);
+    CopyIfNewer(platform, reporter, LocalEntry(from), false, to);
     _exit(0);
   }
   int status = 0;
@@ -189,7 +189,7 @@ TEST_P(InterruptedCopyTest, LeavesTheOldTargetOrNone) {
     EXPECT_EQ(Names(Out()),
               row.oldTarget ? std::set<std::string>{"page"} : std::set<std::string>{});
   }
-  CopyIfNewer(platform_, reporter_, LocalEntry(cached), settings_.exportRoot + "page");
+  CopyIfNewer(platform_, reporter_, LocalEntry(cached), false, settings_.exportRoot + "page");
   EXPECT_EQ(Read(target), big);
   EXPECT_EQ(TimeOf(target), 2000000);
 }

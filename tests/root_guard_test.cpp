@@ -77,7 +77,7 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
     const std::vector<std::string> before = fake.Tree();
     if (StaysInsideRoot(fake, settings.exportRoot, target)) {
       MakeDirectoryChain(fake, target, settings.exportRoot.size());
-      CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\f"), target);
+      CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\f"), false, target);
     } else {
       reporter.CopyFailed("C:\\cache\\f");
     }

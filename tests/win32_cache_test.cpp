@@ -1,5 +1,5 @@
 // The cache walk of the Windows platform on WinINet's own cache (Wine's, under Wine), and the
-// same cache read from its index.dat through a named cache path.
+// same cache read from its index.dat by the portable reader through a named cache path.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wininet.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "urlcache/cache_opener.h"
 
 namespace murel {
 namespace {
@@ -38,22 +39,22 @@ std::string AddToCache(const std::string& url, const std::string& content) {
 }
 
 struct Walked {
-  std::vector<CacheEntry> entries;
+  std::vector<UrlCacheEntry> entries;
   std::vector<std::uint32_t> grownTo;  // the sizes asked for by kBufferTooSmall
   bool opened = false;
 };
 
 // Walks the whole cache with a record buffer of 2000 bytes, offering the size asked for
 // whenever a record does not fit.
-Walked WalkAll(Platform& platform, const std::string& cachePath) {
+Walked WalkAll(Platform& platform) {
   Walked walked;
   std::unique_ptr<CacheWalk> walk;
-  CacheEntry entry;
+  UrlCacheEntry entry;
   std::uint32_t size = 2000;
-  WalkStatus status = platform.FindFirstUrlCacheEntryA(cachePath, "", size, entry, walk);
+  WalkStatus status = platform.FindFirstUrlCacheEntryA("", size, entry, walk);
   while (status == WalkStatus::kBufferTooSmall) {
     walked.grownTo.push_back(size);
-    status = platform.FindFirstUrlCacheEntryA(cachePath, "", size, entry, walk);
+    status = platform.FindFirstUrlCacheEntryA("", size, entry, walk);
   }
   if (status != WalkStatus::kEntry) return walked;
   walked.opened = true;
@@ -69,8 +70,19 @@ Walked WalkAll(Platform& platform, const std::string& cachePath) {
   }
 }
 
-const CacheEntry* Find(const Walked& walked, const std::string& url) {
-  for (const CacheEntry& entry : walked.entries) {
+// Every entry of the cache named `cachePath`, read by the portable reader.
+Walked ReadNamed(Platform& platform, const std::string& cachePath) {
+  Walked walked;
+  const std::unique_ptr<CacheReader> reader = OpenCache(platform, cachePath);
+  walked.opened = reader != nullptr;
+  for (CacheEntry entry; reader && reader->Next(entry);) {
+    walked.entries.push_back({entry.url, entry.localFile});
+  }
+  return walked;
+}
+
+const UrlCacheEntry* Find(const Walked& walked, const std::string& url) {
+  for (const UrlCacheEntry& entry : walked.entries) {
     if (entry.url == url) return &entry;
   }
   return nullptr;
@@ -102,10 +114,10 @@ std::string Win32Cache::shortUrl_, Win32Cache::longUrl_, Win32Cache::otherUrl_,
     Win32Cache::shortFile_;
 
 TEST_F(Win32Cache, WalkDeliversEveryEntryWithItsLocalFile) {
-  const Walked walked = WalkAll(platform_, "");
+  const Walked walked = WalkAll(platform_);
   ASSERT_TRUE(walked.opened);
   for (const std::string* url : {&shortUrl_, &longUrl_, &otherUrl_}) {
-    const CacheEntry* entry = Find(walked, *url);
+    const UrlCacheEntry* entry = Find(walked, *url);
     ASSERT_NE(entry, nullptr) << url->substr(0, 60);
     EXPECT_NE(::GetFileAttributesA(entry->localFile.c_str()), INVALID_FILE_ATTRIBUTES)
         << entry->localFile;
@@ -114,7 +126,7 @@ TEST_F(Win32Cache, WalkDeliversEveryEntryWithItsLocalFile) {
 }
 
 TEST_F(Win32Cache, RecordTooLargeForTheBufferAsksForItsSizeAndIsNotLost) {
-  const Walked walked = WalkAll(platform_, "");
+  const Walked walked = WalkAll(platform_);
   ASSERT_FALSE(walked.grownTo.empty());
   for (std::uint32_t size : walked.grownTo) EXPECT_GT(size, longUrl_.size());
   EXPECT_NE(Find(walked, longUrl_), nullptr);
@@ -122,23 +134,23 @@ TEST_F(Win32Cache, RecordTooLargeForTheBufferAsksForItsSizeAndIsNotLost) {
 
 TEST_F(Win32Cache, TinyBufferAtTheStartAsksForMore) {
   std::unique_ptr<CacheWalk> walk;
-  CacheEntry entry;
+  UrlCacheEntry entry;
   std::uint32_t size = 8;
-  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", "", size, entry, walk),
+  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk),
             WalkStatus::kBufferTooSmall);
   EXPECT_GT(size, 8u);
   EXPECT_EQ(walk, nullptr);
-  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA("", "", size, entry, walk), WalkStatus::kEntry);
+  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk), WalkStatus::kEntry);
   EXPECT_NE(walk, nullptr);
 }
 
 // The portable reader of index.dat must give what WinINet gives, in the same order.
 TEST_F(Win32Cache, NamedCacheFolderOrFileGivesWinInetsWalk) {
-  const Walked wininet = WalkAll(platform_, "");
+  const Walked wininet = WalkAll(platform_);
   const std::string folder = CacheFolderOf(shortFile_);
   for (const std::string& named : {folder, folder + "\\", folder + "\\index.dat"}) {
     SCOPED_TRACE(named);
-    const Walked fromFile = WalkAll(platform_, named);
+    const Walked fromFile = ReadNamed(platform_, named);
     ASSERT_TRUE(fromFile.opened);
     ASSERT_EQ(fromFile.entries.size(), wininet.entries.size());
     for (std::size_t i = 0; i < wininet.entries.size(); ++i) {
@@ -157,11 +169,7 @@ TEST_F(Win32Cache, NamedCacheThatIsNoIndexFails) {
   std::fputs("just some text, no cache", file);
   std::fclose(file);
   for (const std::string& named : {notIndex, std::string(temp) + "murel-missing\\index.dat"}) {
-    std::unique_ptr<CacheWalk> walk;
-    CacheEntry entry;
-    std::uint32_t size = 2000;
-    EXPECT_EQ(platform_.FindFirstUrlCacheEntryA(named, "", size, entry, walk), WalkStatus::kFailed)
-        << named;
+    EXPECT_FALSE(OpenCache(platform_, named)) << named;
   }
   ::DeleteFileA(notIndex.c_str());
 }

@@ -67,7 +67,7 @@ class Win32ExportFilesTest : public ::testing::Test {
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
     MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
-    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), target);
+    CopyIfNewer(platform_, reporter_, LocalEntry(localFile), false, target);
   }
 
   std::string scratch_;

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "export/cache_cursor.h"
 #include "platform/win32/win32_platform.h"
 #include "synthetic_cache.h"
+#include "urlcache/cache_opener.h"
 #include "win32_process.h"
 
 namespace murel {
@@ -111,16 +111,16 @@ class WinInetCacheTest : public ::testing::Test {
     return listing;
   }
 
-  // The entries as the program's own walk gives them when the run names the cache file: the
-  // cursor over the Windows platform, which reads the file with the index.dat reader.
+  // The entries as the program's own reader gives them when the run names the cache file: the
+  // index.dat reader over the Windows platform's file services.
   Listing ListThroughCursor() const {
     Listing listing;
     Win32Platform platform;
-    CacheCursor cursor;
-    if (!OpenCacheWalk(platform, index_, cursor)) return {{"(the walk did not open)", ""}};
-    do {
-      listing.emplace_back(cursor.entry.url, Relative(cursor.entry.localFile));
-    } while (NextCacheEntry(platform, cursor));
+    const std::unique_ptr<CacheReader> reader = OpenCache(platform, index_);
+    if (!reader) return {{"(the cache did not open)", ""}};
+    for (CacheEntry entry; reader->Next(entry);) {
+      listing.emplace_back(entry.url, Relative(entry.localFile));
+    }
     return listing;
   }
 

@@ -41,19 +41,21 @@ void CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& lo
   if (!platform.CopyFileA(localFile, destination)) reporter.CopyFailed(localFile);
 }
 
-void CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body,
+void CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
                     const std::string& target) {
   const std::string destination = Destination(platform, target);
   if (!TargetIsOlder(platform, body.stored, destination)) return;
-  if (!WriteStoredBody(platform, body, destination)) reporter.CopyFailed(body.file);
+  const BodyCopy copy = WriteStoredBody(platform, body, raw, destination);
+  if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
+  if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);
 }
 
 }  // namespace
 
-void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
                  const std::string& target) {
   if (entry.storedBody) {
-    CopyStoredBody(platform, reporter, *entry.storedBody, target);
+    CopyStoredBody(platform, reporter, *entry.storedBody, raw, target);
   } else {
     CopyLocalFile(platform, reporter, entry.localFile, target);
   }

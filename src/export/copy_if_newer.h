@@ -16,9 +16,9 @@ namespace murel {
 /// A local file is copied whole with its last-write time; a missing or unopenable one is passed
 /// over silently, one whose time cannot be read is copied, and one that is no regular file (a
 /// link, a pipe, a folder) is not read and is reported. A stored body is written with the time
-/// the cache stored it. A failed copy is reported to `reporter`. Copies are atomic: an
-/// interrupted run never leaves a partial file.
-void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+/// the cache stored it, decoded unless `raw` (see WriteStoredBody). A failed copy is reported to
+/// `reporter`. Copies are atomic: an interrupted run never leaves a partial file.
+void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
                  const std::string& target);
 
 }  // namespace murel

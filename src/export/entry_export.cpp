@@ -41,7 +41,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     return;
   }
   MakeDirectoryChain(platform, target, options.exportRoot.size());
-  CopyIfNewer(platform, reporter, entry, target);
+  CopyIfNewer(platform, reporter, entry, options.rawBodies, target);
 }
 
 }  // namespace murel

@@ -8,11 +8,19 @@
 
 namespace murel {
 
+/// How writing a stored body ended.
+enum class BodyCopy {
+  kWritten,     ///< The whole body is at the destination, with the time the cache stored it.
+  kFailed,      ///< Nothing was written: the body could not be read, decoded or written.
+  kNotInBuild,  ///< Nothing was written: a coding this build has no decoder for.
+};
+
 /// Writes `body` (a range of a cache file) to `destination` through the platform's body writer,
-/// in chunks of bounded size, and gives it the time the cache stored it. The destination is
-/// replaced only by the whole body: on any failure (the cache file cannot be opened or is
-/// shorter than the range, a write fails) nothing is left and the old file stays. False on
-/// failure.
-bool WriteStoredBody(Platform& platform, const StoredBody& body, const std::string& destination);
+/// in chunks of bounded size, undoing its content codings unless `raw`, and gives it the time the
+/// cache stored it. The destination is replaced only by the whole body: on any failure (the cache
+/// file cannot be opened or is shorter than the range, the codings cannot be undone, the decoded
+/// body passes DecodedSizeLimit, a write fails) nothing is left and the old file stays.
+BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
+                         const std::string& destination);
 
 }  // namespace murel

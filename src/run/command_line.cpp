@@ -78,6 +78,9 @@ ParsedCommandLine ScanOptions(std::string& text, RunSettings& settings) {
     } else if (StartsWith(text, "-nm")) {
       settings.quiet = true;
       Consume(text, 3);
+    } else if (text == "--raw" || StartsWith(text, "--raw ")) {
+      settings.rawBodies = true;
+      Consume(text, 5);
     } else if (text == "-c" || StartsWith(text, "-c ")) {
       if (!TakeCachePath(text, settings)) {
         return {ParseOutcome::kNoCachePath, "-c"};

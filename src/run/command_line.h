@@ -1,6 +1,6 @@
 // Turning the command-line tail into the settings of the run.
 //
-// The tail is "[options] [path [url]]": the options "-l", "-e", "-nm" and "-c <cache>" in any
+// The tail is "[options] [path [url]]": the options "-l", "-e", "-nm", "--raw" and "-c <cache>" in any
 // order, then the export root (in double quotes when it holds blanks) and, after one blank, the
 // URL filter. "-h", "/h", "-?", "/?" and "--help", each as the whole tail, ask for the usage box.
 #pragma once
@@ -31,7 +31,7 @@ struct ParsedCommandLine {
 };
 
 /// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
-/// `listOnly`, `tolvarFormat`, `quiet`, `cachePath`, `rootText`, `urlFilter`, and `programDir` in a
+/// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `rootText`, `urlFilter`, and `programDir` in a
 /// run without arguments. A tail without a path gives the program's directory (from the
 /// platform's module file name, cut at its last "\") as the root text. A quoted path without its
 /// closing quote takes the rest of the tail. A text over its buffer is refused, never cut. On a

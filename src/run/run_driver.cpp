@@ -8,6 +8,7 @@
 #include "run/run_settings.h"
 #include "text/messages.h"
 #include "text/reporter.h"
+#include "text/text_lookup.h"
 #include "text/usage.h"
 #include "urlcache/cache_opener.h"
 
@@ -42,6 +43,13 @@ void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
        slash = exportRoot.find('\\', slash + 1)) {
     platform.CreateDirectoryA(exportRoot.substr(0, slash));
   }
+}
+
+// What a named cache folder was searched for, one format a line after the message "err_lookedfor".
+std::string LookedFor(Platform& platform, const TextOptions& options) {
+  std::string text = GetText(platform, options, kErrLookedFor) + ":";
+  for (const CacheFormat& format : CacheFormats()) text += std::string("\n- ") + format.lookedFor;
+  return text;
 }
 
 // Reads the cache and exports each entry. False if the cache cannot be opened or has no entry.
@@ -102,7 +110,12 @@ int RunMurel(Platform& platform, const std::string& tail) {
   if (!ExportCache(platform, settings, state, reporter)) {
     // The listing stays, empty, as the record of a run that found no cache.
     CloseListing(state, reporter, listing);
-    reporter.Error(kErrOpenCache);
+    // A named cache says where murel looked and for what.
+    if (settings.cachePath.empty()) {
+      reporter.Error(kErrOpenCache);
+    } else if (!settings.quiet) {
+      reporter.Error(kErrOpenCache, settings.cachePath, LookedFor(platform, settings));
+    }
     return kExitCacheUnopened;
   }
   return CloseListing(state, reporter, listing) ? kExitOk : kExitNoListing;

@@ -99,5 +99,13 @@ inline constexpr Message kErrListing{
     "err_listing",
     "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xF4\xE0\xE9\xEB "
     "urls.txt"};
+/// Text of the warning box for a body compressed with a coding this build cannot undo; the cache
+/// file follows on the next line. Built-in text: "Эта сборка не раскрывает сжатие br и zstd; запустите murel с --raw, чтобы сохранить тело как есть".
+inline constexpr Message kErrNotInBuild{
+    "err_notinbuild",
+    "\xDD\xF2\xE0 \xF1\xE1\xEE\xF0\xEA\xE0 \xED\xE5 \xF0\xE0\xF1\xEA\xF0\xFB\xE2\xE0\xE5\xF2 \xF1\xE6\xE0\xF2\xE8\xE5 br \xE8 zstd; \xE7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xE5 murel \xF1 --raw, \xF7\xF2\xEE\xE1\xFB \xF1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xF2\xE5\xEB\xEE \xEA\xE0\xEA \xE5\xF1\xF2\xFC"};
+/// Words before the list of cache formats looked for in a folder that holds none. Built-in
+/// text: "Искали в папке кэша".
+inline constexpr Message kErrLookedFor{"err_lookedfor", "\xC8\xF1\xEA\xE0\xEB\xE8 \xE2 \xEF\xE0\xEF\xEA\xE5 \xEA\xFD\xF8\xE0"};
 
 }  // namespace murel

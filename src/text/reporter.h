@@ -17,6 +17,8 @@ class Reporter {
   /// The content of an entry did not reach its target; `source` is the path of the cache file
   /// (or local file) that could not be exported.
   virtual void CopyFailed(const std::string& source) = 0;
+  /// The body stored in `source` is compressed with a coding this build has no decoder for.
+  virtual void NotDecodable(const std::string& source) = 0;
 };
 
 /// Reports in message boxes with the run's texts (language file or built-in), or not at all
@@ -30,9 +32,15 @@ class BoxReporter : public Reporter {
   /// shows paths.
   void CopyFailed(const std::string& source) override;
 
+  /// A warning box captioned with the message "err_copy" whose text is the message
+  /// "err_notinbuild" and, on the next line, `source` as the platform shows paths.
+  void NotDecodable(const std::string& source) override;
+
   /// An error box captioned "err" with the text of `message`, followed on a new line by `path`
-  /// as the platform shows paths when `path` is not empty.
-  void Error(const Message& message, const std::string& path = std::string());
+  /// as the platform shows paths when `path` is not empty, and on the next by `more` when that
+  /// is not empty.
+  void Error(const Message& message, const std::string& path = std::string(),
+             const std::string& more = std::string());
 
  private:
   Platform& platform_;

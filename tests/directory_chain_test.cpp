@@ -30,7 +30,7 @@ class DirectoryChainTest : public ::testing::Test {
 
   // What the entry export does for one entry once its target path is known.
   void Export(const std::string& localFile, const std::string& target) {
-    MakeDirectoryChain(fake, target, settings.exportRoot.size());
+    MakeDirectoryChain(fake, target, settings.exportRoot.size(), known);
     CopyIfNewer(fake, reporter, LocalEntry(localFile), false, target);
   }
 
@@ -51,17 +51,18 @@ class DirectoryChainTest : public ::testing::Test {
   FakePlatform fake;
   RunSettings settings;
   BoxReporter reporter{fake, settings};
+  KnownDirectories known;
 };
 
 TEST_F(DirectoryChainTest, CreatesEveryLevelOfTheTargetsDirectory) {
-  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7);
+  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7, known);
   EXPECT_EQ(fake.Tree(), (std::vector<std::string>{"C:\\cache\\", "C:\\cache\\one",
                                                    "C:\\cache\\two", "C:\\out\\", "C:\\out\\host\\",
                                                    "C:\\out\\host\\a\\", "C:\\out\\host\\a\\b\\"}));
 }
 
 TEST_F(DirectoryChainTest, DoubledBackslashChangesNothing) {
-  MakeDirectoryChain(fake, "C:\\out\\host\\\\a\\page", 7);
+  MakeDirectoryChain(fake, "C:\\out\\host\\\\a\\page", 7, known);
   EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a"));
   EXPECT_FALSE(Logged("MoveFileA"));
 }
@@ -85,15 +86,16 @@ TEST_F(DirectoryChainTest, DeeperPageThenPageLandsInTheDirectoryPage) {
 
 TEST_F(DirectoryChainTest, FilesOnTheRootsOwnLevelsAreNeverMoved) {
   fake.AddFile("C:\\top", "not ours");
-  MakeDirectoryChain(fake, "C:\\top\\out\\host\\page", std::string("C:\\top\\out\\").size());
+  MakeDirectoryChain(fake, "C:\\top\\out\\host\\page", std::string("C:\\top\\out\\").size(), known);
   EXPECT_EQ(fake.Content("C:\\top"), "not ours");
   EXPECT_FALSE(Logged("GetTempFileNameA"));
   EXPECT_FALSE(Logged("MoveFileA"));
 }
 
 // What an earlier entry or an earlier run left on the levels of "host\a\b", and what the chain
-// for "host\a\b\page" must leave: a directory that exists whole costs one look; a level that is
-// a file, at any depth, is still found and becomes a directory holding the file as "__".
+// for "host\a\b\page" must leave: a directory that exists whole costs one look per level (then
+// none in the run); a level that is a file, at any depth, is still found and becomes a directory
+// holding the file as "__".
 struct LeftBefore {
   const char* name;
   std::vector<const char*> directories;  // made before the chain runs
@@ -112,7 +114,7 @@ TEST_P(LeftBeforeTest, EveryLevelEndsADirectoryAndNoPageIsLost) {
   for (const char* directory : row.directories) fake.AddDirectory(directory);
   if (row.file != nullptr) fake.AddFile(row.file, "page", 100);
   const std::size_t before = fake.calls;
-  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7);
+  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7, known);
   EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a\\b"));
   if (row.file != nullptr) {
     EXPECT_EQ(FilesHolding("page"), std::vector<std::string>{row.pageAt});
@@ -126,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
     StateTable, LeftBeforeTest,
     ::testing::Values(
         LeftBefore{"Nothing", {}, nullptr, nullptr, 0},
-        LeftBefore{"WholeDirectory", {"C:\\out\\host\\a\\b"}, nullptr, nullptr, 1},
+        LeftBefore{"WholeDirectory", {"C:\\out\\host\\a\\b"}, nullptr, nullptr, 3},
         LeftBefore{"HostIsAFile", {}, "C:\\out\\host", "C:\\out\\host\\__", 0},
         LeftBefore{
             "MiddleLevelIsAFile", {"C:\\out\\host"}, "C:\\out\\host\\a", "C:\\out\\host\\a\\__", 0},
@@ -139,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"C:\\out\\host\\a\\b"},
                    "C:\\out\\host\\a\\bb",
                    "C:\\out\\host\\a\\bb",
-                   1}),
+                   3}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // Within one run: a page that an earlier entry wrote is found on a level of a later, deeper chain
@@ -206,12 +208,14 @@ TEST_F(DirectoryChainTest, LevelThatCannotBeCreatedIsReportedAsACopyFailure) {
 TEST_F(DirectoryChainTest, BlockingPageSurvivesAFailureOfAnyCall) {
   FakePlatform dryRun;
   dryRun.AddFile("C:\\out\\host\\a", "page a", 100);
-  MakeDirectoryChain(dryRun, "C:\\out\\host\\a\\b", 7);
+  KnownDirectories dryKnown;
+  MakeDirectoryChain(dryRun, "C:\\out\\host\\a\\b", 7, dryKnown);
   for (std::size_t call = 1; call <= dryRun.calls; ++call) {
     FakePlatform run;
     run.AddFile("C:\\out\\host\\a", "page a", 100);
     run.FailCall(call);
-    MakeDirectoryChain(run, "C:\\out\\host\\a\\b", 7);
+    KnownDirectories runKnown;
+    MakeDirectoryChain(run, "C:\\out\\host\\a\\b", 7, runKnown);
     int copies = 0;
     for (const std::string& path : run.Tree()) {
       if (run.Content(path) == "page a" && run.TimeOf(path) == 100u) ++copies;

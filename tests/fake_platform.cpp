@@ -398,6 +398,7 @@ std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string&
   const Node* node = Find(path);
   Done(node != nullptr);
   if (node == nullptr) return std::nullopt;
+  if (node->kind == FileKind::kLink) return kFileAttributeReparsePoint;  // leads nowhere
   return node->directory ? kFileAttributeDirectory : 0x20u;  // FILE_ATTRIBUTE_ARCHIVE
 }
 

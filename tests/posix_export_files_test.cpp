@@ -76,7 +76,7 @@ class PosixExportFilesTest : public ::testing::Test {
   // What the entry export does for one entry whose target is `relative` under the root.
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
-    MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
+    MakeDirectoryChain(platform_, target, settings_.exportRoot.size(), known);
     CopyIfNewer(platform_, reporter_, LocalEntry(localFile), false, target);
   }
 
@@ -86,6 +86,7 @@ class PosixExportFilesTest : public ::testing::Test {
   PosixPlatform platform_;
   RunSettings settings_;
   BoxReporter reporter_{platform_, settings_};
+  KnownDirectories known;
 };
 
 TEST_F(PosixExportFilesTest, PageThenDeeperPageMakesThePageADirectoryPage) {

@@ -70,13 +70,14 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
     RunSettings settings;
     settings.exportRoot = kRoot;
     BoxReporter reporter(fake, settings);
+    KnownDirectories known;
     fake.AddDirectory("C:\\out");
     fake.AddFile("C:\\victim", "keep", 1);
     fake.AddFile("C:\\x", "keep", 1);
     fake.AddFile("C:\\cache\\f", "new", 900);
     const std::vector<std::string> before = fake.Tree();
     if (StaysInsideRoot(fake, settings.exportRoot, target)) {
-      MakeDirectoryChain(fake, target, settings.exportRoot.size());
+      MakeDirectoryChain(fake, target, settings.exportRoot.size(), known);
       CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\f"), false, target);
     } else {
       reporter.CopyFailed("C:\\cache\\f");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <string>
 #include <vector>
 
@@ -169,6 +171,21 @@ TEST(ApplyRulesTest, RulesThatBringTheirSearchBackEnd) {
     ApplyRules(path, RuleSet{c.rules});
     EXPECT_EQ(path, c.result) << c.name;
   }
+}
+
+TEST(ApplyRulesTest, TheWholeSetsWorkOnOnePathIsBounded) {
+  // Forty thousand rules that bring their own search back, on the longest path: each alone would
+  // run to its replacement bound over the whole path, hours for the set. The set stops at its
+  // work budget within milliseconds, and the rules after that point are not applied.
+  RuleSet many;
+  many.rules.assign(40000, Rule{"/", "/", "", ""});
+  many.rules.push_back(Rule{"x", "y", "", ""});
+  std::string path = "x" + std::string(kPathBufferSize - 2, '/');
+  const auto start = std::chrono::steady_clock::now();
+  ApplyRules(path, many);
+  const auto spent = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(spent, std::chrono::seconds(1));
+  EXPECT_EQ(path[0], 'x');
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class Win32ExportFilesTest : public ::testing::Test {
 
   void Export(const std::string& localFile, const std::string& relative) {
     const std::string target = settings_.exportRoot + relative;
-    MakeDirectoryChain(platform_, target, settings_.exportRoot.size());
+    MakeDirectoryChain(platform_, target, settings_.exportRoot.size(), known);
     CopyIfNewer(platform_, reporter_, LocalEntry(localFile), false, target);
   }
 
@@ -74,6 +74,7 @@ class Win32ExportFilesTest : public ::testing::Test {
   Win32Platform platform_;
   RunSettings settings_;
   BoxReporter reporter_{platform_, settings_};
+  KnownDirectories known;
 };
 
 TEST_F(Win32ExportFilesTest, PageThenDeeperPageMakesThePageADirectoryPage) {

@@ -17,8 +17,8 @@ bool TargetIsOlder(Platform& platform, std::optional<FileTime> source, const std
 
 // A name that an earlier entry made a directory holds its page as "__".
 std::string Destination(Platform& platform, const std::string& target) {
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(target);
-  if (attributes && (*attributes & kFileAttributeDirectory) != 0) {
+  // A link there is the file in the way, replaced by the copy: it is never written through.
+  if (IsPlainDirectory(platform.GetFileAttributesA(target))) {
     return target + "\\" + kDirectoryPageName;
   }
   return target;

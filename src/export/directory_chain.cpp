@@ -30,41 +30,65 @@ void ClearBlockedLevel(Platform& platform, const std::string& level) {
 }
 
 bool IsDirectory(Platform& platform, const std::string& path) {
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(path);
-  return attributes && (*attributes & kFileAttributeDirectory) != 0;
+  return IsPlainDirectory(platform.GetFileAttributesA(path));
 }
 
-void MakeLevel(Platform& platform, const std::string& level, std::size_t rootLength) {
-  if (platform.CreateDirectoryA(level)) return;
+// Makes the level `level`, or clears it when a file or link takes its name. True when the level
+// is then a directory of the run's own.
+bool MakeLevel(Platform& platform, const std::string& level, std::size_t rootLength) {
+  if (platform.CreateDirectoryA(level)) return true;
   // The export root's own levels belong to the user, whatever sits there.
-  if (level.size() < rootLength) return;
+  if (level.size() < rootLength) return false;
   const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(level);
-  if (attributes && (*attributes & kFileAttributeDirectory) == 0) {
-    ClearBlockedLevel(platform, level);
+  if (IsPlainDirectory(attributes)) return true;
+  if (attributes) ClearBlockedLevel(platform, level);
+  return IsDirectory(platform, level);
+}
+
+// The cut (index of the "\" after the level) of the deepest level of `directory` that is a
+// directory: known from earlier in the run, or looked at from the bottom. `first` when none is.
+std::size_t DeepestDirectory(Platform& platform, const std::string& directory, std::size_t first,
+                             const KnownDirectories& known) {
+  for (std::size_t cut = directory.size() - 1; cut > first; cut = directory.rfind('\\', cut - 1)) {
+    const std::string level = directory.substr(0, cut);
+    if (known.count(level) != 0 || IsDirectory(platform, level)) return cut;
   }
+  return first;
 }
 
 }  // namespace
 
-void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength) {
+bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes) {
+  return attributes && (*attributes & kFileAttributeDirectory) != 0 &&
+         (*attributes & kFileAttributeReparsePoint) == 0;
+}
+
+void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
+                        KnownDirectories& known) {
   const std::string directory = PathRemoveFileSpecA(target) + "\\";
   // The first "\" follows the drive; the levels start at the next one. Two backslashes in a row
   // give a level ending in "\", which names the directory before it and changes nothing.
   const std::size_t first = directory.find('\\');
-  // Most targets share their directory, or most of it, with an earlier entry or the last run.
-  // The deepest level that is a directory is looked for from the bottom: the system resolved every
-  // level above it as a directory too, so only the levels below it can need creating or clearing.
-  // A directory that exists whole thus costs one look, not two calls per level.
-  std::size_t made = first;
-  for (std::size_t cut = directory.size() - 1; cut > first; cut = directory.rfind('\\', cut - 1)) {
-    if (IsDirectory(platform, directory.substr(0, cut))) {
-      made = cut;
-      break;
-    }
-  }
-  for (std::size_t cut = directory.find('\\', made + 1); cut != std::string::npos;
+  // Most targets share their directory, or most of it, with an earlier entry or the last run, so
+  // the deepest level that is a directory is looked for from the bottom. The system reached it
+  // through the levels above, which may be links; every level below the root down to it is made
+  // sure of once (a link there is cleared like a file) before anything is made inside it.
+  const std::size_t deepest = DeepestDirectory(platform, directory, first, known);
+  bool made = false;  // a level was made or cleared: every level below it is new
+  for (std::size_t cut = directory.find('\\', first + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
-    MakeLevel(platform, directory.substr(0, cut), rootLength);
+    const std::string level = directory.substr(0, cut);
+    if (known.count(level) != 0) continue;
+    if (level.size() < rootLength) {
+      if (cut > deepest) platform.CreateDirectoryA(level);
+      continue;
+    }
+    const bool sure = !made && (cut == deepest || (cut < deepest && IsDirectory(platform, level)));
+    if (!sure) {
+      if (!MakeLevel(platform, level, rootLength)) return;
+      made = true;
+    }
+    known.insert(level);
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -12,14 +13,26 @@ namespace murel {
 /// The name a directory's own page takes inside that directory.
 constexpr const char* kDirectoryPageName = "__";
 
+/// The levels below the export root that a run has seen to be directories of its own: real
+/// directories, no links, each of its levels above it too. Kept for a whole run, so that each
+/// level is looked at once.
+using KnownDirectories = std::set<std::string>;
+
+/// True when `attributes` name a directory that is no link (reparse point): a link below the
+/// export root could lead anywhere, so it is never entered.
+bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes);
+
 /// Creates every missing directory level of `target`'s directory (everything before its last
 /// "\"), level by level below the deepest level that already is a directory (after the drive when
-/// none is). A level that is taken by a file becomes a directory that holds that
-/// file as "__". Levels shorter than `rootLength` (the export root with its trailing "\") are
-/// only ever created, never cleared. Failures are passed over: the copy that follows fails and
-/// is reported then. A file moved aside is never lost: it ends up as "__", back under its old
-/// name, or (when the last move fails) under a temporary name in the same directory. A
-/// directory that already exists whole costs one attribute look and nothing else.
-void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength);
+/// none is). A level that is taken by a file or a link becomes a directory that holds that file
+/// or link as "__": nothing is created or written through a link below the export root. Levels
+/// shorter than `rootLength` (the export root with its trailing "\") are the user's: only ever
+/// created, never cleared, and they may be links. Failures are passed over: the copy that
+/// follows fails and is reported then. A file moved aside is never lost: it ends up as "__", back
+/// under its old name, or (when the last move fails) under a temporary name in the same
+/// directory. `known` holds the levels seen before in this run; a directory that it holds costs
+/// no look, one that exists whole costs a look per level the first time.
+void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
+                        KnownDirectories& known);
 
 }  // namespace murel

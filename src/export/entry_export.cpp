@@ -40,7 +40,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     reporter.CopyFailed(ContentPath(entry));
     return;
   }
-  MakeDirectoryChain(platform, target, options.exportRoot.size());
+  MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
   CopyIfNewer(platform, reporter, entry, options.rawBodies, target);
 }
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "export/directory_chain.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -11,6 +12,7 @@ namespace murel {
 struct ExportState {
   std::unique_ptr<ListingFile> listingFile;  ///< "urls.txt"; null in the tolvar format.
   unsigned long longUrlCounter = 0;          ///< Numbered "longurls\" names given so far.
+  KnownDirectories directories;              ///< Levels below the root made sure of.
 };
 
 }  // namespace murel

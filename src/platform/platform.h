@@ -23,6 +23,10 @@ using FileTime = std::uint64_t;
 /// The attribute bit that marks a directory in `GetFileAttributesA`'s result.
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 
+/// The attribute bit that marks a link (a reparse point): the name is a link itself, whatever it
+/// leads to; a link to a directory has kFileAttributeDirectory too.
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+
 /// The icon kind of a message box.
 enum class BoxIcon { kNone, kWarning, kError };
 
@@ -150,8 +154,9 @@ class Platform {
   /// the parent is missing, or the system refuses.
   virtual bool CreateDirectoryA(const std::string& path) = 0;
 
-  /// The attributes of an existing name (kFileAttributeDirectory set for a directory); empty if
-  /// nothing exists under the name or it cannot be examined.
+  /// The attributes of an existing name (kFileAttributeDirectory set for a directory,
+  /// kFileAttributeReparsePoint for a link at the name's last level); empty if nothing exists
+  /// under the name or it cannot be examined.
   virtual std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) = 0;
 
   /// Creates a new empty file with a unique name "<prefix><hex>.TMP" in the existing directory
@@ -169,7 +174,8 @@ class Platform {
   virtual bool MoveFileA(const std::string& from, const std::string& to) = 0;
 
   /// Opens an existing file for reading (shared for reading and writing), reads its last-write
-  /// time and closes it (CreateFileA, GetFileInformationByHandle, CloseHandle).
+  /// time and closes it (CreateFileA, GetFileInformationByHandle, CloseHandle). Opening never
+  /// waits on a pipe or device; on Linux a link at the last level does not open.
   virtual LastWriteTime ReadLastWriteTime(const std::string& path) = 0;
 
   /// Copies the file `from` onto `to`, replacing an existing file, and gives the copy the source's

@@ -52,19 +52,29 @@ bool ReplaceOnce(std::string& path, const Rule& rule, std::size_t at) {
   return true;
 }
 
+void Spend(std::size_t& budget, std::size_t work) { budget -= work < budget ? work : budget; }
+
 // Applies one rule until its primary search no longer occurs, or one of the bounds is met.
-void ApplyRule(std::string& path, const Rule& rule) {
+// `budget` is the work left for the rule set on this path, in characters scanned and moved; no
+// step starts once it is spent (one step does at most a few times the path's length). False when
+// the budget ran out.
+bool ApplyRule(std::string& path, const Rule& rule, std::size_t& budget) {
   const std::size_t searchLength = rule.primarySearch.size();
-  if (searchLength == 0) return;
+  if (searchLength == 0) return true;
   // Every search starts again from the beginning of the path. Text before the last match is
   // unchanged and held no match, so a new first match can begin at most searchLength - 1
   // characters before it; starting there finds the same match without rescanning the whole path.
   std::size_t from = 0;
   for (std::size_t count = 0; count < kMaxReplacementsPerRule; ++count) {
+    if (budget == 0) return false;
     const std::size_t at = path.find(rule.primarySearch, from);
-    if (at == std::string::npos || !ReplaceOnce(path, rule, at)) return;
+    Spend(budget, (at == std::string::npos ? path.size() : at + searchLength) - from);
+    if (at == std::string::npos || !ReplaceOnce(path, rule, at)) return true;
+    // The replacements moved the tail, and the secondary one scanned it.
+    Spend(budget, 2 * (path.size() - at));
     from = at >= searchLength - 1 ? at - (searchLength - 1) : 0;
   }
+  return true;
 }
 
 }  // namespace
@@ -97,7 +107,10 @@ void LoadRuleSet(const std::vector<std::string>& entries, RuleSet& set) {
 }
 
 void ApplyRules(std::string& path, const RuleSet& set) {
-  for (const Rule& rule : set.rules) ApplyRule(path, rule);
+  std::size_t budget = kRuleWorkPerPath;
+  for (const Rule& rule : set.rules) {
+    if (!ApplyRule(path, rule, budget)) return;
+  }
 }
 
 }  // namespace murel

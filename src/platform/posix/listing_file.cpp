@@ -2,6 +2,10 @@
 
 #include "platform/posix/listing_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace murel {
 namespace {
 
@@ -11,8 +15,17 @@ constexpr std::size_t kBufferSize = 1 << 16;
 }  // namespace
 
 std::unique_ptr<PosixListingFile> PosixListingFile::Create(const std::string& hostPath) {
-  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (file == nullptr) return nullptr;
+  // Never through a link (a link there could name any file of the user's), and never waiting on
+  // a pipe: only a regular file, new or emptied, is written.
+  const int fd = open(hostPath.c_str(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  std::FILE* file = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? fdopen(fd, "wb") : nullptr;
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
   std::setvbuf(file, nullptr, _IOFBF, kBufferSize);
   return std::unique_ptr<PosixListingFile>(new PosixListingFile(file));
 }

@@ -12,7 +12,8 @@ namespace murel {
 /// A listing file written through a large stdio buffer; "\n" reaches the file as CR LF.
 class PosixListingFile : public ListingFile {
  public:
-  /// Creates or empties the host file `hostPath`; null if it cannot be opened for writing.
+  /// Creates or empties the host file `hostPath`; null if it cannot be opened for writing or is
+  /// no regular file (a link is never followed, a pipe never waited on).
   static std::unique_ptr<PosixListingFile> Create(const std::string& hostPath);
   ~PosixListingFile() override;
 

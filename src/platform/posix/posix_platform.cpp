@@ -178,9 +178,15 @@ bool PosixPlatform::CreateDirectoryA(const std::string& path) {
 
 std::optional<std::uint32_t> PosixPlatform::GetFileAttributesA(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
-  const std::optional<struct stat> info = host ? StatOf(*host) : std::nullopt;
-  if (!info) return std::nullopt;
-  return S_ISDIR(info->st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
+  struct stat info {};
+  if (!host || lstat(host->c_str(), &info) != 0) return std::nullopt;
+  if (!S_ISLNK(info.st_mode)) {
+    return S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
+  }
+  // As on Windows, a link is a reparse point, and a link to a directory a directory too.
+  const std::optional<struct stat> target = StatOf(*host);
+  const bool directory = target && S_ISDIR(target->st_mode);
+  return kFileAttributeReparsePoint | (directory ? kFileAttributeDirectory : kFileAttributeArchive);
 }
 
 std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& dir,
@@ -213,8 +219,9 @@ bool PosixPlatform::MoveFileA(const std::string& from, const std::string& to) {
 LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   LastWriteTime result;
   const std::optional<std::string> host = HostPathOf(path);
-  // Opening never waits: a pipe in the export folder must not hang the run.
-  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
+  // Opening never waits: a pipe in the export folder must not hang the run. A link does not
+  // open: in the export folder it is a file in the way, to be replaced, not followed.
+  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW) : -1;
   if (fd < 0) return result;
   struct stat info {};
   const bool read = fstat(fd, &info) == 0;

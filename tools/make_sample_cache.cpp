@@ -4,7 +4,7 @@
 // without one, the content is a small page naming the URL. Lines starting with "#" are comments.
 // Prints the folder of the cache's index.dat.
 //
-// Build: x86_64-w64-mingw32-g++-posix -std=c++17 -static make_sample_cache.cpp -lwininet
+// The Windows presets build it as the target make_sample_cache.
 #include <windows.h>
 #include <wininet.h>
 
@@ -50,8 +50,8 @@ std::string AddEntry(const std::string& url, const std::string& content) {
   static const char headers[] = "HTTP/1.1 200 OK\r\n\r\n";
   FILETIME none = {};
   if (!CommitUrlCacheEntryA(url.c_str(), local, none, none, NORMAL_CACHE_ENTRY,
-                            reinterpret_cast<BYTE*>(const_cast<char*>(headers)),
-                            sizeof headers - 1, nullptr, nullptr)) {
+                            reinterpret_cast<BYTE*>(const_cast<char*>(headers)), sizeof headers - 1,
+                            nullptr, nullptr)) {
     std::cerr << "CommitUrlCacheEntryA failed for " << url << ": " << GetLastError() << "\n";
     return "";
   }
@@ -77,13 +77,15 @@ int main(int argc, char** argv) {
     if (line.empty() || line[0] == '#') continue;
     const std::size_t blank = line.find(' ');
     const std::string url = line.substr(0, blank);
-    const std::string content =
-        blank == std::string::npos
-            ? "<html><body><p>" + url + "</p></body></html>\n"
-            : ReadFile(base + line.substr(blank + 1));
+    const std::string content = blank == std::string::npos
+                                    ? "<html><body><p>" + url + "</p></body></html>\n"
+                                    : ReadFile(base + line.substr(blank + 1));
     const std::string added = AddEntry(url, content);
-    if (added.empty()) ++failures;
-    else folder = added;
+    if (added.empty()) {
+      ++failures;
+    } else {
+      folder = added;
+    }
   }
   // The entry's folder is one of the cache's directories; index.dat lies one level up.
   std::cout << folder.substr(0, folder.rfind('\\')) << "\n";

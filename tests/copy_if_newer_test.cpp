@@ -130,9 +130,10 @@ TEST(CopyIfNewer, CaptionComesFromTheLanguageFile) {
 class StoredBodyCopyTest : public ::testing::Test {
  protected:
   StoredBodyCopyTest() {
-    const std::string gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xcb\x4b\x2d\x07\x00"
-                           "\x45\x44\xe3\x6b\x03\x00\x00\x00",
-                           23);  // "new"
+    const std::string gzip(
+        "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xcb\x4b\x2d\x07\x00"
+        "\x45\x44\xe3\x6b\x03\x00\x00\x00",
+        23);  // "new"
     fake.AddFile("C:\\cache\\data_1", "head" + gzip + "tail", 1);
     fake.AddFile(kTarget, "old", 400);
     entry.storedBody = StoredBody{"C:\\cache\\data_1", 4, gzip.size(), {"gzip"}, kSourceTime};
@@ -155,8 +156,8 @@ TEST_F(StoredBodyCopyTest, WritesTheDecodedBodyWithItsStoredTimeWhenNewer) {
 }
 
 TEST_F(StoredBodyCopyTest, AFailureAtAnyStepLeavesTheOldFileAndIsReported) {
-  for (const Op op : {Op::kOpenFile, Op::kReadFile, Op::kCreateBody, Op::kAppendBody,
-                      Op::kCommitBody}) {
+  for (const Op op :
+       {Op::kOpenFile, Op::kReadFile, Op::kCreateBody, Op::kAppendBody, Op::kCommitBody}) {
     FakePlatform failing;
     failing.AddFile(kTarget, "old", 400);
     failing.AddFile("C:\\cache\\data_1", *fake.Content("C:\\cache\\data_1"), 1);

@@ -108,14 +108,16 @@ class FakePlatform::FakeBodyWriter : public BodyWriter {
     if (!temporary_.empty()) platform_.nodes_.erase(Key(temporary_));
   }
   bool Append(const unsigned char* data, std::size_t size) override {
-    if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_)) return platform_.Done(false);
+    if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_))
+      return platform_.Done(false);
     Node* node = platform_.Find(temporary_);
     if (node == nullptr) return platform_.Done(false);
     node->content.append(reinterpret_cast<const char*>(data), size);
     return platform_.Done(true);
   }
   bool Commit(FileTime time) override {
-    if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_)) return platform_.Done(false);
+    if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_))
+      return platform_.Done(false);
     const Node* target = platform_.Find(target_);
     Node* node = platform_.Find(temporary_);
     if (node == nullptr || (target != nullptr && target->directory)) return platform_.Done(false);
@@ -354,7 +356,8 @@ std::optional<std::vector<std::string>> FakePlatform::ListFolder(const std::stri
   std::vector<std::string> names;
   const std::string prefix = Key(full) + "\\";
   for (const auto& [key, node] : nodes_) {
-    if (key.compare(0, prefix.size(), prefix) == 0 && key.find('\\', prefix.size()) == std::string::npos) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        key.find('\\', prefix.size()) == std::string::npos) {
       names.push_back(node.path.substr(full.size() + 1));
     }
   }
@@ -399,7 +402,7 @@ std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string&
   Done(node != nullptr);
   if (node == nullptr) return std::nullopt;
   if (node->kind == FileKind::kLink) return kFileAttributeReparsePoint;  // leads nowhere
-  return node->directory ? kFileAttributeDirectory : 0x20u;  // FILE_ATTRIBUTE_ARCHIVE
+  return node->directory ? kFileAttributeDirectory : 0x20u;              // FILE_ATTRIBUTE_ARCHIVE
 }
 
 std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir,
@@ -478,8 +481,7 @@ bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
   const Node* target = Find(to);
   const std::string full = Normalize(to);
   if (source == nullptr || source->directory || source->kind != FileKind::kRegular ||
-      (target != nullptr && target->directory) ||
-      full.empty() || !ParentIsDirectory(full)) {
+      (target != nullptr && target->directory) || full.empty() || !ParentIsDirectory(full)) {
     return Done(false);
   }
   const Node copy{full, false, source->content, source->time};

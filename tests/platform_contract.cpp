@@ -142,7 +142,8 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   ASSERT_TRUE(names);
   std::sort(names->begin(), names->end());
   EXPECT_EQ(*names, (std::vector<std::string>{"d", "f"}));
-  EXPECT_EQ(P().ListFolder(In("d")), std::optional<std::vector<std::string>>(std::vector<std::string>{}));
+  EXPECT_EQ(P().ListFolder(In("d")),
+            std::optional<std::vector<std::string>>(std::vector<std::string>{}));
   EXPECT_FALSE(P().ListFolder(In("f")));
   EXPECT_FALSE(P().ListFolder(In("none")));
 }

@@ -20,9 +20,9 @@
 #include "export/copy_if_newer.h"
 #include "export/directory_chain.h"
 #include "export/root_guard.h"
+#include "local_entry.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/posix_platform.h"
-#include "local_entry.h"
 #include "run/run_settings.h"
 
 namespace murel {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-
 #include <string>
 #include <vector>
 

@@ -136,8 +136,7 @@ TEST_F(Win32Cache, TinyBufferAtTheStartAsksForMore) {
   std::unique_ptr<CacheWalk> walk;
   UrlCacheEntry entry;
   std::uint32_t size = 8;
-  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk),
-            WalkStatus::kBufferTooSmall);
+  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk), WalkStatus::kBufferTooSmall);
   EXPECT_GT(size, 8u);
   EXPECT_EQ(walk, nullptr);
   EXPECT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk), WalkStatus::kEntry);

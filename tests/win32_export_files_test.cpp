@@ -8,8 +8,8 @@
 #include "export/copy_if_newer.h"
 #include "export/directory_chain.h"
 #include "export/root_guard.h"
-#include "platform/win32/win32_platform.h"
 #include "local_entry.h"
+#include "platform/win32/win32_platform.h"
 #include "run/run_settings.h"
 
 namespace murel {

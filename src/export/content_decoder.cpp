@@ -232,7 +232,7 @@ DecodeStatus MakeStage(const std::string& coding, std::unique_ptr<Stage>& stage)
 
 // The output of stage `index`: the next stage's input, or the sink behind the bound.
 StageOutput OutputOf(std::size_t index, const std::vector<std::unique_ptr<Stage>>& stages,
-                            std::uint64_t& delivered, std::uint64_t limit, const ByteSink& sink) {
+                     std::uint64_t& delivered, std::uint64_t limit, const ByteSink& sink) {
   if (index + 1 < stages.size()) {
     return [&stages, &delivered, limit, &sink, index](const unsigned char* data, std::size_t size) {
       return stages[index + 1]->Feed(data, size,

@@ -15,12 +15,12 @@ using ByteSink = std::function<bool(const unsigned char* data, std::size_t size)
 
 /// How a decoding ended, or why it stopped.
 enum class DecodeStatus {
-  kOk,           ///< Every coding was undone and the decoded body reached the sink whole.
-  kUnknown,      ///< A coding that is no HTTP content coding murel knows.
-  kNotInBuild,   ///< A known coding (br, zstd) that this build has no decoder for.
-  kCorrupt,      ///< The stored bytes are no valid stream of their coding, or end early.
-  kTooLarge,     ///< The decoded body passed the bound against decompression bombs.
-  kSinkFailed,   ///< The sink refused bytes.
+  kOk,          ///< Every coding was undone and the decoded body reached the sink whole.
+  kUnknown,     ///< A coding that is no HTTP content coding murel knows.
+  kNotInBuild,  ///< A known coding (br, zstd) that this build has no decoder for.
+  kCorrupt,     ///< The stored bytes are no valid stream of their coding, or end early.
+  kTooLarge,    ///< The decoded body passed the bound against decompression bombs.
+  kSinkFailed,  ///< The sink refused bytes.
 };
 
 /// The most decoded bytes taken from a body of `storedSize` bytes: 32 MiB plus 100 times the

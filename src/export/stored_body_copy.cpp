@@ -18,7 +18,8 @@ bool StreamRange(ReadableFile& file, const StoredBody& body, ContentDecoder& dec
   std::vector<unsigned char> chunk(
       static_cast<std::size_t>(std::min<std::uint64_t>(body.size, kChunkSize)));
   for (std::uint64_t done = 0; done < body.size;) {
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(body.size - done, kChunkSize));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(body.size - done, kChunkSize));
     const std::optional<std::size_t> got = file.ReadAt(body.offset + done, chunk.data(), want);
     // A file cut short since it was opened gives less than the range: the body is incomplete.
     if (!got || *got == 0 || !decoder.Feed(chunk.data(), *got)) return false;
@@ -32,8 +33,7 @@ bool StreamRange(ReadableFile& file, const StoredBody& body, ContentDecoder& dec
 BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
                          const std::string& destination) {
   const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(body.file);
-  if (!file || body.offset > file->Facts().size ||
-      body.size > file->Facts().size - body.offset) {
+  if (!file || body.offset > file->Facts().size || body.size > file->Facts().size - body.offset) {
     return BodyCopy::kFailed;
   }
   const std::unique_ptr<BodyWriter> writer = platform.CreateBodyWriter(destination);

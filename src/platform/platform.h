@@ -32,8 +32,8 @@ enum class BoxIcon { kNone, kWarning, kError };
 
 /// What opening an existing file and reading its last-write time gave.
 struct LastWriteTime {
-  bool opened = false;            ///< The file exists and could be opened for reading, shared.
-  std::optional<FileTime> time;   ///< Its last-write time; empty if it opened but could not be read.
+  bool opened = false;           ///< The file exists and could be opened for reading, shared.
+  std::optional<FileTime> time;  ///< Its last-write time; empty if it opened but could not be read.
 };
 
 /// One entry of the system's cache walk: the URL and the full path of the local file that holds

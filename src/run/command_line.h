@@ -1,7 +1,7 @@
 // Turning the command-line tail into the settings of the run.
 //
-// The tail is "[options] [path [url]]": the options "-l", "-e", "-nm", "--raw" and "-c <cache>" in any
-// order, then the export root (in double quotes when it holds blanks) and, after one blank, the
+// The tail is "[options] [path [url]]": the options "-l", "-e", "-nm", "--raw" and "-c <cache>" in
+// any order, then the export root (in double quotes when it holds blanks) and, after one blank, the
 // URL filter. "-h", "/h", "-?", "/?" and "--help", each as the whole tail, ask for the usage box.
 #pragma once
 
@@ -31,12 +31,12 @@ struct ParsedCommandLine {
 };
 
 /// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
-/// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `rootText`, `urlFilter`, and `programDir` in a
-/// run without arguments. A tail without a path gives the program's directory (from the
-/// platform's module file name, cut at its last "\") as the root text. A quoted path without its
-/// closing quote takes the rest of the tail. A text over its buffer is refused, never cut. On a
-/// refusal `settings` holds the options read before it (so "-nm" before an unknown option, or at
-/// the start of an over-long tail, counts).
+/// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `rootText`, `urlFilter`, and
+/// `programDir` in a run without arguments. A tail without a path gives the program's directory
+/// (from the platform's module file name, cut at its last "\") as the root text. A quoted path
+/// without its closing quote takes the rest of the tail. A text over its buffer is refused, never
+/// cut. On a refusal `settings` holds the options read before it (so "-nm" before an unknown
+/// option, or at the start of an over-long tail, counts).
 ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
                                    RunSettings& settings);
 

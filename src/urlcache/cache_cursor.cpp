@@ -28,8 +28,7 @@ WalkStatus WithGrowingRecord(CacheCursor& cursor, Step step) {
 bool OpenCacheWalk(Platform& platform, CacheCursor& cursor) {
   cursor.walk.reset();
   const WalkStatus status = WithGrowingRecord(cursor, [&] {
-    return platform.FindFirstUrlCacheEntryA("", cursor.recordSize, cursor.entry,
-                                            cursor.walk);
+    return platform.FindFirstUrlCacheEntryA("", cursor.recordSize, cursor.entry, cursor.walk);
   });
   if (status != WalkStatus::kEntry || !cursor.walk) {
     cursor.walk.reset();

@@ -13,9 +13,9 @@ namespace murel {
 /// A body that the cache keeps inside its own files: a range of one cache file, as the server
 /// sent it.
 struct StoredBody {
-  std::string file;          ///< Full path of the cache file that holds the body.
-  std::uint64_t offset = 0;  ///< Where the body begins in that file.
-  std::uint64_t size = 0;    ///< The body's length in bytes.
+  std::string file;                    ///< Full path of the cache file that holds the body.
+  std::uint64_t offset = 0;            ///< Where the body begins in that file.
+  std::uint64_t size = 0;              ///< The body's length in bytes.
   std::vector<std::string> encodings;  ///< Content codings, in the order the server applied them.
   FileTime stored = 0;                 ///< When the cache stored the entry.
 };

@@ -20,7 +20,8 @@ class IndexDatReader : public CacheReader {
     if (walk_->Next(recordSize, entry) != WalkStatus::kEntry) return false;
     // The content directory must be a folder of the cache itself, not a link to one elsewhere.
     if (!entry.refused && !entry.localFile.empty()) {
-      entry.refused = !folders_.IsRealFolder(entry.localFile.substr(0, entry.localFile.rfind('\\')));
+      entry.refused =
+          !folders_.IsRealFolder(entry.localFile.substr(0, entry.localFile.rfind('\\')));
     }
     return true;
   }
@@ -38,7 +39,8 @@ std::optional<std::vector<unsigned char>> ReadIndexFile(Platform& platform,
   std::vector<unsigned char> bytes(static_cast<std::size_t>(file->Facts().size));
   std::size_t got = 0;
   while (got < bytes.size()) {
-    const std::optional<std::size_t> read = file->ReadAt(got, bytes.data() + got, bytes.size() - got);
+    const std::optional<std::size_t> read =
+        file->ReadAt(got, bytes.data() + got, bytes.size() - got);
     if (!read) return std::nullopt;
     if (*read == 0) break;
     got += *read;

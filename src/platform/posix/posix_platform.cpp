@@ -134,8 +134,7 @@ WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPat
   return WalkStatus::kFailed;
 }
 
-WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& /*walk*/,
-                                                 std::uint32_t& /*recordSize*/,
+WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& /*walk*/, std::uint32_t& /*recordSize*/,
                                                  UrlCacheEntry& /*entry*/) {
   return WalkStatus::kFailed;
 }

@@ -120,9 +120,9 @@ std::optional<FileFacts> QueryWindowsFile(const std::string& path) {
 std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than what it leads to; the checks
   // below then refuse it.
-  HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE handle =
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   const bool regular =
@@ -133,9 +133,8 @@ std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
     ::CloseHandle(handle);
     return nullptr;
   }
-  return std::make_unique<WindowsFile>(
-      handle,
-      FactsOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime));
+  return std::make_unique<WindowsFile>(handle, FactsOf(info.dwFileAttributes, info.nFileSizeHigh,
+                                                       info.nFileSizeLow, info.ftLastWriteTime));
 }
 
 std::unique_ptr<BodyWriter> CreateWindowsBodyWriter(const std::string& temporary,

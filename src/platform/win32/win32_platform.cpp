@@ -9,7 +9,6 @@
 
 #include "platform/win32/win32_files.h"
 
-
 namespace murel {
 namespace {
 

@@ -18,7 +18,6 @@ constexpr std::size_t kIndexHeaderSize = 368;
 constexpr std::uint32_t kDefaultTableLength = 0x10000;
 // Real tables have 64 Ki buckets, 512 Ki on large disks; more is damage.
 constexpr std::uint32_t kMaxTableLength = 1u << 22;
-constexpr std::size_t kEntryBlockSize = 256;
 constexpr std::size_t kKeyOffset = 96;
 constexpr std::size_t kRankingsSize = 36;
 constexpr int kRankingsType = 1;

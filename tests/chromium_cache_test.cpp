@@ -42,7 +42,8 @@ class ChromiumCacheTest : public testing::Test {
     if (!reader) return urls;
     for (CacheEntry entry; reader->Next(entry);) {
       urls.push_back(entry.url.substr(entry.url.rfind('/') + 1));
-      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, "C:\\out\\" + urls.back()));
+      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, false, "C:\\out\\" + urls.back()) ==
+                       BodyCopy::kWritten);
     }
     return urls;
   }

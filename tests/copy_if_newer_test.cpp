@@ -136,7 +136,7 @@ class StoredBodyCopyTest : public ::testing::Test {
         23);  // "new"
     fake.AddFile("C:\\cache\\data_1", "head" + gzip + "tail", 1);
     fake.AddFile(kTarget, "old", 400);
-    entry.storedBody = StoredBody{"C:\\cache\\data_1", 4, gzip.size(), {"gzip"}, kSourceTime};
+    entry.storedBody = StoredBody{"C:\\cache\\data_1", 4, gzip.size(), {"gzip"}, kSourceTime, {}};
   }
 
   FakePlatform fake;

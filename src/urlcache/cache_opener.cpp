@@ -1,6 +1,7 @@
 #include "urlcache/cache_opener.h"
 
 #include "buffer_limits.h"
+#include "urlcache/chromium_cache.h"
 #include "urlcache/index_dat_reader.h"
 #include "urlcache/system_cache_reader.h"
 
@@ -17,6 +18,9 @@ std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::s
 const std::vector<CacheFormat>& CacheFormats() {
   static const std::vector<CacheFormat> formats{
       {"index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
+      {"index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, Opera, "
+       "Vivaldi, Electron), in the folder, its Cache_Data, or a profile's Cache\\Cache_Data",
+       &OpenChromiumCache},
   };
   return formats;
 }

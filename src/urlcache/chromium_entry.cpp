@@ -1,0 +1,39 @@
+#include "urlcache/chromium_entry.h"
+
+#include <utility>
+
+#include "urlcache/chromium_key.h"
+#include "urlcache/http_head.h"
+#include "urlcache/response_info.h"
+
+namespace murel {
+namespace {
+
+// Chrome times count microseconds since 1601, FILETIME 100-nanosecond units since 1601.
+FileTime ToFileTime(std::int64_t chromeTime) {
+  if (chromeTime <= 0) return 0;
+  const auto micro = static_cast<std::uint64_t>(chromeTime);
+  return micro > UINT64_MAX / 10 ? UINT64_MAX : micro * 10;
+}
+
+}  // namespace
+
+bool ToExportedEntry(std::string_view key, const unsigned char* responseInfo,
+                     std::size_t responseInfoSize, StoredBody body, CacheEntry& entry) {
+  std::optional<std::string> url = UrlOfCacheKey(key);
+  if (!url) return false;
+  const std::optional<ResponseInfo> info = ParseResponseInfo(responseInfo, responseInfoSize);
+  if (!info || info->Truncated()) return false;
+  std::optional<HttpHead> head = ParseHttpHead(info->headers);
+  if (!head || !IsExportableStatus(head->status)) return false;
+  if (head->contentLength && body.size < *head->contentLength) return false;
+  body.encodings = std::move(head->contentEncodings);
+  body.stored = ToFileTime(info->responseTime);
+  entry.url = std::move(*url);
+  entry.localFile.clear();
+  entry.storedBody = std::move(body);
+  entry.refused = false;
+  return true;
+}
+
+}  // namespace murel

@@ -1,0 +1,136 @@
+#include "urlcache/chromium_simple_reader.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "urlcache/chromium_checksum.h"
+#include "urlcache/chromium_entry.h"
+#include "urlcache/file_range.h"
+#include "urlcache/little_endian.h"
+
+namespace murel {
+namespace {
+
+constexpr std::uint64_t kInitialMagic = 0xFCFB6D1BA7725C30ull;
+constexpr std::uint64_t kFinalMagic = 0xF4FA6F45970D41D8ull;
+constexpr std::uint32_t kEntryVersion = 5;
+constexpr std::uint32_t kHasCrc32 = 1;
+constexpr std::uint32_t kHasKeySha256 = 2;
+constexpr std::size_t kKeySha256Size = 32;
+// The header and end records: 24 bytes where the ABI pads them, 20 on i386.
+constexpr std::size_t kPaddedRecord = 24;
+constexpr std::size_t kPackedRecord = 20;
+
+// "<16 lower-case hex digits>_0".
+bool IsEntryFileName(const std::string& name) {
+  if (name.size() != 18 || name.compare(16, 2, "_0") != 0) return false;
+  return std::all_of(name.begin(), name.begin() + 16,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// One "_0" file, read from both ends.
+class EntryFile {
+ public:
+  explicit EntryFile(ReadableFile& file) : file_(file), size_(file.Facts().size) {}
+
+  // The header and the key; tells the record size by the key hash matching at 24 or at 20.
+  bool ReadKey() {
+    std::vector<unsigned char> head;
+    if (!ReadRange(file_, 0, static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
+        head.size() < kPackedRecord || LoadU64(head.data()) != kInitialMagic ||
+        LoadU32(head.data() + 8) != kEntryVersion) {
+      return false;
+    }
+    const std::uint32_t keySize = LoadU32(head.data() + 12);
+    const std::uint32_t keyHash = LoadU32(head.data() + 16);
+    if (keySize == 0 || keySize > kMaxKeySize) return false;
+    for (const std::size_t record : {kPaddedRecord, kPackedRecord}) {
+      if (ReadRange(file_, record, keySize, key_) && SuperFastHash(key_.data(), key_.size()) == keyHash) {
+        record_ = record;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The last end record, stream 0 and the end record of stream 1; false if the file was never
+  // closed or its parts do not fit it.
+  bool ReadResponseInfo() {
+    std::vector<unsigned char> end;
+    const std::uint64_t keyEnd = record_ + key_.size();
+    if (size_ < keyEnd + 2 * record_ || !ReadRange(file_, size_ - record_, record_, end) ||
+        LoadU64(end.data()) != kFinalMagic) {
+      return false;
+    }
+    const std::uint32_t flags = LoadU32(end.data() + 8);
+    const std::uint32_t infoSize = LoadU32(end.data() + 16);
+    const std::uint64_t sha = (flags & kHasKeySha256) != 0 ? kKeySha256Size : 0;
+    if (infoSize > kMaxResponseInfoSize || size_ - keyEnd - 2 * record_ < infoSize + sha) return false;
+    bodyEnd_ = size_ - 2 * record_ - sha - infoSize;
+    std::vector<unsigned char> middle;
+    if (!ReadRange(file_, bodyEnd_, record_ + infoSize, middle) || LoadU64(middle.data()) != kFinalMagic) {
+      return false;
+    }
+    info_.assign(middle.begin() + static_cast<std::ptrdiff_t>(record_), middle.end());
+    return (flags & kHasCrc32) == 0 || Crc32(info_.data(), info_.size()) == LoadU32(end.data() + 12);
+  }
+
+  std::string_view Key() const { return {reinterpret_cast<const char*>(key_.data()), key_.size()}; }
+  const std::vector<unsigned char>& Info() const { return info_; }
+  std::uint64_t BodyOffset() const { return record_ + key_.size(); }
+  std::uint64_t BodySize() const { return bodyEnd_ - BodyOffset(); }
+
+ private:
+  ReadableFile& file_;
+  std::uint64_t size_;
+  std::size_t record_ = kPaddedRecord;
+  std::vector<unsigned char> key_;
+  std::vector<unsigned char> info_;
+  std::uint64_t bodyEnd_ = 0;
+};
+
+class SimpleReader : public CacheReader {
+ public:
+  SimpleReader(Platform& platform, std::string folder, std::vector<std::string> names)
+      : platform_(platform), folder_(std::move(folder)), names_(std::move(names)) {}
+
+  bool Next(CacheEntry& entry) override {
+    while (next_ < names_.size()) {
+      if (ReadEntry(folder_ + "\\" + names_[next_++], entry)) return true;
+    }
+    return false;
+  }
+
+ private:
+  // A file that vanished since the listing, or cannot be read, is passed over like a damaged one.
+  bool ReadEntry(const std::string& path, CacheEntry& entry) {
+    const std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(path);
+    if (!file) return false;
+    EntryFile parts(*file);
+    if (!parts.ReadKey() || !parts.ReadResponseInfo()) return false;
+    StoredBody body;
+    body.file = path;
+    body.offset = parts.BodyOffset();
+    body.size = parts.BodySize();
+    return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body), entry);
+  }
+
+  Platform& platform_;
+  std::string folder_;
+  std::vector<std::string> names_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder) {
+  std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
+  if (!names) return nullptr;
+  names->erase(std::remove_if(names->begin(), names->end(), [](const std::string& name) { return !IsEntryFileName(name); }),
+               names->end());
+  std::sort(names->begin(), names->end());
+  return std::make_unique<SimpleReader>(platform, folder, std::move(*names));
+}
+
+}  // namespace murel

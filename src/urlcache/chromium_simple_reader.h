@@ -1,0 +1,20 @@
+// Chromium's "simple" disk cache (Linux, macOS, Android): one file "<16 hex>_0" per entry.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "urlcache/cache_reader.h"
+
+namespace murel {
+
+/// A reader over the simple cache in the folder `folder` (a full path): its "<16 hex>_0" files
+/// in the order of their names. Each file holds a header and the key, the body (stream 1), an
+/// end record, the pickled response info (stream 0), the key's SHA-256 when flagged and a last
+/// end record; both the 24-byte records of today and the 20-byte ones of old 32-bit builds are
+/// read. Files that are damaged, never closed or not exported (see ToExportedEntry) are passed
+/// over. Null if the folder cannot be listed.
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder);
+
+}  // namespace murel

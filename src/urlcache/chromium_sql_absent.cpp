@@ -1,0 +1,10 @@
+// The SQL cache in a build without the SQLite library (the Windows build): recognised, not read.
+#include "urlcache/chromium_sql_reader.h"
+
+namespace murel {
+
+bool CanReadChromiumSql() { return false; }
+
+std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform&, const std::string&) { return nullptr; }
+
+}  // namespace murel

@@ -1,0 +1,186 @@
+#include "urlcache/chromium_sql_reader.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "urlcache/chromium_entry.h"
+#include "urlcache/sqlite_platform_vfs.h"
+
+namespace murel {
+namespace {
+
+// A body in more pieces than this is not read (real ones have a handful).
+constexpr std::size_t kMaxPieces = 1 << 16;
+
+// "sqldb<digits>", the number it carries.
+std::optional<unsigned> DatabaseNumber(const std::string& name) {
+  if (name.size() < 6 || name.size() > 12 || name.compare(0, 5, "sqldb") != 0) return std::nullopt;
+  unsigned number = 0;
+  for (std::size_t i = 5; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return std::nullopt;
+    number = number * 10 + static_cast<unsigned>(name[i] - '0');
+  }
+  return number;
+}
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
+  ~Statement() { sqlite3_finalize(statement_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  bool Ok() const { return statement_ != nullptr; }
+  bool Step() { return sqlite3_step(statement_) == SQLITE_ROW; }
+  void Reset(sqlite3_int64 parameter) {
+    sqlite3_reset(statement_);
+    sqlite3_bind_int64(statement_, 1, parameter);
+  }
+  sqlite3_int64 Int(int column) { return sqlite3_column_int64(statement_, column); }
+  std::string_view Text(int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_blob(statement_, column));
+    return {text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))};
+  }
+
+ private:
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+// One blob row: the body's bytes [start, end).
+struct Piece {
+  sqlite3_int64 blobId;
+  std::uint64_t start;
+  std::uint64_t end;
+};
+
+// A body read from its pieces, as a file of the body's size.
+class PieceFile : public ReadableFile {
+ public:
+  PieceFile(std::shared_ptr<PlatformDatabase> database, std::vector<Piece> pieces, FileFacts facts)
+      : database_(std::move(database)), pieces_(std::move(pieces)), facts_(facts) {}
+
+  const FileFacts& Facts() const override { return facts_; }
+
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size) override {
+    auto piece = std::upper_bound(pieces_.begin(), pieces_.end(), offset,
+                                  [](std::uint64_t at, const Piece& p) { return at < p.end; });
+    if (piece == pieces_.end() || size == 0) return 0;
+    const auto count = static_cast<int>(std::min<std::uint64_t>({size, piece->end - offset, INT32_MAX}));
+    sqlite3_blob* blob = nullptr;
+    const bool read = sqlite3_blob_open(database_->Handle(), "main", "blobs", "blob", piece->blobId, 0, &blob) == SQLITE_OK &&
+                      sqlite3_blob_read(blob, buffer, count, static_cast<int>(offset - piece->start)) == SQLITE_OK;
+    sqlite3_blob_close(blob);
+    if (!read) return std::nullopt;
+    return static_cast<std::size_t>(count);
+  }
+
+ private:
+  std::shared_ptr<PlatformDatabase> database_;
+  std::vector<Piece> pieces_;
+  FileFacts facts_;
+};
+
+// The rows of one database.
+class DatabaseRows {
+ public:
+  DatabaseRows(std::shared_ptr<PlatformDatabase> database, std::string path, FileTime time)
+      : database_(std::move(database)), path_(std::move(path)), time_(time),
+        rows_(database_->Handle(), "SELECT res_id, cache_key, head, body_end FROM resources WHERE doomed = 0 ORDER BY res_id"),
+        pieces_(database_->Handle(), "SELECT blob_id, start, end, length(blob) FROM blobs WHERE res_id = ? ORDER BY start") {}
+
+  bool Next(CacheEntry& entry) {
+    if (!rows_.Ok() || !pieces_.Ok()) return false;
+    while (rows_.Step()) {
+      if (ToEntry(entry)) return true;
+    }
+    return false;
+  }
+
+ private:
+  bool ToEntry(CacheEntry& entry) {
+    const sqlite3_int64 bodyEnd = rows_.Int(3);
+    std::vector<Piece> pieces;
+    const std::string_view head = rows_.Text(2);
+    if (bodyEnd < 0 || head.size() > kMaxResponseInfoSize || !CollectPieces(rows_.Int(0), bodyEnd, pieces)) return false;
+    StoredBody body;
+    body.file = path_;
+    body.size = static_cast<std::uint64_t>(bodyEnd);
+    FileFacts facts{FileKind::kRegular, body.size, time_};
+    body.open = [database = database_, pieces = std::move(pieces), facts]() -> std::unique_ptr<ReadableFile> {
+      return std::make_unique<PieceFile>(database, pieces, facts);
+    };
+    return ToExportedEntry(rows_.Text(1), reinterpret_cast<const unsigned char*>(head.data()), head.size(),
+                           std::move(body), entry);
+  }
+
+  // The pieces of the resource `id`; false unless they cover [0, bodyEnd) in order, no gap.
+  bool CollectPieces(sqlite3_int64 id, sqlite3_int64 bodyEnd, std::vector<Piece>& pieces) {
+    pieces_.Reset(id);
+    sqlite3_int64 covered = 0;
+    while (pieces_.Step()) {
+      const sqlite3_int64 start = pieces_.Int(1);
+      const sqlite3_int64 end = pieces_.Int(2);
+      if (start != covered || end < start || end - start != pieces_.Int(3) || pieces.size() >= kMaxPieces) {
+        return false;
+      }
+      if (end > start) pieces.push_back({pieces_.Int(0), static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(end)});
+      covered = end;
+    }
+    return covered == bodyEnd;
+  }
+
+  std::shared_ptr<PlatformDatabase> database_;
+  std::string path_;
+  FileTime time_;
+  Statement rows_;
+  Statement pieces_;
+};
+
+class SqlReader : public CacheReader {
+ public:
+  SqlReader(Platform& platform, std::vector<std::string> paths) : platform_(platform), paths_(std::move(paths)) {}
+
+  bool Next(CacheEntry& entry) override {
+    for (;;) {
+      if (rows_ && rows_->Next(entry)) return true;
+      rows_.reset();
+      if (next_ >= paths_.size()) return false;
+      OpenDatabase(paths_[next_++]);
+    }
+  }
+
+ private:
+  void OpenDatabase(const std::string& path) {
+    const std::optional<FileFacts> facts = platform_.QueryFile(path);
+    std::shared_ptr<PlatformDatabase> database = PlatformDatabase::Open(platform_, path);
+    if (database && facts) rows_ = std::make_unique<DatabaseRows>(std::move(database), path, facts->time);
+  }
+
+  Platform& platform_;
+  std::vector<std::string> paths_;
+  std::size_t next_ = 0;
+  std::unique_ptr<DatabaseRows> rows_;
+};
+
+}  // namespace
+
+bool CanReadChromiumSql() { return true; }
+
+std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std::string& folder) {
+  std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
+  if (!names) return nullptr;
+  std::vector<std::pair<unsigned, std::string>> numbered;
+  for (const std::string& name : *names) {
+    if (const std::optional<unsigned> number = DatabaseNumber(name)) numbered.emplace_back(*number, name);
+  }
+  if (numbered.empty()) return nullptr;
+  std::sort(numbered.begin(), numbered.end());
+  std::vector<std::string> paths;
+  for (const auto& [number, name] : numbered) paths.push_back(folder + "\\" + name);
+  return std::make_unique<SqlReader>(platform, std::move(paths));
+}
+
+}  // namespace murel

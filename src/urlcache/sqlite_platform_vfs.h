@@ -1,0 +1,35 @@
+// SQLite reading database files through the platform's file services.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+struct sqlite3;
+
+namespace murel {
+
+/// An SQLite database opened read-only through `platform`: SQLite's file access is a VFS of its
+/// own that opens the main database file with OpenFileForReading (no link, no special file),
+/// reads it with ReadAt, declares it immutable (no locks, no journal, no write) and refuses every
+/// other file. Closing happens on destruction.
+class PlatformDatabase {
+ public:
+  /// Opens the database file `path` (a full path). Null if it cannot be opened.
+  static std::unique_ptr<PlatformDatabase> Open(Platform& platform, const std::string& path);
+  ~PlatformDatabase();
+  PlatformDatabase(const PlatformDatabase&) = delete;
+  PlatformDatabase& operator=(const PlatformDatabase&) = delete;
+
+  sqlite3* Handle() const { return db_; }
+
+ private:
+  struct Vfs;
+  PlatformDatabase() = default;
+
+  std::unique_ptr<Vfs> vfs_;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace murel

@@ -1,0 +1,110 @@
+// Damage that Chromium cannot be made to write, done to the real cache in samples/chromium-cache
+// on the fake platform: every damaged entry is passed over, and the rest still come.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/stored_body_copy.h"
+#include "fake_platform.h"
+#include "host_files.h"
+#include "urlcache/cache_opener.h"
+#include "urlcache/chromium_checksum.h"
+
+namespace murel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kProfile = "C:\\u\\Default";
+constexpr const char* kCache = "C:\\u\\Default\\Cache\\Cache_Data";
+const std::string kHost = "http://127.0.0.1:18013/";
+
+class ChromiumCacheTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& file : fs::directory_iterator(fs::path(MUREL_SOURCE_DIR) / "samples" / "chromium-cache")) {
+      if (!file.is_regular_file()) continue;
+      const std::string name = file.path().filename().string();
+      const std::string bytes = ReadAll(file.path());
+      platform.AddFile(std::string(kCache) + "\\" + name, bytes);
+      if (bytes.find(kHost + "style.css") != std::string::npos) styleFile = std::string(kCache) + "\\" + name;
+    }
+    ASSERT_FALSE(styleFile.empty());
+    platform.AddDirectory("C:\\out");
+  }
+
+  // The URLs read from the profile folder, each body written out on the way.
+  std::vector<std::string> Urls() {
+    std::vector<std::string> urls;
+    const std::unique_ptr<CacheReader> reader = OpenCache(platform, kProfile);
+    if (!reader) return urls;
+    for (CacheEntry entry; reader->Next(entry);) {
+      urls.push_back(entry.url.substr(entry.url.rfind('/') + 1));
+      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, false, "C:\\out\\" + urls.back()) ==
+                       BodyCopy::kWritten);
+    }
+    return urls;
+  }
+
+  std::string& Style() { return content = *platform.Content(styleFile); }
+  void SetStyle() { platform.AddFile(styleFile, content); }
+
+  FakePlatform platform;
+  std::string styleFile;
+  std::string content;
+  std::vector<bool> bodies;
+  const std::vector<std::string> all{"logo.png", "index.html", "style.css", "readme.txt"};
+  const std::vector<std::string> allButStyle{"logo.png", "index.html", "readme.txt"};
+};
+
+TEST_F(ChromiumCacheTest, ProfileFolderLeadsToTheCacheAndEveryBodyIsTheServedFile) {
+  EXPECT_EQ(Urls(), all);
+  EXPECT_EQ(bodies, std::vector<bool>(4, true));
+  EXPECT_EQ(platform.Content("C:\\out\\style.css"), ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+}
+
+TEST_F(ChromiumCacheTest, EntryCutShortIsPassedOver) {
+  Style().resize(content.size() - 30);
+  SetStyle();
+  EXPECT_EQ(Urls(), allButStyle);
+}
+
+TEST_F(ChromiumCacheTest, ResponseInfoWithBadChecksumIsPassedOver) {
+  const std::size_t status = Style().find("HTTP/1.0 200");
+  ASSERT_NE(status, std::string::npos);
+  content[status + 11] = '1';  // 201 is exportable: only the checksum stops it
+  SetStyle();
+  EXPECT_EQ(Urls(), allButStyle);
+}
+
+TEST_F(ChromiumCacheTest, KeyWithoutUrlIsPassedOver) {
+  const std::size_t url = Style().find(kHost + "style.css");
+  content.replace(url, 4, "    ");  // no scheme left; the key's hash made right again
+  const std::size_t keySize = url + kHost.size() + 9 - 24;
+  const std::uint32_t hash = SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
+  for (int i = 0; i < 4; ++i) content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  SetStyle();
+  EXPECT_EQ(Urls(), allButStyle);
+}
+
+TEST_F(ChromiumCacheTest, EntryFileThatVanishedAfterTheListingIsPassedOver) {
+  platform.FailOn(FakePlatform::Op::kOpenFile, styleFile);
+  EXPECT_EQ(Urls(), allButStyle);
+}
+
+// Old 32-bit builds wrote the header and end records without their 4 bytes of tail padding.
+TEST_F(ChromiumCacheTest, PackedRecordsOfOld32BitBuildsAreRead) {
+  Style();
+  const std::size_t end0 = content.size() - 24;
+  const std::size_t end1 = content.rfind(std::string("\xD8\x41\x0D\x97\x45\x6F\xFA\xF4", 8), end0 - 1);
+  ASSERT_NE(end1, std::string::npos);
+  content.erase(end0 + 20, 4).erase(end1 + 20, 4).erase(20, 4);
+  SetStyle();
+  EXPECT_EQ(Urls(), all);
+  EXPECT_EQ(platform.Content("C:\\out\\style.css"), ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+}
+
+}  // namespace
+}  // namespace murel

@@ -47,9 +47,12 @@ inline void ReadWholeCache(FakePlatform& platform, std::size_t inputSize) {
   while (reader->Next(entry)) {
     FuzzCheck(++entries <= inputSize, "more entries than input bytes");
     FuzzCheck(!entry.url.empty() && entry.storedBody.has_value(), "entry without URL or body");
-    FuzzCheck(entry.storedBody->file.rfind(std::string(kFuzzCacheFolder) + "\\", 0) == 0, "body outside the cache");
-    const bool written = WriteStoredBody(platform, *entry.storedBody, true, "C:\\out\\body") == BodyCopy::kWritten;
-    FuzzCheck(!written || platform.Content("C:\\out\\body")->size() == entry.storedBody->size, "body of another size");
+    FuzzCheck(entry.storedBody->file.rfind(std::string(kFuzzCacheFolder) + "\\", 0) == 0,
+              "body outside the cache");
+    const bool written =
+        WriteStoredBody(platform, *entry.storedBody, true, "C:\\out\\body") == BodyCopy::kWritten;
+    FuzzCheck(!written || platform.Content("C:\\out\\body")->size() == entry.storedBody->size,
+              "body of another size");
   }
 }
 

@@ -24,12 +24,14 @@ const std::string kHost = "http://127.0.0.1:18013/";
 class ChromiumCacheTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const auto& file : fs::directory_iterator(fs::path(MUREL_SOURCE_DIR) / "samples" / "chromium-cache")) {
+    for (const auto& file :
+         fs::directory_iterator(fs::path(MUREL_SOURCE_DIR) / "samples" / "chromium-cache")) {
       if (!file.is_regular_file()) continue;
       const std::string name = file.path().filename().string();
       const std::string bytes = ReadAll(file.path());
       platform.AddFile(std::string(kCache) + "\\" + name, bytes);
-      if (bytes.find(kHost + "style.css") != std::string::npos) styleFile = std::string(kCache) + "\\" + name;
+      if (bytes.find(kHost + "style.css") != std::string::npos)
+        styleFile = std::string(kCache) + "\\" + name;
     }
     ASSERT_FALSE(styleFile.empty());
     platform.AddDirectory("C:\\out");
@@ -42,8 +44,8 @@ class ChromiumCacheTest : public testing::Test {
     if (!reader) return urls;
     for (CacheEntry entry; reader->Next(entry);) {
       urls.push_back(entry.url.substr(entry.url.rfind('/') + 1));
-      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, false, "C:\\out\\" + urls.back()) ==
-                       BodyCopy::kWritten);
+      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, false,
+                                       "C:\\out\\" + urls.back()) == BodyCopy::kWritten);
     }
     return urls;
   }
@@ -62,7 +64,8 @@ class ChromiumCacheTest : public testing::Test {
 TEST_F(ChromiumCacheTest, ProfileFolderLeadsToTheCacheAndEveryBodyIsTheServedFile) {
   EXPECT_EQ(Urls(), all);
   EXPECT_EQ(bodies, std::vector<bool>(4, true));
-  EXPECT_EQ(platform.Content("C:\\out\\style.css"), ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+  EXPECT_EQ(platform.Content("C:\\out\\style.css"),
+            ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
 }
 
 TEST_F(ChromiumCacheTest, EntryCutShortIsPassedOver) {
@@ -83,8 +86,10 @@ TEST_F(ChromiumCacheTest, KeyWithoutUrlIsPassedOver) {
   const std::size_t url = Style().find(kHost + "style.css");
   content.replace(url, 4, "    ");  // no scheme left; the key's hash made right again
   const std::size_t keySize = url + kHost.size() + 9 - 24;
-  const std::uint32_t hash = SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
-  for (int i = 0; i < 4; ++i) content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  const std::uint32_t hash =
+      SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
+  for (int i = 0; i < 4; ++i)
+    content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
   SetStyle();
   EXPECT_EQ(Urls(), allButStyle);
 }
@@ -98,12 +103,14 @@ TEST_F(ChromiumCacheTest, EntryFileThatVanishedAfterTheListingIsPassedOver) {
 TEST_F(ChromiumCacheTest, PackedRecordsOfOld32BitBuildsAreRead) {
   Style();
   const std::size_t end0 = content.size() - 24;
-  const std::size_t end1 = content.rfind(std::string("\xD8\x41\x0D\x97\x45\x6F\xFA\xF4", 8), end0 - 1);
+  const std::size_t end1 =
+      content.rfind(std::string("\xD8\x41\x0D\x97\x45\x6F\xFA\xF4", 8), end0 - 1);
   ASSERT_NE(end1, std::string::npos);
   content.erase(end0 + 20, 4).erase(end1 + 20, 4).erase(20, 4);
   SetStyle();
   EXPECT_EQ(Urls(), all);
-  EXPECT_EQ(platform.Content("C:\\out\\style.css"), ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+  EXPECT_EQ(platform.Content("C:\\out\\style.css"),
+            ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
 }
 
 }  // namespace

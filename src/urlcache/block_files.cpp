@@ -31,7 +31,8 @@ BlockFiles::BlockFile* BlockFiles::Block(std::uint32_t number) {
   auto known = blocks_.find(number);
   if (known != blocks_.end()) return known->second.file ? &known->second : nullptr;
   BlockFile& block = blocks_[number];
-  std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(folder_ + Hex("\\data_%u", number));
+  std::unique_ptr<ReadableFile> file =
+      platform_.OpenFileForReading(folder_ + Hex("\\data_%u", number));
   std::vector<unsigned char> header;
   if (!file || !ReadRange(*file, 0, 24, header) || LoadU32(header.data()) != kBlockFileMagic ||
       (LoadU32(header.data() + 4) >> 16) != 2) {
@@ -45,15 +46,18 @@ BlockFiles::BlockFile* BlockFiles::Block(std::uint32_t number) {
 
 std::optional<BlockPlace> BlockFiles::Locate(std::uint32_t address, int wantedType) {
   const std::uint32_t type = (address >> 28) & 7;
-  if ((address & 0x80000000u) == 0 || (wantedType >= 0 && type != static_cast<std::uint32_t>(wantedType))) {
+  if ((address & 0x80000000u) == 0 ||
+      (wantedType >= 0 && type != static_cast<std::uint32_t>(wantedType))) {
     return std::nullopt;
   }
   if (type == 0) return BlockPlace{folder_ + Hex("\\f_%06x", address & 0x0FFFFFFFu), 0, UINT64_MAX};
   const std::uint32_t blockSize = BlockSizeOf(type);
   const std::uint32_t count = ((address >> 24) & 3) + 1;
   const std::uint32_t first = address & 0xFFFFu;
-  BlockFile* block = (address & 0x0C000000u) == 0 && blockSize != 0 ? Block((address >> 16) & 0xFF) : nullptr;
-  if (!block || block->blockSize != blockSize || first + count > block->capacity || first + count > kMaxBlocks) {
+  BlockFile* block =
+      (address & 0x0C000000u) == 0 && blockSize != 0 ? Block((address >> 16) & 0xFF) : nullptr;
+  if (!block || block->blockSize != blockSize || first + count > block->capacity ||
+      first + count > kMaxBlocks) {
     return std::nullopt;
   }
   const std::uint64_t offset = kBlockHeaderSize + std::uint64_t{first} * blockSize;
@@ -62,10 +66,12 @@ std::optional<BlockPlace> BlockFiles::Locate(std::uint32_t address, int wantedTy
   return BlockPlace{folder_ + Hex("\\data_%u", (address >> 16) & 0xFF), offset, length};
 }
 
-bool BlockFiles::Read(std::uint32_t address, std::size_t size, std::vector<unsigned char>& bytes, int wantedType) {
+bool BlockFiles::Read(std::uint32_t address, std::size_t size, std::vector<unsigned char>& bytes,
+                      int wantedType) {
   const std::optional<BlockPlace> place = Locate(address, wantedType);
   if (!place || size > place->length) return false;
-  if (((address >> 28) & 7) != 0) return ReadRange(*blocks_[(address >> 16) & 0xFF].file, place->offset, size, bytes);
+  if (((address >> 28) & 7) != 0)
+    return ReadRange(*blocks_[(address >> 16) & 0xFF].file, place->offset, size, bytes);
   // External files are many: each is open only while it is read.
   const std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(place->file);
   return file && ReadRange(*file, 0, size, bytes);

@@ -29,7 +29,8 @@ struct BlockPlace {
 /// against the header of its file. Paths are formed from numbers only, inside the cache folder.
 class BlockFiles {
  public:
-  BlockFiles(Platform& platform, std::string folder) : platform_(platform), folder_(std::move(folder)) {}
+  BlockFiles(Platform& platform, std::string folder)
+      : platform_(platform), folder_(std::move(folder)) {}
 
   /// The place of `address`; empty if it is null, malformed, of another file type than
   /// `wantedType` (0 external, 1 rankings, 2..4 blocks of 256, 1024, 4096 bytes; -1 any), or
@@ -38,7 +39,8 @@ class BlockFiles {
 
   /// Reads the first `size` bytes at `address` into `bytes`; false if the address does not
   /// hold that many or the read fails.
-  bool Read(std::uint32_t address, std::size_t size, std::vector<unsigned char>& bytes, int wantedType = -1);
+  bool Read(std::uint32_t address, std::size_t size, std::vector<unsigned char>& bytes,
+            int wantedType = -1);
 
  private:
   struct BlockFile {

@@ -38,10 +38,16 @@ struct EntryRecord {
   std::uint32_t State() const { return Field(20); }
   std::uint32_t KeySize() const { return Field(32); }
   std::uint32_t LongKey() const { return Field(36); }
-  std::uint32_t StreamSize(int stream) const { return Field(40 + 4 * static_cast<std::size_t>(stream)); }
-  std::uint32_t StreamAddress(int stream) const { return Field(56 + 4 * static_cast<std::size_t>(stream)); }
+  std::uint32_t StreamSize(int stream) const {
+    return Field(40 + 4 * static_cast<std::size_t>(stream));
+  }
+  std::uint32_t StreamAddress(int stream) const {
+    return Field(56 + 4 * static_cast<std::size_t>(stream));
+  }
   std::uint32_t Flags() const { return Field(72); }
-  bool SelfHashMatches() const { return Field(92) == 0 || Field(92) == SuperFastHash(bytes.data(), 92); }
+  bool SelfHashMatches() const {
+    return Field(92) == 0 || Field(92) == SuperFastHash(bytes.data(), 92);
+  }
 };
 
 class BlockfileReader : public CacheReader {
@@ -71,7 +77,9 @@ class BlockfileReader : public CacheReader {
   // The record at `address`: all of its blocks, its own checksum right.
   bool ReadRecord(std::uint32_t address, EntryRecord& record) {
     const std::optional<BlockPlace> place = files_.Locate(address, kEntryType);
-    return place && files_.Read(address, static_cast<std::size_t>(place->length), record.bytes, kEntryType) &&
+    return place &&
+           files_.Read(address, static_cast<std::size_t>(place->length), record.bytes,
+                       kEntryType) &&
            record.SelfHashMatches();
   }
 
@@ -83,7 +91,8 @@ class BlockfileReader : public CacheReader {
       if (!files_.Read(record.LongKey(), size, key)) return false;
     } else {
       if (size > record.bytes.size() - kKeyOffset) return false;
-      key.assign(record.bytes.begin() + kKeyOffset, record.bytes.begin() + static_cast<std::ptrdiff_t>(kKeyOffset + size));
+      key.assign(record.bytes.begin() + kKeyOffset,
+                 record.bytes.begin() + static_cast<std::ptrdiff_t>(kKeyOffset + size));
     }
     return SuperFastHash(key.data(), key.size()) == record.KeyHash();
   }
@@ -102,7 +111,8 @@ class BlockfileReader : public CacheReader {
     StoredBody body;
     body.size = record.StreamSize(1);
     // An empty body has no address: it is named by the file of the response info.
-    const std::optional<BlockPlace> place = files_.Locate(record.StreamAddress(body.size == 0 ? 0 : 1));
+    const std::optional<BlockPlace> place =
+        files_.Locate(record.StreamAddress(body.size == 0 ? 0 : 1));
     if (!place || body.size > place->length) return std::nullopt;
     if (body.size == 0) {
       body.file = place->file;
@@ -138,17 +148,19 @@ class BlockfileReader : public CacheReader {
 
 }  // namespace
 
-std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform,
+                                                         const std::string& folder) {
   const std::unique_ptr<ReadableFile> index = platform.OpenFileForReading(folder + "\\index");
   std::vector<unsigned char> header;
-  if (!index || !ReadRange(*index, 0, kIndexHeaderSize, header) || LoadU32(header.data()) != kIndexMagic ||
-      !IsIndexVersion(LoadU32(header.data() + 4))) {
+  if (!index || !ReadRange(*index, 0, kIndexHeaderSize, header) ||
+      LoadU32(header.data()) != kIndexMagic || !IsIndexVersion(LoadU32(header.data() + 4))) {
     return nullptr;
   }
   std::uint32_t length = LoadU32(header.data() + 28);
   if (length == 0) length = kDefaultTableLength;
   std::vector<unsigned char> table;
-  if (length > kMaxTableLength || !ReadRange(*index, kIndexHeaderSize, std::size_t{length} * 4, table)) {
+  if (length > kMaxTableLength ||
+      !ReadRange(*index, kIndexHeaderSize, std::size_t{length} * 4, table)) {
     return nullptr;
   }
   return std::make_unique<BlockfileReader>(platform, folder, std::move(table));

@@ -14,6 +14,7 @@ namespace murel {
 /// bucket's chain in order (cycles and revisits cut). An entry record whose checksums, state or
 /// rankings node are wrong, that was open when its session ended, or that is not exported (see
 /// ToExportedEntry) is passed over. Null if the index cannot be read or is of another kind.
-std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform, const std::string& folder);
+std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform,
+                                                         const std::string& folder);
 
 }  // namespace murel

@@ -16,7 +16,8 @@ constexpr unsigned char kSimpleMagic[] = {0x30, 0x5C, 0x72, 0xA7, 0x1B, 0x6D, 0x
 constexpr unsigned char kBlockfileMagic[] = {0xC3, 0xCA, 0x03, 0xC1};
 constexpr unsigned char kSqlMagic[] = {'S', 'Q', 'L', 'C', 'a', 'c', 'h', 'e'};
 
-bool StartsWith(const unsigned char* bytes, std::size_t size, const unsigned char* magic, std::size_t length) {
+bool StartsWith(const unsigned char* bytes, std::size_t size, const unsigned char* magic,
+                std::size_t length) {
   return size >= length && std::memcmp(bytes, magic, length) == 0;
 }
 
@@ -31,7 +32,8 @@ std::optional<ChromiumBackend> BackendOfFolder(Platform& platform, const std::st
 
 std::optional<ChromiumBackend> BackendOfIndex(const unsigned char* bytes, std::size_t size) {
   if (StartsWith(bytes, size, kSimpleMagic, sizeof kSimpleMagic)) return ChromiumBackend::kSimple;
-  if (StartsWith(bytes, size, kBlockfileMagic, sizeof kBlockfileMagic)) return ChromiumBackend::kBlockfile;
+  if (StartsWith(bytes, size, kBlockfileMagic, sizeof kBlockfileMagic))
+    return ChromiumBackend::kBlockfile;
   if (StartsWith(bytes, size, kSqlMagic, sizeof kSqlMagic)) return ChromiumBackend::kSql;
   return std::nullopt;
 }

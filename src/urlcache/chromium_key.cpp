@@ -28,7 +28,8 @@ bool LooksLikeUrl(std::string_view url) {
   if (colon == 0 || colon == std::string_view::npos) return false;
   for (std::size_t i = 0; i < colon; ++i) {
     const char c = url[i];
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return false;
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+      return false;
   }
   for (const char c : url) {
     if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) return false;

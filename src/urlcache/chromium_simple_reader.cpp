@@ -37,7 +37,8 @@ class EntryFile {
   // The header and the key; tells the record size by the key hash matching at 24 or at 20.
   bool ReadKey() {
     std::vector<unsigned char> head;
-    if (!ReadRange(file_, 0, static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
+    if (!ReadRange(file_, 0,
+                   static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
         head.size() < kPackedRecord || LoadU64(head.data()) != kInitialMagic ||
         LoadU32(head.data() + 8) != kEntryVersion) {
       return false;
@@ -46,7 +47,8 @@ class EntryFile {
     const std::uint32_t keyHash = LoadU32(head.data() + 16);
     if (keySize == 0 || keySize > kMaxKeySize) return false;
     for (const std::size_t record : {kPaddedRecord, kPackedRecord}) {
-      if (ReadRange(file_, record, keySize, key_) && SuperFastHash(key_.data(), key_.size()) == keyHash) {
+      if (ReadRange(file_, record, keySize, key_) &&
+          SuperFastHash(key_.data(), key_.size()) == keyHash) {
         record_ = record;
         return true;
       }
@@ -66,14 +68,17 @@ class EntryFile {
     const std::uint32_t flags = LoadU32(end.data() + 8);
     const std::uint32_t infoSize = LoadU32(end.data() + 16);
     const std::uint64_t sha = (flags & kHasKeySha256) != 0 ? kKeySha256Size : 0;
-    if (infoSize > kMaxResponseInfoSize || size_ - keyEnd - 2 * record_ < infoSize + sha) return false;
+    if (infoSize > kMaxResponseInfoSize || size_ - keyEnd - 2 * record_ < infoSize + sha)
+      return false;
     bodyEnd_ = size_ - 2 * record_ - sha - infoSize;
     std::vector<unsigned char> middle;
-    if (!ReadRange(file_, bodyEnd_, record_ + infoSize, middle) || LoadU64(middle.data()) != kFinalMagic) {
+    if (!ReadRange(file_, bodyEnd_, record_ + infoSize, middle) ||
+        LoadU64(middle.data()) != kFinalMagic) {
       return false;
     }
     info_.assign(middle.begin() + static_cast<std::ptrdiff_t>(record_), middle.end());
-    return (flags & kHasCrc32) == 0 || Crc32(info_.data(), info_.size()) == LoadU32(end.data() + 12);
+    return (flags & kHasCrc32) == 0 ||
+           Crc32(info_.data(), info_.size()) == LoadU32(end.data() + 12);
   }
 
   std::string_view Key() const { return {reinterpret_cast<const char*>(key_.data()), key_.size()}; }
@@ -113,7 +118,8 @@ class SimpleReader : public CacheReader {
     body.file = path;
     body.offset = parts.BodyOffset();
     body.size = parts.BodySize();
-    return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body), entry);
+    return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body),
+                           entry);
   }
 
   Platform& platform_;
@@ -124,10 +130,12 @@ class SimpleReader : public CacheReader {
 
 }  // namespace
 
-std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform,
+                                                      const std::string& folder) {
   std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
   if (!names) return nullptr;
-  names->erase(std::remove_if(names->begin(), names->end(), [](const std::string& name) { return !IsEntryFileName(name); }),
+  names->erase(std::remove_if(names->begin(), names->end(),
+                              [](const std::string& name) { return !IsEntryFileName(name); }),
                names->end());
   std::sort(names->begin(), names->end());
   return std::make_unique<SimpleReader>(platform, folder, std::move(*names));

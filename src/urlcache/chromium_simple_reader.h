@@ -15,6 +15,7 @@ namespace murel {
 /// end record; both the 24-byte records of today and the 20-byte ones of old 32-bit builds are
 /// read. Files that are damaged, never closed or not exported (see ToExportedEntry) are passed
 /// over. Null if the folder cannot be listed.
-std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder);
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform,
+                                                      const std::string& folder);
 
 }  // namespace murel

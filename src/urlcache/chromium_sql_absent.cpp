@@ -5,6 +5,8 @@ namespace murel {
 
 bool CanReadChromiumSql() { return false; }
 
-std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform&, const std::string&) { return nullptr; }
+std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform&, const std::string&) {
+  return nullptr;
+}
 
 }  // namespace murel

@@ -64,14 +64,18 @@ class PieceFile : public ReadableFile {
 
   const FileFacts& Facts() const override { return facts_; }
 
-  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size) override {
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
+                                    std::size_t size) override {
     auto piece = std::upper_bound(pieces_.begin(), pieces_.end(), offset,
                                   [](std::uint64_t at, const Piece& p) { return at < p.end; });
     if (piece == pieces_.end() || size == 0) return 0;
-    const auto count = static_cast<int>(std::min<std::uint64_t>({size, piece->end - offset, INT32_MAX}));
+    const auto count =
+        static_cast<int>(std::min<std::uint64_t>({size, piece->end - offset, INT32_MAX}));
     sqlite3_blob* blob = nullptr;
-    const bool read = sqlite3_blob_open(database_->Handle(), "main", "blobs", "blob", piece->blobId, 0, &blob) == SQLITE_OK &&
-                      sqlite3_blob_read(blob, buffer, count, static_cast<int>(offset - piece->start)) == SQLITE_OK;
+    const bool read = sqlite3_blob_open(database_->Handle(), "main", "blobs", "blob", piece->blobId,
+                                        0, &blob) == SQLITE_OK &&
+                      sqlite3_blob_read(blob, buffer, count,
+                                        static_cast<int>(offset - piece->start)) == SQLITE_OK;
     sqlite3_blob_close(blob);
     if (!read) return std::nullopt;
     return static_cast<std::size_t>(count);
@@ -87,9 +91,16 @@ class PieceFile : public ReadableFile {
 class DatabaseRows {
  public:
   DatabaseRows(std::shared_ptr<PlatformDatabase> database, std::string path, FileTime time)
-      : database_(std::move(database)), path_(std::move(path)), time_(time),
-        rows_(database_->Handle(), "SELECT res_id, cache_key, head, body_end FROM resources WHERE doomed = 0 ORDER BY res_id"),
-        pieces_(database_->Handle(), "SELECT blob_id, start, end, length(blob) FROM blobs WHERE res_id = ? ORDER BY start") {}
+      : database_(std::move(database)),
+        path_(std::move(path)),
+        time_(time),
+        rows_(database_->Handle(),
+              "SELECT res_id, cache_key, head, body_end FROM resources WHERE doomed = 0 ORDER BY "
+              "res_id"),
+        pieces_(
+            database_->Handle(),
+            "SELECT blob_id, start, end, length(blob) FROM blobs WHERE res_id = ? ORDER BY start") {
+  }
 
   bool Next(CacheEntry& entry) {
     if (!rows_.Ok() || !pieces_.Ok()) return false;
@@ -104,16 +115,19 @@ class DatabaseRows {
     const sqlite3_int64 bodyEnd = rows_.Int(3);
     std::vector<Piece> pieces;
     const std::string_view head = rows_.Text(2);
-    if (bodyEnd < 0 || head.size() > kMaxResponseInfoSize || !CollectPieces(rows_.Int(0), bodyEnd, pieces)) return false;
+    if (bodyEnd < 0 || head.size() > kMaxResponseInfoSize ||
+        !CollectPieces(rows_.Int(0), bodyEnd, pieces))
+      return false;
     StoredBody body;
     body.file = path_;
     body.size = static_cast<std::uint64_t>(bodyEnd);
     FileFacts facts{FileKind::kRegular, body.size, time_};
-    body.open = [database = database_, pieces = std::move(pieces), facts]() -> std::unique_ptr<ReadableFile> {
+    body.open = [database = database_, pieces = std::move(pieces),
+                 facts]() -> std::unique_ptr<ReadableFile> {
       return std::make_unique<PieceFile>(database, pieces, facts);
     };
-    return ToExportedEntry(rows_.Text(1), reinterpret_cast<const unsigned char*>(head.data()), head.size(),
-                           std::move(body), entry);
+    return ToExportedEntry(rows_.Text(1), reinterpret_cast<const unsigned char*>(head.data()),
+                           head.size(), std::move(body), entry);
   }
 
   // The pieces of the resource `id`; false unless they cover [0, bodyEnd) in order, no gap.
@@ -123,10 +137,13 @@ class DatabaseRows {
     while (pieces_.Step()) {
       const sqlite3_int64 start = pieces_.Int(1);
       const sqlite3_int64 end = pieces_.Int(2);
-      if (start != covered || end < start || end - start != pieces_.Int(3) || pieces.size() >= kMaxPieces) {
+      if (start != covered || end < start || end - start != pieces_.Int(3) ||
+          pieces.size() >= kMaxPieces) {
         return false;
       }
-      if (end > start) pieces.push_back({pieces_.Int(0), static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(end)});
+      if (end > start)
+        pieces.push_back(
+            {pieces_.Int(0), static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(end)});
       covered = end;
     }
     return covered == bodyEnd;
@@ -141,7 +158,8 @@ class DatabaseRows {
 
 class SqlReader : public CacheReader {
  public:
-  SqlReader(Platform& platform, std::vector<std::string> paths) : platform_(platform), paths_(std::move(paths)) {}
+  SqlReader(Platform& platform, std::vector<std::string> paths)
+      : platform_(platform), paths_(std::move(paths)) {}
 
   bool Next(CacheEntry& entry) override {
     for (;;) {
@@ -156,7 +174,8 @@ class SqlReader : public CacheReader {
   void OpenDatabase(const std::string& path) {
     const std::optional<FileFacts> facts = platform_.QueryFile(path);
     std::shared_ptr<PlatformDatabase> database = PlatformDatabase::Open(platform_, path);
-    if (database && facts) rows_ = std::make_unique<DatabaseRows>(std::move(database), path, facts->time);
+    if (database && facts)
+      rows_ = std::make_unique<DatabaseRows>(std::move(database), path, facts->time);
   }
 
   Platform& platform_;
@@ -174,7 +193,8 @@ std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std
   if (!names) return nullptr;
   std::vector<std::pair<unsigned, std::string>> numbered;
   for (const std::string& name : *names) {
-    if (const std::optional<unsigned> number = DatabaseNumber(name)) numbered.emplace_back(*number, name);
+    if (const std::optional<unsigned> number = DatabaseNumber(name))
+      numbered.emplace_back(*number, name);
   }
   if (numbered.empty()) return nullptr;
   std::sort(numbered.begin(), numbered.end());

@@ -8,7 +8,8 @@ bool ReadRange(ReadableFile& file, std::uint64_t offset, std::size_t size,
   if (offset > fileSize || size > fileSize - offset) return false;
   bytes.resize(size);
   for (std::size_t got = 0; got < size;) {
-    const std::optional<std::size_t> read = file.ReadAt(offset + got, bytes.data() + got, size - got);
+    const std::optional<std::size_t> read =
+        file.ReadAt(offset + got, bytes.data() + got, size - got);
     if (!read || *read == 0) return false;
     got += *read;
   }

@@ -13,8 +13,8 @@ inline std::uint32_t LoadU32(const unsigned char* bytes) {
 
 /// The unsigned 64-bit little-endian number at `bytes` (8 bytes are read).
 inline std::uint64_t LoadU64(const unsigned char* bytes) {
-  return static_cast<std::uint64_t>(LoadU32(bytes)) |
-         static_cast<std::uint64_t>(LoadU32(bytes + 4)) << 32;
+  return static_cast<std::uint64_t>(LoadU32(bytes)) | static_cast<std::uint64_t>(LoadU32(bytes + 4))
+                                                          << 32;
 }
 
 }  // namespace murel

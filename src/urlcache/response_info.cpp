@@ -58,7 +58,8 @@ std::optional<ResponseInfo> ParseResponseInfo(const unsigned char* data, std::si
   if (version < 1 || version > 3) return std::nullopt;
   if ((info.flags & kHasExtraFlags) != 0 && !pickle.ReadU32(extraFlags)) return std::nullopt;
   if (!pickle.ReadI64(unused) || !pickle.ReadI64(info.responseTime)) return std::nullopt;
-  if ((extraFlags & kExtraHasOriginalResponseTime) != 0 && !pickle.ReadI64(unused)) return std::nullopt;
+  if ((extraFlags & kExtraHasOriginalResponseTime) != 0 && !pickle.ReadI64(unused))
+    return std::nullopt;
   if (!pickle.ReadString(info.headers)) return std::nullopt;
   return info;
 }

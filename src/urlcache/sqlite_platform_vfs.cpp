@@ -28,8 +28,9 @@ int Read(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   int done = 0;
   while (done < amount) {
-    const std::optional<std::size_t> got = FileOf(file).ReadAt(static_cast<std::uint64_t>(offset + done),
-                                                               bytes + done, static_cast<std::size_t>(amount - done));
+    const std::optional<std::size_t> got =
+        FileOf(file).ReadAt(static_cast<std::uint64_t>(offset + done), bytes + done,
+                            static_cast<std::size_t>(amount - done));
     if (!got) return SQLITE_IOERR_READ;
     if (*got == 0) break;
     done += static_cast<int>(*got);
@@ -58,17 +59,33 @@ int FileControl(sqlite3_file*, int, void*) { return SQLITE_NOTFOUND; }
 int SectorSize(sqlite3_file*) { return 512; }
 int DeviceCharacteristics(sqlite3_file*) { return SQLITE_IOCAP_IMMUTABLE; }
 
-const sqlite3_io_methods kMethods = {
-    1, Close, Read, Write, Truncate, Sync, FileSize, Lock, Lock, CheckReservedLock,
-    FileControl, SectorSize, DeviceCharacteristics,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+const sqlite3_io_methods kMethods = {1,
+                                     Close,
+                                     Read,
+                                     Write,
+                                     Truncate,
+                                     Sync,
+                                     FileSize,
+                                     Lock,
+                                     Lock,
+                                     CheckReservedLock,
+                                     FileControl,
+                                     SectorSize,
+                                     DeviceCharacteristics,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr};
 
 Platform& PlatformOf(sqlite3_vfs* vfs) { return *static_cast<Platform*>(vfs->pAppData); }
 
 // Only the main database opens; a journal, a temporary or any other file does not.
 int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
   file->pMethods = nullptr;
-  if (name == nullptr || (flags & SQLITE_OPEN_MAIN_DB) == 0 || (flags & SQLITE_OPEN_READWRITE) != 0) {
+  if (name == nullptr || (flags & SQLITE_OPEN_MAIN_DB) == 0 ||
+      (flags & SQLITE_OPEN_READWRITE) != 0) {
     return SQLITE_CANTOPEN;
   }
   std::unique_ptr<ReadableFile> opened = PlatformOf(vfs).OpenFileForReading(name);
@@ -111,18 +128,38 @@ struct PlatformDatabase::Vfs {
   std::string name;
 };
 
-std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform, const std::string& path) {
+std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform,
+                                                         const std::string& path) {
   std::unique_ptr<PlatformDatabase> database(new PlatformDatabase());
   database->vfs_ = std::make_unique<Vfs>();
   // A VFS of its own per database, named after it, carries the platform to the file functions.
   Vfs& vfs = *database->vfs_;
   vfs.name = "murel-" + std::to_string(reinterpret_cast<std::uintptr_t>(&vfs));
-  vfs.vfs = {1, static_cast<int>(sizeof(OpenFile)), 4096, nullptr, vfs.name.c_str(), &platform,
-             murel::Open, Delete, Access, FullPathname, nullptr, nullptr, nullptr, nullptr,
-             Randomness, Sleep, CurrentTime, GetLastError,
-             nullptr, nullptr, nullptr, nullptr};
+  vfs.vfs = {1,
+             static_cast<int>(sizeof(OpenFile)),
+             4096,
+             nullptr,
+             vfs.name.c_str(),
+             &platform,
+             murel::Open,
+             Delete,
+             Access,
+             FullPathname,
+             nullptr,
+             nullptr,
+             nullptr,
+             nullptr,
+             Randomness,
+             Sleep,
+             CurrentTime,
+             GetLastError,
+             nullptr,
+             nullptr,
+             nullptr,
+             nullptr};
   if (sqlite3_vfs_register(&vfs.vfs, 0) != SQLITE_OK) return nullptr;
-  if (sqlite3_open_v2(path.c_str(), &database->db_, SQLITE_OPEN_READONLY, vfs.name.c_str()) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &database->db_, SQLITE_OPEN_READONLY, vfs.name.c_str()) !=
+      SQLITE_OK) {
     return nullptr;
   }
   sqlite3_limit(database->db_, SQLITE_LIMIT_LENGTH, kMaxValueSize);

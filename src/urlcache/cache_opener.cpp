@@ -1,6 +1,7 @@
 #include "urlcache/cache_opener.h"
 
 #include "buffer_limits.h"
+#include "urlcache/firefox_cache_reader.h"
 #include "urlcache/index_dat_reader.h"
 #include "urlcache/system_cache_reader.h"
 
@@ -17,6 +18,7 @@ std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::s
 const std::vector<CacheFormat>& CacheFormats() {
   static const std::vector<CacheFormat> formats{
       {"index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
+      {"cache2\\entries (Firefox)", &OpenFirefoxCache},
   };
   return formats;
 }

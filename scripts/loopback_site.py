@@ -136,17 +136,17 @@ def folder_site(folder):
 
 
 class LoopbackServer:
-    """Serves a site on 127.0.0.1 in a thread until stop() or `seconds` have passed. `sent` maps
+    """Serves a site on 127.0.0.1 (`port`, or one the system picks) in a thread until stop() or `seconds` have passed. `sent` maps
     each URL requested ("http://host:port/path") to the list of (Resource, Date header) sent
     for it."""
 
-    def __init__(self, seconds=180):
+    def __init__(self, seconds=180, port=0):
         self.site = {}
         self.sent = {}
         self.deadline = time.monotonic() + seconds
         self.stopping = False
         handler = self._handler()
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
         self.httpd.timeout = 0.25
         self.port = self.httpd.server_address[1]
         self.thread = threading.Thread(target=self._loop, daemon=True)

@@ -120,6 +120,14 @@ def comparison_site(port):
     return site
 
 
+def many_site(count):
+    """A page that loads `count` distinct images of about 4 KB each, for the benchmarks."""
+    site = {"/i/%d.png" % i: Resource(200, "image/png", png(36, 36, 1000 + i)) for i in range(count)}
+    tags = "".join('<img src="/i/%d.png" width=1 height=1>' % i for i in range(count))
+    site["/"] = Resource(200, "text/html", ("<!doctype html><title>many</title>" + tags).encode())
+    return site
+
+
 def folder_site(folder):
     """The files of `folder` as a site, and an index page at "/" that loads every one."""
     site = {}

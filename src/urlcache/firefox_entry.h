@@ -22,7 +22,7 @@ class FirefoxEntryReader {
   /// that an export takes: a GET response with a 2xx status other than 206, whose body is
   /// complete (not marked as cut short, not shorter than the Content-Length of a body without
   /// content coding) and matches its chunk hashes. Alternative data kept after the body is not
-  /// part of it. False, with `entry` in no particular state, for any other entry, a damaged one,
+  /// part of it. False, with `entry` untouched, for any other entry, a damaged one,
   /// or a file that cannot be read whole; the metadata must lie in the file's last 512 KiB.
   bool Read(Platform& platform, const std::string& path, CacheEntry& entry);
 

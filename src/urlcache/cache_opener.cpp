@@ -2,6 +2,7 @@
 
 #include "buffer_limits.h"
 #include "urlcache/chromium_cache.h"
+#include "urlcache/firefox_cache_reader.h"
 #include "urlcache/index_dat_reader.h"
 #include "urlcache/system_cache_reader.h"
 
@@ -21,6 +22,7 @@ const std::vector<CacheFormat>& CacheFormats() {
       {"index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, Opera, "
        "Vivaldi, Electron), in the folder, its Cache_Data, or a profile's Cache\\Cache_Data",
        &OpenChromiumCache},
+      {"cache2\\entries (Firefox), in the folder, its cache2, or cache2 itself", &OpenFirefoxCache},
   };
   return formats;
 }

@@ -1,0 +1,77 @@
+#include "urlcache/firefox_cache_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "urlcache/cache_folder.h"
+#include "urlcache/firefox_entry.h"
+
+namespace murel {
+namespace {
+
+class FirefoxCacheReader : public CacheReader {
+ public:
+  FirefoxCacheReader(Platform& platform, std::string folder, std::vector<std::string> names)
+      : platform_(platform), folder_(std::move(folder)), names_(std::move(names)) {}
+
+  bool Next(CacheEntry& entry) override {
+    while (next_ < names_.size()) {
+      const std::string path = folder_ + "\\" + names_[next_++];
+      if (entries_.Read(platform_, path, entry)) return true;
+    }
+    return false;
+  }
+
+ private:
+  Platform& platform_;
+  std::string folder_;
+  std::vector<std::string> names_;
+  std::size_t next_ = 0;
+  FirefoxEntryReader entries_;
+};
+
+// An entry file is named by the SHA-1 of its key in hexadecimal.
+bool IsEntryName(const std::string& name) {
+  return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
+           return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+         });
+}
+
+bool IsNamedEntries(const std::string& folder) {
+  const std::size_t slash = folder.rfind('\\');
+  std::string name = folder.substr(slash == std::string::npos ? 0 : slash + 1);
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  return name == "entries";
+}
+
+// The entries folder for what the user named: the levels below it must be real folders.
+std::optional<std::string> EntriesFolder(Platform& platform, const std::string& folder) {
+  CacheFolders folders(platform);
+  if (folders.IsRealFolder(folder + "\\cache2") &&
+      folders.IsRealFolder(folder + "\\cache2\\entries")) {
+    return folder + "\\cache2\\entries";
+  }
+  if (folders.IsRealFolder(folder + "\\entries")) return folder + "\\entries";
+  if (IsNamedEntries(folder)) return folder;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder) {
+  const std::optional<std::string> entries = EntriesFolder(platform, folder);
+  if (!entries) return nullptr;
+  std::optional<std::vector<std::string>> names = platform.ListFolder(*entries);
+  if (!names) return nullptr;
+  names->erase(std::remove_if(names->begin(), names->end(),
+                              [](const std::string& name) { return !IsEntryName(name); }),
+               names->end());
+  std::sort(names->begin(), names->end());
+  return std::make_unique<FirefoxCacheReader>(platform, *entries, std::move(*names));
+}
+
+}  // namespace murel

@@ -1,0 +1,21 @@
+// A Firefox disk cache ("cache2"), read entry file by entry file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "urlcache/cache_reader.h"
+
+namespace murel {
+
+/// The reader of the Firefox disk cache in or below `folder` (a full path, no trailing "\"): the
+/// profile's cache folder that holds "cache2", the "cache2" folder itself, or its "entries"
+/// folder. The folders below the named one must be real folders, not links. Entries are the
+/// files of "entries" whose names are 40 hexadecimal digits, read in the order of their names;
+/// the index file and the "doomed" folder are not read. Only the entries that FirefoxEntryReader
+/// takes are delivered; the others are passed over. Null when no entries folder is found or it
+/// cannot be listed.
+std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder);
+
+}  // namespace murel

@@ -1,0 +1,128 @@
+#include "urlcache/firefox_entry.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "urlcache/firefox_key.h"
+#include "urlcache/firefox_metadata.h"
+#include "urlcache/http_date.h"
+#include "urlcache/http_head.h"
+#include "urlcache/jenkins_hash.h"
+
+namespace murel {
+namespace {
+
+// The last bytes of a file read at once. It holds the largest metadata taken (64 KiB of
+// elements, the key and the chunk hashes), and with it the whole of a small entry, whose body
+// is then checked without a second read.
+constexpr std::size_t kTailWindow = std::size_t{512} << 10;
+
+bool ReadFully(ReadableFile& file, std::uint64_t offset, unsigned char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size) {
+    const std::optional<std::size_t> read = file.ReadAt(offset + got, buffer + got, size - got);
+    if (!read || *read == 0) return false;
+    got += *read;
+  }
+  return true;
+}
+
+// The decimal number at the start of `text`, taken off it; empty when there is none or it
+// passes 2^53.
+std::optional<std::uint64_t> TakeNumber(std::string_view& text) {
+  std::uint64_t value = 0;
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+    value = value * 10 + static_cast<std::uint64_t>(text[digits] - '0');
+    if (++digits > 15) return std::nullopt;
+  }
+  if (digits == 0) return std::nullopt;
+  text.remove_prefix(digits);
+  return value;
+}
+
+// The length of the body within the data: all of it, or what comes before the alternative data
+// that the element "alt-data" ("<version>;<offset>,<type>") places after it.
+std::optional<std::uint64_t> BodySize(const FirefoxMetadata& meta) {
+  std::optional<std::string_view> alt = meta.Element("alt-data");
+  if (!alt) return meta.dataSize;
+  if (!TakeNumber(*alt) || alt->empty() || alt->front() != ';') return std::nullopt;
+  alt->remove_prefix(1);
+  const std::optional<std::uint64_t> offset = TakeNumber(*alt);
+  if (!offset || *offset > meta.dataSize || alt->empty() || alt->front() != ',') {
+    return std::nullopt;
+  }
+  return offset;
+}
+
+// The stored body of an entry that an export takes, as far as its metadata tells (the chunk
+// hashes are checked apart); empty for any other entry.
+std::optional<StoredBody> ExportableBody(const FirefoxMetadata& meta) {
+  const std::optional<std::string_view> method = meta.Element("request-method");
+  if (method && *method != "GET") return std::nullopt;
+  // Firefox marks a body whose end it did not see ("0"): a cut download.
+  const std::optional<std::string_view> framed = meta.Element("strongly-framed");
+  if (framed && *framed == "0") return std::nullopt;
+  const std::optional<std::string_view> headText = meta.Element("response-head");
+  if (!headText) return std::nullopt;
+  const std::optional<HttpHead> head = ParseHttpHead(*headText);
+  if (!head || !IsExportableStatus(head->status)) return std::nullopt;
+  const std::optional<std::uint64_t> size = BodySize(meta);
+  if (!size) return std::nullopt;
+  // The length of an encoded body is what was sent; only an unencoded one is checked against it.
+  if (head->contentEncodings.empty() && head->contentLength && *size < *head->contentLength) {
+    return std::nullopt;
+  }
+  StoredBody body;
+  body.size = *size;
+  body.encodings = head->contentEncodings;
+  // The metadata's own time moves whenever the entry is touched; the Date header is when the
+  // response was made.
+  const std::optional<std::int64_t> date = ResponseDate(*headText);
+  body.stored = FileTimeOfUnixSeconds(date ? *date : std::int64_t{meta.lastModified});
+  return body;
+}
+
+}  // namespace
+
+bool FirefoxEntryReader::ChunksMatch(ReadableFile& file, const FirefoxMetadata& meta,
+                                     std::uint64_t bodySize, std::uint64_t tailStart) {
+  const std::uint64_t chunks = (bodySize + kFirefoxChunkSize - 1) / kFirefoxChunkSize;
+  for (std::uint64_t i = 0; i < chunks; ++i) {
+    const std::uint64_t start = i * kFirefoxChunkSize;
+    const std::size_t size =
+        static_cast<std::size_t>(std::min(meta.dataSize, start + kFirefoxChunkSize) - start);
+    const unsigned char* bytes = nullptr;
+    if (start >= tailStart) {
+      bytes = tail_.data() + (start - tailStart);
+    } else {
+      chunk_.resize(static_cast<std::size_t>(kFirefoxChunkSize));
+      if (!ReadFully(file, start, chunk_.data(), size)) return false;
+      bytes = chunk_.data();
+    }
+    if ((JenkinsHash(bytes, size) & 0xFFFF) != meta.ChunkHash(i)) return false;
+  }
+  return true;
+}
+
+bool FirefoxEntryReader::Read(Platform& platform, const std::string& path, CacheEntry& entry) {
+  const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
+  if (!file) return false;
+  const std::uint64_t fileSize = file->Facts().size;
+  const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTailWindow));
+  tail_.resize(tailSize);
+  if (!ReadFully(*file, fileSize - tailSize, tail_.data(), tailSize)) return false;
+  const std::optional<FirefoxMetadata> meta = ParseFirefoxMetadata(tail_.data(), tailSize, fileSize);
+  if (!meta) return false;
+  const std::optional<std::string_view> url = UrlOfFirefoxKey(meta->key);
+  std::optional<StoredBody> body = ExportableBody(*meta);
+  if (!url || !body || !ChunksMatch(*file, *meta, body->size, fileSize - tailSize)) return false;
+  body->file = path;
+  entry.url.assign(url->data(), url->size());
+  entry.localFile.clear();
+  entry.storedBody = std::move(body);
+  entry.refused = false;
+  return true;
+}
+
+}  // namespace murel

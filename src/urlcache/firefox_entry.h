@@ -1,0 +1,39 @@
+// One entry file of Firefox's disk cache, read into a cache entry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "urlcache/cache_entry.h"
+
+namespace murel {
+
+struct FirefoxMetadata;
+
+/// Reads entry files of Firefox's disk cache. Memory stays within two buffers of fixed size,
+/// kept from one file to the next, whatever sizes a file claims.
+class FirefoxEntryReader {
+ public:
+  /// Reads the entry file `path` (a full path) into `entry`: the URL of its key, and its body
+  /// as a stored body of that file with the content codings and the time of its response head
+  /// (the Date header, else the time the metadata was last written). True only for an entry
+  /// that an export takes: a GET response with a 2xx status other than 206, whose body is
+  /// complete (not marked as cut short, not shorter than the Content-Length of a body without
+  /// content coding) and matches its chunk hashes. Alternative data kept after the body is not
+  /// part of it. False, with `entry` untouched, for any other entry, a damaged one,
+  /// or a file that cannot be read whole; the metadata must lie in the file's last 512 KiB.
+  bool Read(Platform& platform, const std::string& path, CacheEntry& entry);
+
+ private:
+  /// True when every chunk that holds part of the first `bodySize` bytes of data matches its
+  /// hash; chunks from `tailStart` on are taken from `tail_`, earlier ones read one at a time.
+  bool ChunksMatch(ReadableFile& file, const FirefoxMetadata& meta, std::uint64_t bodySize,
+                   std::uint64_t tailStart);
+
+  std::vector<unsigned char> tail_;   ///< The last bytes of the file being read.
+  std::vector<unsigned char> chunk_;  ///< One chunk of data that lies before `tail_`.
+};
+
+}  // namespace murel

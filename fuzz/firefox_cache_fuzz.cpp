@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     murel::FuzzCheck(!entry.url.empty() && entry.storedBody.has_value(), "a URL and a body");
     const murel::StoredBody& body = *entry.storedBody;
     murel::FuzzCheck(body.file == path, "the body lies in the entry's own file");
-    murel::FuzzCheck(body.offset == 0 && body.size < file.size(), "the body lies before the metadata");
+    murel::FuzzCheck(body.offset == 0 && body.size < file.size(),
+                     "the body lies before the metadata");
   }
   return 0;
 }

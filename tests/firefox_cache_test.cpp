@@ -1,8 +1,6 @@
 // The Firefox cache reader on the sample cache that headless Firefox wrote, and on damage the
 // browser cannot be made to write. The comparison with the browser itself is
 // scripts/compare-firefox; the fuzz target is fuzz/firefox_cache_fuzz.cpp.
-#include "urlcache/firefox_cache_reader.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include "fake_platform.h"
 #include "firefox_entry_writer.h"
 #include "host_files.h"
+#include "urlcache/firefox_cache_reader.h"
 #include "urlcache/firefox_key.h"
 #include "urlcache/http_date.h"
 
@@ -29,8 +28,7 @@ std::vector<std::string> Read(FakePlatform& fake, const std::string& folder = kP
   std::vector<std::string> lines;
   for (CacheEntry entry; reader->Next(entry);) {
     const StoredBody& body = *entry.storedBody;
-    lines.push_back(entry.url + "=" +
-                    fake.Content(body.file)->substr(body.offset, body.size));
+    lines.push_back(entry.url + "=" + fake.Content(body.file)->substr(body.offset, body.size));
   }
   return lines;
 }
@@ -47,7 +45,8 @@ std::map<std::string, std::string> SampleFiles() {
 class FirefoxSample : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const auto& [name, content] : SampleFiles()) fake_.AddFile(kEntries + "\\" + name, content);
+    for (const auto& [name, content] : SampleFiles())
+      fake_.AddFile(kEntries + "\\" + name, content);
   }
   std::string Page(const std::string& name) {
     return ReadAll(std::filesystem::path(MUREL_SOURCE_DIR "/samples/pages") / name);

@@ -13,7 +13,8 @@ void Put32(std::string& out, std::uint32_t value) {
 
 std::uint32_t Get32(const std::string& in, std::size_t at) {
   std::uint32_t value = 0;
-  for (std::size_t i = at; i < at + 4; ++i) value = (value << 8) | static_cast<unsigned char>(in[i]);
+  for (std::size_t i = at; i < at + 4; ++i)
+    value = (value << 8) | static_cast<unsigned char>(in[i]);
   return value;
 }
 

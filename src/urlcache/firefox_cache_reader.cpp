@@ -43,8 +43,9 @@ bool IsEntryName(const std::string& name) {
 bool IsNamedEntries(const std::string& folder) {
   const std::size_t slash = folder.rfind('\\');
   std::string name = folder.substr(slash == std::string::npos ? 0 : slash + 1);
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  });
   return name == "entries";
 }
 

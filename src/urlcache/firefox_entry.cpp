@@ -109,10 +109,12 @@ bool FirefoxEntryReader::Read(Platform& platform, const std::string& path, Cache
   const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
   if (!file) return false;
   const std::uint64_t fileSize = file->Facts().size;
-  const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTailWindow));
+  const std::size_t tailSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTailWindow));
   tail_.resize(tailSize);
   if (!ReadFully(*file, fileSize - tailSize, tail_.data(), tailSize)) return false;
-  const std::optional<FirefoxMetadata> meta = ParseFirefoxMetadata(tail_.data(), tailSize, fileSize);
+  const std::optional<FirefoxMetadata> meta =
+      ParseFirefoxMetadata(tail_.data(), tailSize, fileSize);
   if (!meta) return false;
   const std::optional<std::string_view> url = UrlOfFirefoxKey(meta->key);
   std::optional<StoredBody> body = ExportableBody(*meta);

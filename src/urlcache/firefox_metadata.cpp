@@ -7,12 +7,12 @@
 namespace murel {
 namespace {
 
-constexpr std::size_t kHashSize = 4;           // the metadata hash before the chunk hashes
-constexpr std::size_t kLengthSize = 4;         // the data length that ends the file
-constexpr std::size_t kVersion4Extra = 4;      // the word version 4 puts before the length
-constexpr std::size_t kHeaderSize = 32;        // the header from version 2 on
+constexpr std::size_t kHashSize = 4;             // the metadata hash before the chunk hashes
+constexpr std::size_t kLengthSize = 4;           // the data length that ends the file
+constexpr std::size_t kVersion4Extra = 4;        // the word version 4 puts before the length
+constexpr std::size_t kHeaderSize = 32;          // the header from version 2 on
 constexpr std::size_t kVersion1HeaderSize = 28;  // version 1 has no flags word
-constexpr std::size_t kKeySizeField = 24;      // where the header keeps the key's length
+constexpr std::size_t kKeySizeField = 24;        // where the header keeps the key's length
 constexpr std::size_t kLastModifiedField = 12;
 
 std::uint32_t Big32(const unsigned char* p) {
@@ -70,8 +70,8 @@ std::optional<std::string_view> FirefoxMetadata::Element(std::string_view name) 
   return std::nullopt;
 }
 
-std::optional<FirefoxMetadata> ParseFirefoxMetadata(const unsigned char* tail,
-                                                    std::size_t tailSize, std::uint64_t fileSize) {
+std::optional<FirefoxMetadata> ParseFirefoxMetadata(const unsigned char* tail, std::size_t tailSize,
+                                                    std::uint64_t fileSize) {
   if (tailSize < kLengthSize || tailSize > fileSize) return std::nullopt;
   FirefoxMetadata parsed;
   parsed.dataSize = Big32(tail + tailSize - kLengthSize);

@@ -22,12 +22,12 @@ constexpr std::size_t kFirefoxMaxElementsSize = std::size_t{64} << 10;
 /// The metadata of one entry file, as views into the bytes it was parsed from: valid while they
 /// are.
 struct FirefoxMetadata {
-  std::uint64_t dataSize = 0;               ///< Bytes of data before the metadata.
+  std::uint64_t dataSize = 0;                  ///< Bytes of data before the metadata.
   const unsigned char* chunkHashes = nullptr;  ///< One big-endian 16-bit hash per chunk.
-  std::uint64_t chunkCount = 0;             ///< ceil(dataSize / kFirefoxChunkSize).
-  std::uint32_t lastModified = 0;           ///< When the entry was last written (Unix seconds).
-  std::string_view key;                     ///< The key, without its NUL.
-  std::string_view elements;                ///< The element pairs, each text ending in NUL.
+  std::uint64_t chunkCount = 0;                ///< ceil(dataSize / kFirefoxChunkSize).
+  std::uint32_t lastModified = 0;              ///< When the entry was last written (Unix seconds).
+  std::string_view key;                        ///< The key, without its NUL.
+  std::string_view elements;                   ///< The element pairs, each text ending in NUL.
 
   /// The hash of chunk `index` (< chunkCount): the low 16 bits of the chunk's JenkinsHash.
   std::uint16_t ChunkHash(std::uint64_t index) const;
@@ -40,7 +40,7 @@ struct FirefoxMetadata {
 /// length leaves no room for it, it does not lie wholly in `tail`, its version is not 1 to 4,
 /// the key or the elements run past their place or are not ended by NUL, the elements pass
 /// kFirefoxMaxElementsSize, or the metadata hash does not match.
-std::optional<FirefoxMetadata> ParseFirefoxMetadata(const unsigned char* tail,
-                                                    std::size_t tailSize, std::uint64_t fileSize);
+std::optional<FirefoxMetadata> ParseFirefoxMetadata(const unsigned char* tail, std::size_t tailSize,
+                                                    std::uint64_t fileSize);
 
 }  // namespace murel

@@ -12,6 +12,7 @@
 
 #include "host_files.h"
 #include "hostile_cache.h"
+#include "index_dat_writer.h"
 #include "win32_process.h"
 
 namespace murel {
@@ -73,6 +74,37 @@ TEST(Win32HostileCache, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
   EXPECT_EQ(ReadAll(root + "\\http\\host\\same.html"), "same");
   const std::string listing = ReadAll(root + "\\urls.txt");
   EXPECT_GT(std::count(listing.begin(), listing.end(), '\n'), 3000);
+}
+
+// Local file names that climb out of the cache folder are refused: the file beside the cache is
+// not exported, the ordinary entry is.
+TEST(Win32HostileCache, NothingIsReadFromOutsideTheCacheFolder) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string scratch =
+      std::string(temp) + "murel-confined-" + std::to_string(::GetCurrentProcessId());
+  for (const std::string& folder : {scratch, scratch + "\\cache", scratch + "\\cache\\CONTENT1"}) {
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+  }
+  std::ofstream(scratch + "\\secret.txt") << "secret";
+  std::ofstream(scratch + "\\cache\\CONTENT1\\ok.htm") << "ok";
+  ASSERT_TRUE(::CopyFileA((std::string(MUREL_SOURCE_DIR) + "/samples/murel.ini").c_str(),
+                          (scratch + "\\murel.ini").c_str(), FALSE));
+  IndexDatWriter index;
+  index.AddDirectory("CONTENT1");
+  index.AddTable();
+  index.AddUrl("http://h/climb", "..\\..\\secret.txt", 0);
+  index.AddUrl("http://h/slash", "..\\secret.txt", IndexDatWriter::kNoDirectory);
+  index.AddUrl("http://h/ok", "ok.htm", 0);
+  const std::vector<unsigned char> bytes = index.Bytes();
+  std::ofstream(scratch + "\\cache\\index.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+
+  EXPECT_EQ(RunMurelIn(scratch, "-nm -c cache out"), 0);
+  EXPECT_EQ(ReadAll(scratch + "\\out\\http\\h\\ok"), "ok");
+  EXPECT_EQ(ReadAll(scratch + "\\out\\http\\h\\climb"), "");
+  EXPECT_EQ(ReadAll(scratch + "\\out\\http\\h\\slash"), "");
 }
 
 }  // namespace

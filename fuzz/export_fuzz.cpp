@@ -28,10 +28,12 @@ constexpr murel::FileTime kCacheTime = 1000;
 constexpr murel::FileTime kUserTime = 5000;
 
 // The local files an entry may point at: cached pages, a missing file, a directory, a file
-// outside the cache, none.
-const char* const kLocalFiles[] = {
-    "C:\\cache\\0\\a.htm",   "C:\\cache\\0\\b.htm", "C:\\cache\\1\\c.gif",     "C:\\cache\\1\\d",
-    "C:\\cache\\1\\missing", "C:\\cache\\0",        "C:\\outside\\secret.txt", ""};
+// outside the cache, a link, a pipe, none.
+const char* const kLocalFiles[] = {"C:\\cache\\0\\a.htm",     "C:\\cache\\0\\b.htm",
+                                   "C:\\cache\\1\\c.gif",     "C:\\cache\\1\\d",
+                                   "C:\\cache\\1\\missing",   "C:\\cache\\0",
+                                   "C:\\outside\\secret.txt", "C:\\cache\\1\\link",
+                                   "C:\\cache\\1\\pipe",      ""};
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -57,6 +59,11 @@ void SetUp(murel::FakePlatform& platform, const std::string& ini) {
   platform.AddFile("C:\\out\\http\\host\\page", "user page", kUserTime);
   platform.AddFile("C:\\out\\http\\host\\dir\\__", "user dir page", kUserTime);
   platform.AddFile("C:\\work\\murel.ini", ini, kUserTime);
+  platform.AddSpecial("C:\\cache\\1\\link", murel::FileKind::kLink);
+  platform.AddSpecial("C:\\cache\\1\\pipe", murel::FileKind::kOther);
+  // Links in the export folder, on a level and where a page would go.
+  platform.AddSpecial("C:\\out\\ftp", murel::FileKind::kLink);
+  platform.AddSpecial("C:\\out\\http\\host\\a", murel::FileKind::kLink);
 }
 
 // The tail for the flags line: options, the root, and the filter when one is given.
@@ -117,5 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& content : before) {
     murel::FuzzCheck(after.count(content) != 0, "a file under the root was lost");
   }
+  murel::FuzzCheck(after.count(murel::FakePlatform::kSpecialContent) <=
+                       before.count(murel::FakePlatform::kSpecialContent),
+                   "what lies behind a link or pipe was exported");
   return 0;
 }

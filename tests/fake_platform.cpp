@@ -178,7 +178,8 @@ void FakePlatform::AddFile(const std::string& path, const std::string& content, 
 void FakePlatform::AddSpecial(const std::string& path, FileKind kind) {
   const std::string full = Normalize(path);
   AddDirectory(Parent(full));
-  Node node{full, false, {}, 1000};
+  // The content stands for what lies behind the link or pipe; it must never reach an export.
+  Node node{full, false, kSpecialContent, 1000};
   node.kind = kind;
   nodes_[Key(full)] = node;
 }

@@ -62,8 +62,9 @@ class FakePlatform : public Platform {
   /// Creates a file (and its missing parent directories) with content and last-write time.
   void AddFile(const std::string& path, const std::string& content, FileTime time = 1000);
   /// Creates a name of another kind than a regular file or folder: a link (kLink, which leads
-  /// nowhere the fake follows) or a pipe or device (kOther).
+  /// nowhere the fake follows) or a pipe or device (kOther). Its content is kSpecialContent.
   void AddSpecial(const std::string& path, FileKind kind);
+  static constexpr const char* kSpecialContent = "<behind a link or pipe>";
   /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
   /// without regard to case; every call of `op` when `path` is empty.
   void FailOn(Op op, const std::string& path = "");

@@ -358,6 +358,13 @@ TEST(PosixTerminalText, MalformedUtf8IsNotUtf8) {
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xE2\x82\xAC"));
 }
 
+TEST(PosixTerminalText, ControlCharactersAreEscapedButLineBreaksAndTabsStay) {
+  EXPECT_EQ(EscapeControls("a\x1b]0;x\x07 b\r\x7f"), "a\\x1b]0;x\\x07 b\\x0d\\x7f");
+  EXPECT_EQ(EscapeControls("line\n\tnext"), "line\n\tnext");
+  EXPECT_EQ(EscapeControls("\xC2\x9B[2J \xC2\xA0\xD0\x9F"), "\\u009b[2J \xC2\xA0\xD0\x9F")
+      << "C1 controls are escaped, other characters stay";
+}
+
 TEST(PosixUserLanguage, FirstSetVariableNamesTheLanguage) {
   EXPECT_EQ(LocaleLanguage(nullptr, nullptr, "en_US.UTF-8"), "en");
   EXPECT_EQ(LocaleLanguage(nullptr, "de_DE", "en_US.UTF-8"), "de");

@@ -288,7 +288,13 @@ std::string PosixPlatform::UserLanguage() {
 void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
-  const std::string shown = TerminalText(caption) + "\n" + TerminalText(text) + "\n";
+  // A terminal gets control characters escaped, since a cache file's name can hold escape
+  // sequences; a pipe or file gets the text byte for byte, as scripts have always seen it.
+  const bool terminal = isatty(fileno(out)) == 1;
+  const auto form = [terminal](const std::string& t) {
+    return terminal ? EscapeControls(TerminalText(t)) : TerminalText(t);
+  };
+  const std::string shown = form(caption) + "\n" + form(text) + "\n";
   std::fwrite(shown.data(), 1, shown.size(), out);
   std::fflush(out);
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "buffer_limits.h"
 #include "platform/platform.h"

@@ -221,8 +221,9 @@ TEST_P(RefusalTest, ShowsBox) {
   ASSERT_EQ(platform.boxes.size(), 1u);
   const FakePlatform::Box& box = platform.boxes[0];
   EXPECT_EQ(box.icon, BoxIcon::kError);
-  EXPECT_EQ(box.caption, GetText(platform, RunSettings(), kErrorCaption));
-  const std::string usage = c.withUsage ? "\n\n" + UsageText(platform, RunSettings()) : "";
+  Texts texts(platform, RunSettings());
+  EXPECT_EQ(box.caption, texts.Get(kErrorCaption));
+  const std::string usage = c.withUsage ? "\n\n" + UsageText(texts) : "";
   EXPECT_EQ(box.text, c.textStart + usage);
 }
 

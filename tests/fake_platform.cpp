@@ -548,18 +548,15 @@ std::vector<std::string> FakePlatform::GetPrivateProfileSectionA(const std::stri
   return text ? ProfileSection(*text, section, capacity) : std::vector<std::string>{};
 }
 
-std::string FakePlatform::GetPrivateProfileStringA(const std::string& section,
-                                                   const std::string& key,
-                                                   const std::string& file) {
-  if (Fails("GetPrivateProfileStringA", std::nullopt, file, section + "." + key)) {
-    {
-      Done(false);
-      return std::string();
-    }
+std::vector<std::string> FakePlatform::GetPrivateProfileStrings(
+    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+  if (Fails("GetPrivateProfileStrings", std::nullopt, file, section)) {
+    Done(false);
+    return std::vector<std::string>(keys.size());
   }
   const std::optional<std::string> text = ProfileText(file);
   Done(text.has_value());
-  return text ? ProfileString(*text, section, key) : std::string();
+  return text ? ProfileStrings(*text, section, keys) : std::vector<std::string>(keys.size());
 }
 
 void FakePlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {

@@ -85,6 +85,7 @@ class FakePlatform : public Platform {
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
   std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
+  std::string userLanguage;                     ///< What UserLanguage gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -115,8 +116,10 @@ class FakePlatform : public Platform {
   std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
                                                      const std::string& file,
                                                      std::size_t capacity) override;
-  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                       const std::string& file) override;
+  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
+                                                    const std::vector<std::string>& keys,
+                                                    const std::string& file) override;
+  std::string UserLanguage() override { return userLanguage; }
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }

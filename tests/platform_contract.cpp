@@ -312,19 +312,20 @@ TEST_P(PlatformContract, ProfileReadsSectionsAndStrings) {
             (std::vector<std::string>{"alpha=1", "beta=\"two words\""}));
   EXPECT_EQ(P().GetPrivateProfileSectionA("TWO", file, 1000),
             (std::vector<std::string>{"alpha=other"}));
-  EXPECT_EQ(P().GetPrivateProfileStringA("ONE", "Beta", file), "two words");
-  EXPECT_EQ(P().GetPrivateProfileStringA("one", "alpha", file), "1");
-  EXPECT_EQ(P().GetPrivateProfileStringA("one", "gamma", file), "");
+  EXPECT_EQ(P().GetPrivateProfileStrings("ONE", {"Beta", "alpha", "gamma", "ALPHA"}, file),
+            (std::vector<std::string>{"two words", "1", "", "1"}));
 
   EXPECT_TRUE(P().GetPrivateProfileSectionA("three", file, 1000).empty());
   EXPECT_TRUE(P().GetPrivateProfileSectionA("one", In("none.ini"), 1000).empty());
-  EXPECT_EQ(P().GetPrivateProfileStringA("one", "alpha", In("none.ini")), "");
+  EXPECT_EQ(P().GetPrivateProfileStrings("one", {"alpha", "beta"}, In("none.ini")),
+            (std::vector<std::string>{"", ""}));
 }
 
 TEST_P(PlatformContract, ProfileFileRelativeToTheCurrentFolder) {
   setup_.writeFile(In("rel.ini"), "[strings]\nkey1=hello\n");
   ASSERT_TRUE(P().SetCurrentDirectoryA(setup_.scratch));
-  EXPECT_EQ(P().GetPrivateProfileStringA("strings", "key1", ".\\rel.ini"), "hello");
+  EXPECT_EQ(P().GetPrivateProfileStrings("strings", {"key1"}, ".\\rel.ini"),
+            std::vector<std::string>{"hello"});
   EXPECT_EQ(P().GetPrivateProfileSectionA("strings", ".\\rel.ini", 1000),
             (std::vector<std::string>{"key1=hello"}));
 }

@@ -19,7 +19,9 @@
 
 #include "platform/posix/host_path.h"
 #include "platform/posix/terminal_text.h"
+#include "platform/posix/user_language.h"
 #include "platform/posix/wine_cache.h"
+#include "platform/profile_lines.h"
 #include "platform_contract.h"
 #include "urlcache/cache_opener.h"
 
@@ -354,6 +356,48 @@ TEST(PosixTerminalText, MalformedUtf8IsNotUtf8) {
                        "\xD0",     "\x80",         "\xE2\x82"};
   for (const char* text : bad) EXPECT_FALSE(IsValidUtf8(text)) << text;
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xE2\x82\xAC"));
+}
+
+TEST(PosixTerminalText, ControlCharactersAreEscapedButLineBreaksAndTabsStay) {
+  EXPECT_EQ(EscapeControls("a\x1b]0;x\x07 b\r\x7f"), "a\\x1b]0;x\\x07 b\\x0d\\x7f");
+  EXPECT_EQ(EscapeControls("line\n\tnext"), "line\n\tnext");
+  EXPECT_EQ(EscapeControls("\xC2\x9B[2J \xC2\xA0\xD0\x9F"), "\\u009b[2J \xC2\xA0\xD0\x9F")
+      << "C1 controls are escaped, other characters stay";
+}
+
+TEST(PosixUserLanguage, FirstSetVariableNamesTheLanguage) {
+  EXPECT_EQ(LocaleLanguage(nullptr, nullptr, "en_US.UTF-8"), "en");
+  EXPECT_EQ(LocaleLanguage(nullptr, "de_DE", "en_US.UTF-8"), "de");
+  EXPECT_EQ(LocaleLanguage("C", "de_DE", "en_US.UTF-8"), "") << "LC_ALL=C over the others";
+  EXPECT_EQ(LocaleLanguage("", "", "ru_RU.UTF-8"), "ru") << "empty counts as unset";
+  EXPECT_EQ(LocaleLanguage(nullptr, nullptr, "sr_RS@latin"), "sr");
+  EXPECT_EQ(LocaleLanguage(nullptr, nullptr, "PT"), "pt");
+  for (const char* neutral : {"C", "C.UTF-8", "POSIX"}) {
+    EXPECT_EQ(LocaleLanguage(nullptr, nullptr, neutral), "") << neutral;
+  }
+  EXPECT_EQ(LocaleLanguage(nullptr, nullptr, nullptr), "");
+}
+
+TEST_F(PosixPlatformFiles, ProfileFileThatIsAPipeIsNotWaitedFor) {
+  ASSERT_EQ(mkfifo((root_ + "/pipe.ini").c_str(), 0600), 0);
+  EXPECT_TRUE(platform_.GetPrivateProfileSectionA("all", In("pipe.ini"), 1000).empty());
+  EXPECT_EQ(platform_.GetPrivateProfileStrings("all", {"a"}, In("pipe.ini")),
+            std::vector<std::string>{""});
+}
+
+TEST_F(PosixPlatformFiles, ProfileLinesAcrossChunksAndOverlongLinesPassedOver) {
+  // Lines cross the reader's chunks; a line over its bound is neither header nor entry.
+  std::string text = "[other]\n" + std::string(100000, ';') + "\n";
+  text += "[all]\n" + std::string(kLongestProfileLine + 1, 'x') + "=1\n";
+  text += "a=" + std::string(70000, 'v') + "\nb=2\n[next]\na=3\n";
+  WriteHost(root_ + "/big.ini", text);
+  const std::vector<std::string> entries =
+      platform_.GetPrivateProfileSectionA("all", In("big.ini"), 1000000);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].size(), 70002u);
+  EXPECT_EQ(entries[1], "b=2");
+  EXPECT_EQ(platform_.GetPrivateProfileStrings("ALL", {"b", "a"}, In("big.ini")),
+            (std::vector<std::string>{"2", std::string(499, 'v')}));
 }
 
 TEST(PosixMessageBox, UsageToStdoutOthersToStderr) {

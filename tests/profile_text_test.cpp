@@ -105,7 +105,7 @@ TEST(ProfileTextTest, StringValues) {
       {"value keeps later \"=\"", "[s]\nk = a=b\n", "s", "k", "a=b"},
   };
   for (const StringCase& c : cases) {
-    EXPECT_EQ(ProfileString(c.text, c.section, c.key), c.value) << c.what;
+    EXPECT_EQ(ProfileStrings(c.text, c.section, {c.key}).at(0), c.value) << c.what;
   }
 }
 

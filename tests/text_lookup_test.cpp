@@ -15,10 +15,14 @@ std::string Lines(const std::string& key, int count, const std::string& value) {
   return text;
 }
 
+// The message the cases look up; its lines in the language file are "where1", "where2", ...
+const Message& kMsg = kUsageWhere;
+const std::string kFallback = kUsageWhere.fallback;
+
 struct LookupCase {
   const char* name;
   std::string languageFile;  // the section "strings" and its lines; empty: no file at all
-  std::string expected;      // "FALLBACK" stands for the fallback text
+  std::string expected;
 };
 
 void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
@@ -31,7 +35,7 @@ TEST_P(TextLookupTest, JoinsLinesOrFallsBack) {
   if (!c.languageFile.empty()) {
     platform.AddFile("C:\\work\\murel.lng", "[strings]\n" + c.languageFile);
   }
-  const std::string text = GetText(platform, TextOptions(), "msg", "FALLBACK");
+  const std::string text = Texts(platform, TextOptions()).Get(kMsg);
   EXPECT_EQ(text.size(), c.expected.size());
   EXPECT_EQ(text, c.expected);
   EXPECT_EQ(platform.currentDirectory, "C:\\work");
@@ -47,51 +51,98 @@ std::string Joined(int count, const std::string& value) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, TextLookupTest,
-    testing::Values(LookupCase{"NoFile", "", "FALLBACK"},
-                    LookupCase{"OtherKeysOnly", "other1=x\n", "FALLBACK"},
-                    LookupCase{"OneLine", "msg1=Hello\n", "Hello"},
-                    LookupCase{"TwoLines", "msg1=Hello\nmsg2=World\n", "Hello\nWorld"},
-                    LookupCase{"GapEndsMessage", "msg1=a\nmsg2=b\nmsg4=d\n", "a\nb"},
-                    LookupCase{"EmptyLineEndsMessage", "msg1=a\nmsg2=\nmsg3=c\n", "a"},
-                    LookupCase{"FirstLineMissing", "msg2=b\nmsg3=c\n", "FALLBACK"},
-                    LookupCase{"FirstLineEmpty", "msg1=\nmsg2=b\n", "FALLBACK"},
-                    LookupCase{"KeyIsNotPrefix", "msg10=x\nmsgx1=y\n", "FALLBACK"},
-                    LookupCase{"LongLineCut", "msg1=" + std::string(600, 'x') + "\nmsg2=end\n",
+    testing::Values(LookupCase{"NoFile", "", kFallback},
+                    LookupCase{"OtherKeysOnly", "other1=x\n", kFallback},
+                    LookupCase{"OneLine", "where1=Hello\n", "Hello"},
+                    LookupCase{"TwoLines", "where1=Hello\nwhere2=World\n", "Hello\nWorld"},
+                    LookupCase{"GapEndsMessage", "where1=a\nwhere2=b\nwhere4=d\n", "a\nb"},
+                    LookupCase{"EmptyLineEndsMessage", "where1=a\nwhere2=\nwhere3=c\n", "a"},
+                    LookupCase{"FirstLineMissing", "where2=b\nwhere3=c\n", kFallback},
+                    LookupCase{"FirstLineEmpty", "where1=\nwhere2=b\n", kFallback},
+                    LookupCase{"KeyIsNotPrefix", "where10=x\nwherex1=y\n", kFallback},
+                    LookupCase{"LongLineCut", "where1=" + std::string(600, 'x') + "\nwhere2=end\n",
                                k499 + "\nend"},
-                    LookupCase{"TwentyNineLines", Lines("msg", 30, "ab"), Joined(29, "ab")},
+                    LookupCase{"TwentyNineLines", Lines("where", 30, "ab"), Joined(29, "ab")},
                     // Twenty lines of 499 characters and their line feeds fill the 9999 characters
                     // exactly; the twenty-first would pass them and is left out whole.
-                    LookupCase{"BoundedByWholeLines", Lines("msg", 29, k499), Joined(20, k499)}),
+                    LookupCase{"BoundedByWholeLines", Lines("where", 29, k499), Joined(20, k499)}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(TextLookup, ProgramDirectoryBecomesCurrent) {
   FakePlatform platform;
-  platform.AddFile("C:\\prog\\murel.lng", "[strings]\nmsg1=beside the program\n");
-  platform.AddFile("C:\\work\\murel.lng", "[strings]\nmsg1=in the start directory\n");
+  platform.AddFile("C:\\prog\\murel.lng", "[strings]\nwhere1=beside the program\n");
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=in the start directory\n");
   TextOptions settings;
-  EXPECT_EQ(GetText(platform, settings, "msg", "F"), "in the start directory");
+  EXPECT_EQ(Texts(platform, settings).Get(kMsg), "in the start directory");
   EXPECT_EQ(platform.currentDirectory, "C:\\work");
   settings.programDir = "C:\\prog";
-  EXPECT_EQ(GetText(platform, settings, "msg", "F"), "beside the program");
+  EXPECT_EQ(Texts(platform, settings).Get(kMsg), "beside the program");
   settings.programDir.clear();
-  EXPECT_EQ(GetText(platform, settings, "msg", "F"), "beside the program")
+  EXPECT_EQ(Texts(platform, settings).Get(kMsg), "beside the program")
       << "the change of directory stays in force";
 }
 
 TEST(TextLookup, FailedDirectoryChangeReadsCurrentDirectory) {
   FakePlatform platform;
-  platform.AddFile("C:\\work\\murel.lng", "[strings]\nmsg1=here\n");
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=here\n");
   platform.FailOn(FakePlatform::Op::kSetCurrentDirectory);
   TextOptions settings;
   settings.programDir = "C:\\prog";
-  EXPECT_EQ(GetText(platform, settings, "msg", "F"), "here");
+  EXPECT_EQ(Texts(platform, settings).Get(kMsg), "here");
 }
 
-TEST(TextLookup, MessageOverloadUsesKeyAndBuiltInText) {
+TEST(TextLookup, KeysAsTheProfileKeyReaderTakesThem) {
   FakePlatform platform;
-  EXPECT_EQ(GetText(platform, TextOptions(), Message{"m", "built in"}), "built in");
-  platform.AddFile("C:\\work\\murel.lng", "[strings]\nm1=from file\n");
-  EXPECT_EQ(GetText(platform, TextOptions(), Message{"m", "built in"}), "from file");
+  platform.AddFile("C:\\work\\murel.lng",
+                   "[Strings]\n WHERE1 = \"Quoted\" \nwhere1=second\nwhere2='two'\n");
+  EXPECT_EQ(Texts(platform, TextOptions()).Get(kMsg), "Quoted\ntwo")
+      << "case and blanks of keys ignored, the first of equal keys counts, quotes go";
+}
+
+std::size_t LanguageFileReads(const FakePlatform& platform) {
+  std::size_t reads = 0;
+  for (const std::string& line : platform.log) {
+    if (line.rfind("GetPrivateProfileStrings ", 0) == 0) ++reads;
+  }
+  return reads;
+}
+
+TEST(TextLookup, LanguageFileReadOnceAtTheFirstText) {
+  FakePlatform platform;
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=first\nerror1=Oops\n");
+  TextOptions settings;
+  settings.programDir = "C:\\work";
+  Texts texts(platform, settings);
+  EXPECT_TRUE(platform.log.empty()) << "nothing is read before a text is asked for";
+  EXPECT_EQ(texts.Get(kMsg), "first");
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=changed\n");
+  EXPECT_EQ(texts.Get(kMsg), "first");
+  EXPECT_EQ(texts.Get(kErrorCaption), "Oops");
+  EXPECT_EQ(texts.Get(kUsageCaption), kUsageCaption.fallback);
+  EXPECT_EQ(LanguageFileReads(platform), 1u);
+}
+
+TEST(TextLookup, BuiltInTextsFollowTheUserLanguage) {
+  for (const char* language : {"", "ru"}) {
+    FakePlatform platform;
+    platform.userLanguage = language;
+    EXPECT_EQ(Texts(platform, TextOptions()).Get(kErrOpenCache), kErrOpenCache.fallback)
+        << language;
+  }
+  for (const char* language : {"en", "de"}) {
+    FakePlatform platform;
+    platform.userLanguage = language;
+    EXPECT_EQ(Texts(platform, TextOptions()).Get(kErrOpenCache), kErrOpenCache.english) << language;
+  }
+}
+
+TEST(TextLookup, LanguageFileWinsOverEnglishBuiltInsMessageByMessage) {
+  FakePlatform platform;
+  platform.userLanguage = "en";
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=Wo\n");
+  Texts texts(platform, TextOptions());
+  EXPECT_EQ(texts.Get(kMsg), "Wo");
+  EXPECT_EQ(texts.Get(kUsageCaption), "Usage");
 }
 
 }  // namespace

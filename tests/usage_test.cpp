@@ -108,7 +108,8 @@ TEST(Usage, CutToItsBuffer) {
     }
   }
   platform.AddFile("C:\\work\\murel.lng", file);
-  EXPECT_EQ(UsageText(platform, TextOptions()).size(), kMaxShownText);
+  Texts texts(platform, TextOptions());
+  EXPECT_EQ(UsageText(texts).size(), kMaxShownText);
 }
 
 TEST(Usage, ReadFromProgramDirectoryInRunWithoutArguments) {
@@ -153,11 +154,33 @@ TEST(MessageTable, BuiltInTextsAndSampleTranslations) {
   platform.AddFile("C:\\work\\murel.lng", sample);
   for (const MessageCase& c : cases) {
     EXPECT_EQ(c.message.fallback, Cp1251(c.russian)) << c.message.key;
-    const std::string english = GetText(platform, TextOptions(), c.message);
+    const std::string english = Texts(platform, TextOptions()).Get(c.message);
     EXPECT_NE(english, c.message.fallback) << c.message.key << " missing in the sample";
     EXPECT_TRUE(std::all_of(english.begin(), english.end(),
                             [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
         << c.message.key << " is not plain ASCII in the sample";
+  }
+}
+
+// The English built-in texts are the sample language file's: every message of the table reads the
+// same from the file as from the built-ins, and the file has no line of another message.
+TEST(MessageTable, EnglishBuiltInsAreTheSampleFile) {
+  FakePlatform platform;
+  platform.userLanguage = "en";
+  Texts builtIn(platform, TextOptions());
+  platform.AddFile("C:\\work\\murel.lng", SampleLanguageFile());
+  platform.userLanguage.clear();
+  Texts sample(platform, TextOptions());
+  std::vector<std::string> keys;
+  for (const Message* message : kAllMessages) {
+    EXPECT_EQ(builtIn.Get(*message), message->english) << message->key;
+    EXPECT_EQ(sample.Get(*message), message->english) << message->key;
+    keys.push_back(message->key);
+  }
+  for (const std::string& entry :
+       platform.GetPrivateProfileSectionA("strings", ".\\murel.lng", 100000)) {
+    const std::string key = entry.substr(0, entry.find_first_of("0123456789"));
+    EXPECT_NE(std::find(keys.begin(), keys.end(), key), keys.end()) << entry;
   }
 }
 

@@ -119,8 +119,8 @@ TEST_F(Win32Profile, PortableReaderAnswersAsTheSystem) {
         EXPECT_EQ(Show(ProfileSection(c.text, q.section, q.capacity)),
                   Show(platform_.GetPrivateProfileSectionA(q.section, file, q.capacity)));
       } else {
-        EXPECT_EQ(ProfileString(c.text, q.section, q.key),
-                  platform_.GetPrivateProfileStringA(q.section, q.key, file));
+        EXPECT_EQ(ProfileStrings(c.text, q.section, {q.key}),
+                  platform_.GetPrivateProfileStrings(q.section, {q.key}, file));
       }
     }
   }
@@ -129,7 +129,7 @@ TEST_F(Win32Profile, PortableReaderAnswersAsTheSystem) {
 TEST_F(Win32Profile, MissingFileGivesNothing) {
   const std::string missing = folder_ + "murel-no-such-file.ini";
   EXPECT_TRUE(platform_.GetPrivateProfileSectionA("s", missing, 1000).empty());
-  EXPECT_EQ(platform_.GetPrivateProfileStringA("s", "a", missing), "");
+  EXPECT_EQ(platform_.GetPrivateProfileStrings("s", {"a"}, missing), std::vector<std::string>{""});
 }
 
 }  // namespace

@@ -211,12 +211,20 @@ class Platform {
                                                              const std::string& file,
                                                              std::size_t capacity) = 0;
 
-  /// The value of one key of one section, cut to 499 characters; empty if the file, section or
-  /// key is missing.
-  virtual std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                               const std::string& file) = 0;
+  /// The values of `keys` in one section of a profile file, in the order of `keys`, each as the
+  /// key reader (GetPrivateProfileStringA with a 500-character buffer) gives it: cut to 499
+  /// characters, empty if the file, section or key is missing. However large the file, the
+  /// memory used is bounded by the keys asked.
+  virtual std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
+                                                            const std::vector<std::string>& keys,
+                                                            const std::string& file) = 0;
 
   // --- User interface and output ----------------------------------------------------------------
+
+  /// The language the user reads, as a lower-case ISO 639 code ("en", "de", "ru"); empty when
+  /// the system names none or leaves the choice to the program (Windows: the program's own
+  /// Russian texts; Linux: no locale set, or the C or POSIX locale).
+  virtual std::string UserLanguage() = 0;
 
   /// Shows a message box with an OK button, owned by no window, and returns when it is closed.
   /// `text` and `caption` are 8-bit texts (the built-in ones are Windows-1251).

@@ -4,6 +4,7 @@
 
 #include "platform/profile_text.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace murel {
@@ -14,6 +15,7 @@ constexpr std::size_t kValueLimit = 499;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
+// Trimming also takes the "\r" of a CR LF line end.
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -22,25 +24,18 @@ std::string_view Trim(std::string_view s) {
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+std::string Folded(std::string_view s) {
+  std::string folded(s);
+  for (char& c : folded) c = FoldAscii(c);
+  return folded;
+}
+
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
   return true;
-}
-
-// Splits the text into lines; "\r\n" ends a line like "\n" because the trailing "\r" is a blank
-// and every line is trimmed.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) end = text.size();
-    lines.push_back(Trim(text.substr(0, end)));
-    text.remove_prefix(end == text.size() ? end : end + 1);
-  }
-  return lines;
 }
 
 // The name of a section header "[name]" (the text up to the last "]", blanks inside removed);
@@ -55,22 +50,6 @@ std::optional<std::string_view> SectionName(std::string_view line) {
 
 // Comment lines are kept out of the section list and cannot be looked up as keys.
 bool IsEntry(std::string_view line) { return !line.empty() && line.front() != ';'; }
-
-// The lines of the first section named `section`. Windows and Wine both stop at the first
-// section of that name; later sections of the same name are not read.
-std::vector<std::string_view> SectionLines(std::string_view text, std::string_view section) {
-  std::vector<std::string_view> result;
-  bool inside = false;
-  for (std::string_view line : Lines(text)) {
-    if (std::optional<std::string_view> name = SectionName(line)) {
-      if (inside) break;
-      inside = EqualNoCase(*name, section);
-    } else if (inside && IsEntry(line)) {
-      result.push_back(line);
-    }
-  }
-  return result;
-}
 
 // An entry as the section reader gives it: blanks around the first "=" removed.
 std::string NormalEntry(std::string_view line) {
@@ -94,31 +73,73 @@ std::string_view Unquote(std::string_view value) {
 
 }  // namespace
 
-std::vector<std::string> ProfileSection(std::string_view text, std::string_view section,
-                                        std::size_t capacity) {
-  std::vector<std::string> entries;
-  // The buffer holds each entry with its NUL, then the NUL that ends the list.
-  std::size_t used = 1;
-  for (std::string_view line : SectionLines(text, section)) {
-    std::string entry = NormalEntry(line);
-    if (used + entry.size() + 1 > capacity) break;
-    used += entry.size() + 1;
-    entries.push_back(std::move(entry));
+SectionScan::Line SectionScan::Next(std::string_view trimmed) {
+  if (std::optional<std::string_view> name = SectionName(trimmed)) {
+    // Windows and Wine both stop at the first section of the name; later ones are not read.
+    if (inside_) return Line::kEnded;
+    inside_ = EqualNoCase(*name, section_);
+    return Line::kOther;
   }
-  return entries;
+  return inside_ && IsEntry(trimmed) ? Line::kEntry : Line::kOther;
 }
 
-std::string ProfileString(std::string_view text, std::string_view section, std::string_view key) {
-  // The key reader ignores blanks around the asked section name; the section reader does not.
-  for (std::string_view line : SectionLines(text, Trim(section))) {
-    std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos || !EqualNoCase(Trim(line.substr(0, eq)), Trim(key))) {
-      continue;
-    }
-    // The first of two equal keys counts.
-    return std::string(Unquote(Trim(line.substr(eq + 1))).substr(0, kValueLimit));
+bool SectionEntries::TakeLine(std::string_view line) {
+  const std::string_view trimmed = Trim(line);
+  const SectionScan::Line kind = scan_.Next(trimmed);
+  if (kind == SectionScan::Line::kEnded) return false;
+  if (kind == SectionScan::Line::kOther) return true;
+  std::string entry = NormalEntry(trimmed);
+  if (used_ + entry.size() + 1 > capacity_) return false;
+  used_ += entry.size() + 1;
+  entries_.push_back(std::move(entry));
+  return true;
+}
+
+SectionValues::SectionValues(std::string_view section, const std::vector<std::string>& keys)
+    // The key reader ignores blanks around the asked section name; the section reader does not.
+    : scan_(Trim(section)) {
+  for (const std::string& key : keys) {
+    folded_.push_back(Folded(Trim(key)));
+    longestKey_ = std::max(longestKey_, folded_.back().size());
+    if (slots_.emplace(folded_.back(), Slot()).second) ++missing_;
   }
-  return std::string();
+}
+
+bool SectionValues::TakeLine(std::string_view line) {
+  if (missing_ == 0) return false;
+  const std::string_view trimmed = Trim(line);
+  const SectionScan::Line kind = scan_.Next(trimmed);
+  if (kind == SectionScan::Line::kEnded) return false;
+  const std::size_t eq = trimmed.find('=');
+  if (kind == SectionScan::Line::kOther || eq == std::string_view::npos) return true;
+  const std::string_view key = Trim(trimmed.substr(0, eq));
+  if (key.size() > longestKey_) return true;
+  const auto slot = slots_.find(Folded(key));
+  // The first of two equal keys counts.
+  if (slot == slots_.end() || slot->second.found) return true;
+  slot->second.found = true;
+  slot->second.value = std::string(Unquote(Trim(trimmed.substr(eq + 1))).substr(0, kValueLimit));
+  return --missing_ > 0;
+}
+
+std::vector<std::string> SectionValues::Values() const {
+  std::vector<std::string> values;
+  for (const std::string& key : folded_) values.push_back(slots_.at(key).value);
+  return values;
+}
+
+std::vector<std::string> ProfileSection(std::string_view text, std::string_view section,
+                                        std::size_t capacity) {
+  SectionEntries reader(section, capacity);
+  ReadProfileText(text, reader);
+  return reader.TakeEntries();
+}
+
+std::vector<std::string> ProfileStrings(std::string_view text, std::string_view section,
+                                        const std::vector<std::string>& keys) {
+  SectionValues reader(section, keys);
+  ReadProfileText(text, reader);
+  return reader.Values();
 }
 
 }  // namespace murel

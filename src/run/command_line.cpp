@@ -115,18 +115,16 @@ void TakePathAndFilter(const std::string& text, RunSettings& settings) {
   }
 }
 
-std::string RefusalText(Platform& platform, const RunSettings& settings,
-                        const ParsedCommandLine& parsed) {
+std::string RefusalText(Texts& texts, const ParsedCommandLine& parsed) {
   switch (parsed.outcome) {
     case ParseOutcome::kUnknownOption:
-      return GetText(platform, settings, kErrUnknownOption) + ": " + parsed.option + "\n\n" +
-             UsageText(platform, settings);
+      return texts.Get(kErrUnknownOption) + ": " + parsed.option + "\n\n" + UsageText(texts);
     case ParseOutcome::kNoCachePath:
-      return GetText(platform, settings, kErrNoCachePath) + "\n\n" + UsageText(platform, settings);
+      return texts.Get(kErrNoCachePath) + "\n\n" + UsageText(texts);
     case ParseOutcome::kLongCommandLine:
-      return GetText(platform, settings, kErrLongCommandLine);
+      return texts.Get(kErrLongCommandLine);
     case ParseOutcome::kLongPath:
-      return GetText(platform, settings, kErrLongPath);
+      return texts.Get(kErrLongPath);
     case ParseOutcome::kRun:
     case ParseOutcome::kHelp:
       break;
@@ -180,11 +178,12 @@ void ReportRefusal(Platform& platform, const RunSettings& settings,
   if (settings.quiet || !IsRefused(parsed)) {
     return;
   }
-  std::string text = RefusalText(platform, settings, parsed);
+  Texts texts(platform, settings);
+  std::string text = RefusalText(texts, parsed);
   if (text.size() > kMaxShownText) {
     text.resize(kMaxShownText);
   }
-  platform.MessageBoxA(text, GetText(platform, settings, kErrorCaption), BoxIcon::kError);
+  platform.MessageBoxA(text, texts.Get(kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

@@ -8,7 +8,6 @@
 #include "run/run_settings.h"
 #include "text/messages.h"
 #include "text/reporter.h"
-#include "text/text_lookup.h"
 #include "text/usage.h"
 #include "urlcache/cache_opener.h"
 
@@ -46,8 +45,8 @@ void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
 }
 
 // What a named cache folder was searched for, one format a line after the message "err_lookedfor".
-std::string LookedFor(Platform& platform, const TextOptions& options) {
-  std::string text = GetText(platform, options, kErrLookedFor) + ":";
+std::string LookedFor(BoxReporter& reporter) {
+  std::string text = reporter.Text(kErrLookedFor) + ":";
   for (const CacheFormat& format : CacheFormats()) text += std::string("\n- ") + format.lookedFor;
   return text;
 }
@@ -114,7 +113,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
     if (settings.cachePath.empty()) {
       reporter.Error(kErrOpenCache);
     } else if (!settings.quiet) {
-      reporter.Error(kErrOpenCache, settings.cachePath, LookedFor(platform, settings));
+      reporter.Error(kErrOpenCache, settings.cachePath, LookedFor(reporter));
     }
     return kExitCacheUnopened;
   }

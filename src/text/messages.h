@@ -1,50 +1,58 @@
 // The message table: every text the program shows, by its key in the language file, with the
-// built-in Russian text used when the language file does not give it. The built-in texts are
-// Windows-1251 bytes, written as escapes so that they do not depend on the encoding of the source
-// file or on the compiler's character sets; the comments give them in readable form.
+// built-in texts used when the language file does not give it: Russian, the program's own, and
+// English for users whose system asks for another language. The Russian texts are Windows-1251
+// bytes, written as escapes so that they do not depend on the encoding of the source file or on
+// the compiler's character sets; the comments give them in readable form. The English texts are
+// ASCII and are those of samples/murel.lng (a test holds the two together).
 #pragma once
 
 namespace murel {
 
-/// A message: its key in the section "strings" of the language file, and its built-in text.
+/// A message: its key in the section "strings" of the language file, and its built-in texts.
 struct Message {
   const char* key;
-  const char* fallback;
+  const char* fallback;  ///< Russian, in Windows-1251.
+  const char* english;   ///< English, in ASCII.
 };
 
 /// Caption of the usage box. Built-in text: "Использование".
-inline constexpr Message kUsageCaption{"usage",
-                                       "\xC8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xE5"};
+inline constexpr Message kUsageCaption{
+    "usage", "\xC8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xE5", "Usage"};
 /// Usage text: the word that introduces the option list. Built-in text: "Где".
-inline constexpr Message kUsageWhere{"where", "\xC3\xE4\xE5"};
+inline constexpr Message kUsageWhere{"where", "\xC3\xE4\xE5", "Where"};
 /// Usage text: what "-l" does. Built-in text: "Создавать только список страниц".
 inline constexpr Message kHelpList{"help-l",
                                    "\xD1\xEE\xE7\xE4\xE0\xE2\xE0\xF2\xFC \xF2\xEE\xEB\xFC\xEA\xEE "
-                                   "\xF1\xEF\xE8\xF1\xEE\xEA \xF1\xF2\xF0\xE0\xED\xE8\xF6"};
+                                   "\xF1\xEF\xE8\xF1\xEE\xEA \xF1\xF2\xF0\xE0\xED\xE8\xF6",
+                                   "Only create the list of pages"};
 /// Usage text: what "-e" does. Built-in text: "Экспортировать страницы в формате пригодном для
 /// tolvar'а".
 inline constexpr Message kHelpTolvar{
     "help-e",
     "\xDD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xF1\xF2\xF0\xE0\xED\xE8\xF6\xFB "
     "\xE2 \xF4\xEE\xF0\xEC\xE0\xF2\xE5 \xEF\xF0\xE8\xE3\xEE\xE4\xED\xEE\xEC \xE4\xEB\xFF "
-    "tolvar'\xE0"};
+    "tolvar'\xE0",
+    "Export pages in the format suited to tolvar"};
 /// Usage text: what "-h" does. Built-in text: "Показать справочную информацию по использованию
 /// программы".
 inline constexpr Message kHelpHelp{
     "help-h",
     "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xF1\xEF\xF0\xE0\xE2\xEE\xF7\xED\xF3\xFE "
     "\xE8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFE \xEF\xEE "
-    "\xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xFE \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB"};
+    "\xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED\xE8\xFE \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB",
+    "Show help on using the program"};
 /// Usage text: what "-nm" does. Built-in text: "Не показывать сообщения об ошибках".
 inline constexpr Message kHelpQuiet{
     "help-nm",
     "\xCD\xE5 \xEF\xEE\xEA\xE0\xE7\xFB\xE2\xE0\xF2\xFC \xF1\xEE\xEE\xE1\xF9\xE5\xED\xE8\xFF "
-    "\xEE\xE1 \xEE\xF8\xE8\xE1\xEA\xE0\xF5"};
+    "\xEE\xE1 \xEE\xF8\xE8\xE1\xEA\xE0\xF5",
+    "Do not show error messages"};
 /// Usage text: what the path argument is. Built-in text: "Путь куда следует экспортировать файлы".
 inline constexpr Message kHelpPath{
     "help_path",
     "\xCF\xF3\xF2\xFC \xEA\xF3\xE4\xE0 \xF1\xEB\xE5\xE4\xF3\xE5\xF2 "
-    "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xF4\xE0\xE9\xEB\xFB"};
+    "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xF4\xE0\xE9\xEB\xFB",
+    "Path to export the files to"};
 /// Usage text: what the url argument is. Built-in text: "Начало гипер ссылок которые нужно
 /// экспортировать или * (по умолчанию)".
 inline constexpr Message kHelpUrl{
@@ -52,9 +60,10 @@ inline constexpr Message kHelpUrl{
     "\xCD\xE0\xF7\xE0\xEB\xEE \xE3\xE8\xEF\xE5\xF0 \xF1\xF1\xFB\xEB\xEE\xEA "
     "\xEA\xEE\xF2\xEE\xF0\xFB\xE5 \xED\xF3\xE6\xED\xEE "
     "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xF2\xFC \xE8\xEB\xE8 * (\xEF\xEE "
-    "\xF3\xEC\xEE\xEB\xF7\xE0\xED\xE8\xFE)"};
+    "\xF3\xEC\xEE\xEB\xF7\xE0\xED\xE8\xFE)",
+    "Beginning of the links to export, or * (the default)"};
 /// Caption of the error boxes. Built-in text: "Ошибка".
-inline constexpr Message kErrorCaption{"error", "\xCE\xF8\xE8\xE1\xEA\xE0"};
+inline constexpr Message kErrorCaption{"error", "\xCE\xF8\xE8\xE1\xEA\xE0", "Error"};
 /// Text of the box shown when the cache walk cannot be opened. Built-in text: "Ошибка при открытии
 /// кэша internet explorer'а\nВозможно у вас старая версия internet explorer'а или кэш поврежден".
 inline constexpr Message kErrOpenCache{
@@ -62,43 +71,52 @@ inline constexpr Message kErrOpenCache{
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xEF\xF0\xE8 \xEE\xF2\xEA\xF0\xFB\xF2\xE8\xE8 \xEA\xFD\xF8\xE0 "
     "internet explorer'\xE0\n\xC2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xF3 \xE2\xE0\xF1 "
     "\xF1\xF2\xE0\xF0\xE0\xFF \xE2\xE5\xF0\xF1\xE8\xFF internet explorer'\xE0 \xE8\xEB\xE8 "
-    "\xEA\xFD\xF8 \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xE5\xED"};
+    "\xEA\xFD\xF8 \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xE5\xED",
+    "Error opening the Internet Explorer cache\n"
+    "Your Internet Explorer may be an old version, or the cache may be damaged"};
 /// Caption of the box shown when a copy fails. Built-in text: "Ошибка копирования".
 inline constexpr Message kErrCopyCaption{
-    "err_copy", "\xCE\xF8\xE8\xE1\xEA\xE0 \xEA\xEE\xEF\xE8\xF0\xEE\xE2\xE0\xED\xE8\xFF"};
+    "err_copy", "\xCE\xF8\xE8\xE1\xEA\xE0 \xEA\xEE\xEF\xE8\xF0\xEE\xE2\xE0\xED\xE8\xFF",
+    "Copy error"};
 /// First words of the box for an option the program does not know. Built-in text: "Неизвестный
 /// параметр".
 inline constexpr Message kErrUnknownOption{
-    "err_option", "\xCD\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xFB\xE9 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0"};
+    "err_option", "\xCD\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xFB\xE9 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0",
+    "Unknown option"};
 /// Text of the box for "-c" without the cache path after it. Built-in text: "После параметра -c
 /// должен быть указан путь к кэшу".
 inline constexpr Message kErrNoCachePath{
     "err_nocache",
     "\xCF\xEE\xF1\xEB\xE5 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xE0 -c \xE4\xEE\xEB\xE6\xE5\xED "
-    "\xE1\xFB\xF2\xFC \xF3\xEA\xE0\xE7\xE0\xED \xEF\xF3\xF2\xFC \xEA \xEA\xFD\xF8\xF3"};
+    "\xE1\xFB\xF2\xFC \xF3\xEA\xE0\xE7\xE0\xED \xEF\xF3\xF2\xFC \xEA \xEA\xFD\xF8\xF3",
+    "The option -c must be followed by the path of the cache"};
 /// Text of the box for a command line over its buffer. Built-in text: "Командная строка длиннее
 /// 1999 символов".
 inline constexpr Message kErrLongCommandLine{
     "err_longcmd",
     "\xCA\xEE\xEC\xE0\xED\xE4\xED\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0 \xE4\xEB\xE8\xED\xED\xE5\xE5 "
-    "1999 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2"};
+    "1999 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2",
+    "The command line is longer than 1999 characters"};
 /// Text of the box for an export root path over its buffer. Built-in text: "Путь длиннее 299
 /// символов".
 inline constexpr Message kErrLongPath{
     "err_longpath",
-    "\xCF\xF3\xF2\xFC \xE4\xEB\xE8\xED\xED\xE5\xE5 299 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2"};
+    "\xCF\xF3\xF2\xFC \xE4\xEB\xE8\xED\xED\xE5\xE5 299 \xF1\xE8\xEC\xE2\xEE\xEB\xEE\xE2",
+    "The path is longer than 299 characters"};
 /// Text of the box for an export root that is empty, cannot be resolved or is too long; the root
 /// follows on the next line. Built-in text: "Невозможно использовать путь для экспорта".
 inline constexpr Message kErrExportRoot{
     "err_root",
     "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xFC "
-    "\xEF\xF3\xF2\xFC \xE4\xEB\xFF \xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE0"};
+    "\xEF\xF3\xF2\xFC \xE4\xEB\xFF \xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE0",
+    "The export path cannot be used"};
 /// Text of the box for a listing file that cannot be created or written whole; its path follows
 /// on the next line. Built-in text: "Невозможно записать файл urls.txt".
 inline constexpr Message kErrListing{
     "err_listing",
     "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xF4\xE0\xE9\xEB "
-    "urls.txt"};
+    "urls.txt",
+    "The file urls.txt cannot be written"};
 /// Text of the warning box for a body compressed with a coding this build cannot undo; the cache
 /// file follows on the next line. Built-in text: "Эта сборка не раскрывает сжатие br и zstd;
 /// запустите murel с --raw, чтобы сохранить тело как есть".
@@ -107,10 +125,21 @@ inline constexpr Message kErrNotInBuild{
     "\xDD\xF2\xE0 \xF1\xE1\xEE\xF0\xEA\xE0 \xED\xE5 \xF0\xE0\xF1\xEA\xF0\xFB\xE2\xE0\xE5\xF2 "
     "\xF1\xE6\xE0\xF2\xE8\xE5 br \xE8 zstd; \xE7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xE5 murel \xF1 --raw, "
     "\xF7\xF2\xEE\xE1\xFB \xF1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xF2\xE5\xEB\xEE \xEA\xE0\xEA "
-    "\xE5\xF1\xF2\xFC"};
+    "\xE5\xF1\xF2\xFC",
+    "This build cannot undo the br and zstd compressions; run murel with --raw to keep the body as "
+    "it is"};
 /// Words before the list of cache formats looked for in a folder that holds none. Built-in
 /// text: "Искали в папке кэша".
 inline constexpr Message kErrLookedFor{
-    "err_lookedfor", "\xC8\xF1\xEA\xE0\xEB\xE8 \xE2 \xEF\xE0\xEF\xEA\xE5 \xEA\xFD\xF8\xE0"};
+    "err_lookedfor", "\xC8\xF1\xEA\xE0\xEB\xE8 \xE2 \xEF\xE0\xEF\xEA\xE5 \xEA\xFD\xF8\xE0",
+    "Looked for in the cache folder"};
+
+/// Every message of the table: what a run may look up in the language file.
+inline constexpr const Message* kAllMessages[] = {
+    &kUsageCaption,   &kUsageWhere,       &kHelpList,       &kHelpTolvar,         &kHelpHelp,
+    &kHelpQuiet,      &kHelpPath,         &kHelpUrl,        &kErrorCaption,       &kErrOpenCache,
+    &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath, &kErrLongCommandLine, &kErrLongPath,
+    &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,  &kErrLookedFor,
+};
 
 }  // namespace murel

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "text/messages.h"
+#include "text/text_lookup.h"
 #include "text/text_options.h"
 
 namespace murel {
@@ -21,12 +22,12 @@ class Reporter {
   virtual void NotDecodable(const std::string& source) = 0;
 };
 
-/// Reports in message boxes with the run's texts (language file or built-in), or not at all
-/// when the options say quiet.
+/// Reports in message boxes with the run's texts (language file or built-in, read once), or not
+/// at all when the options say quiet.
 class BoxReporter : public Reporter {
  public:
   BoxReporter(Platform& platform, const TextOptions& options)
-      : platform_(platform), options_(options) {}
+      : platform_(platform), options_(options), texts_(platform, options) {}
 
   /// A warning box captioned with the message "err_copy" whose text is `source` as the platform
   /// shows paths.
@@ -42,9 +43,13 @@ class BoxReporter : public Reporter {
   void Error(const Message& message, const std::string& path = std::string(),
              const std::string& more = std::string());
 
+  /// The text of `message` among the texts the boxes show.
+  std::string Text(const Message& message) { return texts_.Get(message); }
+
  private:
   Platform& platform_;
   const TextOptions& options_;
+  Texts texts_;
 };
 
 }  // namespace murel

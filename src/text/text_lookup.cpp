@@ -1,37 +1,70 @@
 #include "text/text_lookup.h"
 
-namespace murel {
+#include <vector>
 
-std::string GetText(Platform& platform, const TextOptions& settings, const std::string& name,
-                    const std::string& fallback) {
-  // In a run without arguments the language file lies beside the program, not in the directory
-  // the program was started from.
-  if (!settings.programDir.empty()) {
-    platform.SetCurrentDirectoryA(settings.programDir);
+namespace murel {
+namespace {
+
+// The keys of every line that a message of the table may have: key + "1" to key + "29".
+std::vector<std::string> LineKeys() {
+  std::vector<std::string> keys;
+  for (const Message* message : kAllMessages) {
+    for (int line = 1; line <= kMaxMessageLines; ++line) {
+      keys.push_back(message->key + std::to_string(line));
+    }
   }
-  std::string text;
-  for (int line = 1; line <= kMaxMessageLines; ++line) {
-    const std::string value = platform.GetPrivateProfileStringA(
-        kLanguageSection, name + std::to_string(line), kLanguageFile);
-    if (value.empty()) {
-      break;
-    }
-    const std::size_t separator = line > 1 ? 1 : 0;
-    // Whole lines only: cutting inside a line could split a multi-byte character of a UTF-8
-    // language file.
-    if (text.size() + separator + value.size() > kMaxShownText) {
-      break;
-    }
-    if (separator != 0) {
-      text += '\n';
-    }
-    text += value;
-  }
-  return text.empty() ? fallback : text;
+  return keys;
 }
 
-std::string GetText(Platform& platform, const TextOptions& settings, const Message& message) {
-  return GetText(platform, settings, message.key, message.fallback);
+// The lines of one message (`lines` points at its first of kMaxMessageLines values) joined up to
+// the first empty one; empty when the first is.
+std::string JoinLines(const std::string* lines) {
+  std::string text;
+  for (int line = 0; line < kMaxMessageLines && !lines[line].empty(); ++line) {
+    const std::string& value = lines[line];
+    const std::size_t separator = line > 0 ? 1 : 0;
+    // Whole lines only: cutting inside a line could split a multi-byte character of a UTF-8
+    // language file.
+    if (text.size() + separator + value.size() > kMaxShownText) break;
+    if (separator != 0) text += '\n';
+    text += value;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string Texts::Get(const Message& message) {
+  if (!loaded_) Load();
+  const auto found = fromFile_.find(message.key);
+  return found != fromFile_.end() ? found->second : BuiltIn(message);
+}
+
+void Texts::Load() {
+  loaded_ = true;
+  // In a run without arguments the language file lies beside the program, not in the directory
+  // the program was started from.
+  if (!options_.programDir.empty()) platform_.SetCurrentDirectoryA(options_.programDir);
+  // One pass over the file for every line of every message: a large language file costs its
+  // reading once per run, not once per message.
+  const std::vector<std::string> keys = LineKeys();
+  std::vector<std::string> values =
+      platform_.GetPrivateProfileStrings(kLanguageSection, keys, kLanguageFile);
+  values.resize(keys.size());
+  std::size_t first = 0;
+  for (const Message* message : kAllMessages) {
+    std::string text = JoinLines(&values[first]);
+    if (!text.empty()) fromFile_.emplace(message->key, std::move(text));
+    first += kMaxMessageLines;
+  }
+}
+
+const char* Texts::BuiltIn(const Message& message) {
+  if (!english_) {
+    const std::string language = platform_.UserLanguage();
+    english_ = !language.empty() && language != "ru";
+  }
+  return *english_ ? message.english : message.fallback;
 }
 
 }  // namespace murel

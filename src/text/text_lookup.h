@@ -1,8 +1,10 @@
 // Looking up the texts that the program shows, in the language file or among the built-in ones.
 #pragma once
 
-#include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "buffer_limits.h"
 #include "platform/platform.h"
@@ -17,15 +19,31 @@ inline constexpr const char* kLanguageFile = ".\\murel.lng";
 /// The section of the language file that holds the texts.
 inline constexpr const char* kLanguageSection = "strings";
 
-/// The text of the message `name`. When `settings.programDir` is known, it first becomes the
-/// current directory (and stays so). The lines name + "1", name + "2", ... of the section
-/// "strings" of ".\murel.lng" are read up to the first missing or empty one (at most 29, each cut
-/// to 499 characters by the profile reader) and joined by "\n"; a line that would take the text
-/// past kMaxShownText characters ends it. When no line is found, the result is `fallback`.
-std::string GetText(Platform& platform, const TextOptions& settings, const std::string& name,
-                    const std::string& fallback);
+/// The texts of one run. The language file is read once, when the first text is asked for, and
+/// only the lines of the messages of the table (kAllMessages) are kept.
+class Texts {
+ public:
+  Texts(Platform& platform, TextOptions options)
+      : platform_(platform), options_(std::move(options)) {}
 
-/// The text of `message`: GetText with its key and its built-in text.
-std::string GetText(Platform& platform, const TextOptions& settings, const Message& message);
+  /// The text of `message`. At the first text asked for, `options.programDir`, when known,
+  /// becomes the current directory (and stays so), and ".\murel.lng" is read. The lines
+  /// key + "1", key + "2", ... of its section "strings" are taken up to the first missing or
+  /// empty one (at most 29, each as the profile key reader gives it: cut to 499 characters) and
+  /// joined by "\n"; a line that would take the text past kMaxShownText characters ends it. When
+  /// no line is found (or the message is not in the table), the result is the built-in text:
+  /// English when the platform names a user language other than Russian, else Russian.
+  std::string Get(const Message& message);
+
+ private:
+  void Load();
+  const char* BuiltIn(const Message& message);
+
+  Platform& platform_;
+  TextOptions options_;
+  bool loaded_ = false;
+  std::map<std::string, std::string> fromFile_;  ///< Texts the file gives, by message key.
+  std::optional<bool> english_;                  ///< Which built-in texts, once asked.
+};
 
 }  // namespace murel

@@ -1,27 +1,26 @@
 #include "text/usage.h"
 
 #include "text/messages.h"
-#include "text/text_lookup.h"
 
 namespace murel {
 
-std::string UsageText(Platform& platform, const TextOptions& settings) {
+std::string UsageText(Texts& texts) {
   // The spacing is part of the text: two blanks after "-l", "-e", "-h", "path" and "url", one
   // after "-nm".
   std::string text = "murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n";
-  text += GetText(platform, settings, kUsageWhere);
+  text += texts.Get(kUsageWhere);
   text += ":\n-l  - ";
-  text += GetText(platform, settings, kHelpList);
+  text += texts.Get(kHelpList);
   text += ".\n-e  - ";
-  text += GetText(platform, settings, kHelpTolvar);
+  text += texts.Get(kHelpTolvar);
   text += ".\n-h  - ";
-  text += GetText(platform, settings, kHelpHelp);
+  text += texts.Get(kHelpHelp);
   text += ".\n-nm - ";
-  text += GetText(platform, settings, kHelpQuiet);
+  text += texts.Get(kHelpQuiet);
   text += ".\npath  - ";
-  text += GetText(platform, settings, kHelpPath);
+  text += texts.Get(kHelpPath);
   text += ".\nurl  - ";
-  text += GetText(platform, settings, kHelpUrl);
+  text += texts.Get(kHelpUrl);
   text += ".";
   // Eight long texts from the language file could pass the usage buffer; the end is dropped.
   if (text.size() > kMaxShownText) {
@@ -31,8 +30,9 @@ std::string UsageText(Platform& platform, const TextOptions& settings) {
 }
 
 void ShowUsage(Platform& platform, const TextOptions& settings) {
-  const std::string text = UsageText(platform, settings);
-  platform.MessageBoxA(text, GetText(platform, settings, kUsageCaption), BoxIcon::kNone);
+  Texts texts(platform, settings);
+  const std::string text = UsageText(texts);
+  platform.MessageBoxA(text, texts.Get(kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

@@ -5,14 +5,14 @@
 
 #include "buffer_limits.h"
 #include "platform/platform.h"
+#include "text/text_lookup.h"
 #include "text/text_options.h"
 
 namespace murel {
 
 /// The usage text: the command line's form, then "where" and one line for each option and
-/// argument, with texts from the language file or the built-in ones (see GetText). Cut to
-/// kMaxShownText characters.
-std::string UsageText(Platform& platform, const TextOptions& settings);
+/// argument, with the texts of `texts`. Cut to kMaxShownText characters.
+std::string UsageText(Texts& texts);
 
 /// Shows the usage box: UsageText with the caption of the message "usage", no icon, and returns
 /// when the user closes it.

@@ -10,9 +10,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -20,8 +19,10 @@
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/listing_file.h"
+#include "platform/posix/profile_file.h"
 #include "platform/posix/readable_file.h"
 #include "platform/posix/terminal_text.h"
+#include "platform/posix/user_language.h"
 #include "platform/posix/wine_cache.h"
 #include "platform/profile_text.h"
 
@@ -48,15 +49,6 @@ std::optional<struct stat> StatOf(const std::string& hostPath) {
   struct stat info {};
   if (stat(hostPath.c_str(), &info) != 0) return std::nullopt;
   return info;
-}
-
-std::optional<std::string> ReadHostFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return bytes.str();
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -276,24 +268,33 @@ std::vector<std::string> PosixPlatform::GetPrivateProfileSectionA(const std::str
                                                                   const std::string& file,
                                                                   std::size_t capacity) {
   const std::optional<std::string> host = HostPathOf(file);
-  const std::optional<std::string> text = host ? ReadHostFile(*host) : std::nullopt;
-  if (!text) return {};
-  return ProfileSection(*text, section, capacity);
+  SectionEntries reader(section, capacity);
+  if (!host || !ReadProfileFile(*host, reader)) return {};
+  return reader.TakeEntries();
 }
 
-std::string PosixPlatform::GetPrivateProfileStringA(const std::string& section,
-                                                    const std::string& key,
-                                                    const std::string& file) {
+std::vector<std::string> PosixPlatform::GetPrivateProfileStrings(
+    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
   const std::optional<std::string> host = HostPathOf(file);
-  const std::optional<std::string> text = host ? ReadHostFile(*host) : std::nullopt;
-  if (!text) return std::string();
-  return ProfileString(*text, section, key);
+  SectionValues reader(section, keys);
+  if (!host || !ReadProfileFile(*host, reader)) return std::vector<std::string>(keys.size());
+  return reader.Values();
+}
+
+std::string PosixPlatform::UserLanguage() {
+  return LocaleLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
-  const std::string shown = TerminalText(caption) + "\n" + TerminalText(text) + "\n";
+  // A terminal gets control characters escaped, since a cache file's name can hold escape
+  // sequences; a pipe or file gets the text byte for byte, as scripts have always seen it.
+  const bool terminal = isatty(fileno(out)) == 1;
+  const auto form = [terminal](const std::string& t) {
+    return terminal ? EscapeControls(TerminalText(t)) : TerminalText(t);
+  };
+  const std::string shown = form(caption) + "\n" + form(text) + "\n";
   std::fwrite(shown.data(), 1, shown.size(), out);
   std::fflush(out);
 }

@@ -43,8 +43,10 @@ class PosixPlatform : public Platform {
   std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
                                                      const std::string& file,
                                                      std::size_t capacity) override;
-  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                       const std::string& file) override;
+  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
+                                                    const std::vector<std::string>& keys,
+                                                    const std::string& file) override;
+  std::string UserLanguage() override;
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override;

@@ -58,6 +58,22 @@ bool SecondByteFits(unsigned char lead, unsigned char second) {
   return second >= 0x80 && second <= 0xBF;
 }
 
+bool IsC0OrDelete(unsigned char byte) {
+  return (byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F;
+}
+
+// True when `text` holds a C1 control at `at`: U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F.
+bool IsC1At(const std::string& text, std::size_t at) {
+  if (static_cast<unsigned char>(text[at]) != 0xC2 || at + 1 >= text.size()) return false;
+  const auto next = static_cast<unsigned char>(text[at + 1]);
+  return next >= 0x80 && next < 0xA0;
+}
+
+void AppendHex(unsigned value, int digits, std::string& out) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
 }  // namespace
 
 bool IsValidUtf8(const std::string& text) {
@@ -85,6 +101,23 @@ std::string Cp1251ToUtf8(const std::string& text) {
 
 std::string TerminalText(const std::string& text) {
   return IsValidUtf8(text) ? text : Cp1251ToUtf8(text);
+}
+
+std::string EscapeControls(const std::string& utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (IsC0OrDelete(byte)) {
+      out += "\\x";
+      AppendHex(byte, 2, out);
+    } else if (IsC1At(utf8, i)) {
+      out += "\\u00";
+      AppendHex(static_cast<unsigned char>(utf8[++i]), 2, out);
+    } else {
+      out += utf8[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace murel

@@ -17,4 +17,9 @@ std::string Cp1251ToUtf8(const std::string& text);
 /// (the code page of the built-in texts) and converted to UTF-8.
 std::string TerminalText(const std::string& text);
 
+/// The UTF-8 text `utf8` with every control character except "\n" and "\t" written out as an
+/// escape: C0 controls and DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b". A text
+/// from a hostile cache, shown on a terminal, then cannot drive the terminal.
+std::string EscapeControls(const std::string& utf8);
+
 }  // namespace murel

@@ -278,14 +278,21 @@ std::vector<std::string> Win32Platform::GetPrivateProfileSectionA(const std::str
   return entries;
 }
 
-std::string Win32Platform::GetPrivateProfileStringA(const std::string& section,
-                                                    const std::string& key,
-                                                    const std::string& file) {
-  char value[500];
-  const DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value,
-                                                  sizeof value, file.c_str());
-  return std::string(value, length);
+std::vector<std::string> Win32Platform::GetPrivateProfileStrings(
+    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+  // The system keeps recently read profile files in memory, so asking key by key does not read
+  // the file again for each key.
+  std::vector<std::string> values;
+  for (const std::string& key : keys) {
+    char value[500];
+    const DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value,
+                                                    sizeof value, file.c_str());
+    values.emplace_back(value, length);
+  }
+  return values;
 }
+
+std::string Win32Platform::UserLanguage() { return std::string(); }
 
 void Win32Platform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
   UINT style = MB_OK;

@@ -62,9 +62,13 @@ class Win32Platform : public Platform {
   std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
                                                      const std::string& file,
                                                      std::size_t capacity) override;
-  /// ::GetPrivateProfileStringA into a buffer of 500 characters, with the empty default.
-  std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                       const std::string& file) override;
+  /// ::GetPrivateProfileStringA for each key into a buffer of 500 characters, with the empty
+  /// default.
+  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
+                                                    const std::vector<std::string>& keys,
+                                                    const std::string& file) override;
+  /// Empty: the program's own Russian texts are the default on Windows.
+  std::string UserLanguage() override;
 
   /// ::MessageBoxA with MB_OK and the icon, owned by no window.
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;

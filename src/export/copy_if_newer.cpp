@@ -41,10 +41,18 @@ void CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& lo
   if (!platform.CopyFileA(localFile, destination)) reporter.CopyFailed(localFile);
 }
 
+// One look at the target tells where the body goes and whether what is there is as new: a re-run
+// over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
+// pipe) is in the way and is replaced, never followed.
 void CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
                     const std::string& target) {
-  const std::string destination = Destination(platform, target);
-  if (!TargetIsOlder(platform, body.stored, destination)) return;
+  std::string destination = target;
+  std::optional<FileFacts> existing = platform.QueryFile(target);
+  if (existing && existing->kind == FileKind::kDirectory) {
+    destination = target + "\\" + kDirectoryPageName;
+    existing = platform.QueryFile(destination);
+  }
+  if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) return;
   const BodyCopy copy = WriteStoredBody(platform, body, raw, destination);
   if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
   if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);

@@ -210,19 +210,16 @@ bool PosixPlatform::MoveFileA(const std::string& from, const std::string& to) {
 LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   LastWriteTime result;
   const std::optional<std::string> host = HostPathOf(path);
-  // Opening never waits: a pipe in the export folder must not hang the run. A link does not
-  // open: in the export folder it is a file in the way, to be replaced, not followed.
-  const int fd = host ? open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW) : -1;
-  if (fd < 0) return result;
+  // One look at the name instead of opening it: an export's re-run asks this of every target.
+  // What Windows could not open counts as unopenable: a folder, a link (in the export folder a
+  // file in the way, to be replaced, never followed), and a file that no one may read. A file
+  // without any permission bits is taken as unopenable for root too, so that a copy killed
+  // before it got its permissions is made again.
   struct stat info {};
-  const bool read = fstat(fd, &info) == 0;
-  close(fd);
-  // Windows cannot open a folder as a file; the caller takes a folder for "no file here". A file
-  // without any permission bits opens for no one but root: it is taken as unopenable for root
-  // too, so that a copy killed before it got its permissions is made again.
-  if (read && (S_ISDIR(info.st_mode) || (info.st_mode & 07777) == 0)) return result;
+  if (!host || lstat(host->c_str(), &info) != 0) return result;
+  if (S_ISDIR(info.st_mode) || S_ISLNK(info.st_mode) || (info.st_mode & 0444) == 0) return result;
   result.opened = true;
-  if (read) result.time = ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+  result.time = ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
   return result;
 }
 

@@ -117,9 +117,9 @@ TEST_F(FirefoxSample, PassesOverDamagedEntries) {
 
 class FirefoxMade : public ::testing::Test {
  protected:
-  std::vector<std::string> ReadOne(const FirefoxEntrySpec& spec) {
+  std::vector<std::string> ReadOne(const FirefoxEntryPlan& plan) {
     FakePlatform fake;
-    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(spec));
+    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(plan));
     return Read(fake);
   }
   std::vector<std::string> ReadOne(std::string file) {
@@ -131,43 +131,43 @@ class FirefoxMade : public ::testing::Test {
 };
 
 TEST_F(FirefoxMade, ChecksEveryChunkOfALargeBodyAndLeavesAlternativeDataOut) {
-  FirefoxEntrySpec spec;
-  spec.data = std::string(600 * 1024, 'x') + "compiled";
-  spec.elements.push_back({"alt-data", "1;614400,javascript/moz-script-bytecode"});
+  FirefoxEntryPlan plan;
+  plan.data = std::string(600 * 1024, 'x') + "compiled";
+  plan.elements.push_back({"alt-data", "1;614400,javascript/moz-script-bytecode"});
   const std::vector<std::string> good{"http://h/a=" + std::string(600 * 1024, 'x')};
-  EXPECT_EQ(ReadOne(spec), good);
+  EXPECT_EQ(ReadOne(plan), good);
 
-  std::string file = FirefoxEntryFile(spec);
+  std::string file = FirefoxEntryFile(plan);
   file[300 * 1024] = 'y';  // the second chunk, its hash not set again
   EXPECT_EQ(ReadOne(file), None());
-  spec.elements.back().second = "1;614409,javascript/moz-script-bytecode";  // past the data
-  EXPECT_EQ(ReadOne(spec), None());
+  plan.elements.back().second = "1;614409,javascript/moz-script-bytecode";  // past the data
+  EXPECT_EQ(ReadOne(plan), None());
 }
 
 TEST_F(FirefoxMade, PassesOverSizesPastTheFileAndBoundsWithRightHashes) {
-  std::string file = FirefoxEntryFile(FirefoxEntrySpec{});
+  std::string file = FirefoxEntryFile(FirefoxEntryPlan{});
   file.replace(file.find(":http") - 8, 4, "\x7F\xFF\xFF\xF0");  // the key size
   FixFirefoxHashes(file);
   EXPECT_EQ(ReadOne(file), None());
 
-  FirefoxEntrySpec spec;
-  spec.elements.push_back({"padding", std::string(64 * 1024, 'p')});
-  EXPECT_EQ(ReadOne(spec), None()) << "elements over 64 KiB";
-  spec.elements.pop_back();
-  spec.version = 5;
-  EXPECT_EQ(ReadOne(spec), None()) << "an unknown version";
-  spec.version = 1;
-  EXPECT_EQ(ReadOne(spec), std::vector<std::string>{"http://h/a=body"}) << "the first version";
+  FirefoxEntryPlan plan;
+  plan.elements.push_back({"padding", std::string(64 * 1024, 'p')});
+  EXPECT_EQ(ReadOne(plan), None()) << "elements over 64 KiB";
+  plan.elements.pop_back();
+  plan.version = 5;
+  EXPECT_EQ(ReadOne(plan), None()) << "an unknown version";
+  plan.version = 1;
+  EXPECT_EQ(ReadOne(plan), std::vector<std::string>{"http://h/a=body"}) << "the first version";
 }
 
 TEST_F(FirefoxMade, DeliversOnlyCompleteGetResponsesWithAnExportableStatus) {
   const auto with = [](const std::string& name, const std::string& value) {
-    FirefoxEntrySpec spec;
-    for (auto& element : spec.elements) {
+    FirefoxEntryPlan plan;
+    for (auto& element : plan.elements) {
       if (element.first == name) element.second = value;
     }
-    if (name == "strongly-framed") spec.elements.push_back({name, value});
-    return spec;
+    if (name == "strongly-framed") plan.elements.push_back({name, value});
+    return plan;
   };
   EXPECT_EQ(ReadOne(with("strongly-framed", "0")), None());
   EXPECT_EQ(ReadOne(with("request-method", "POST")), None());
@@ -179,10 +179,10 @@ TEST_F(FirefoxMade, DeliversOnlyCompleteGetResponsesWithAnExportableStatus) {
 
 TEST_F(FirefoxMade, StoredTimeIsTheResponseDateElseTheMetadataTime) {
   const auto stored = [](const std::string& head) {
-    FirefoxEntrySpec spec;
-    spec.elements[1].second = head;
+    FirefoxEntryPlan plan;
+    plan.elements[1].second = head;
     FakePlatform fake;
-    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(spec));
+    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(plan));
     CacheEntry entry;
     OpenFirefoxCache(fake, kProfile)->Next(entry);
     return entry.storedBody->stored;

@@ -30,19 +30,19 @@ std::uint32_t Hash(const std::string& in, std::size_t at, std::size_t size) {
 
 }  // namespace
 
-std::string FirefoxEntryFile(const FirefoxEntrySpec& spec) {
-  std::string file = spec.data;
+std::string FirefoxEntryFile(const FirefoxEntryPlan& plan) {
+  std::string file = plan.data;
   Put32(file, 0);  // the metadata hash, set below
-  for (std::size_t i = 0; i < spec.data.size(); i += kChunk) file += std::string(2, '\0');
-  for (std::uint32_t word : {spec.version, 1u, spec.lastModified, spec.lastModified, 0u, 0u,
-                             static_cast<std::uint32_t>(spec.key.size())}) {
+  for (std::size_t i = 0; i < plan.data.size(); i += kChunk) file += std::string(2, '\0');
+  for (std::uint32_t word : {plan.version, 1u, plan.lastModified, plan.lastModified, 0u, 0u,
+                             static_cast<std::uint32_t>(plan.key.size())}) {
     Put32(file, word);
   }
-  if (spec.version > 1) Put32(file, 0);  // flags
-  file += spec.key + '\0';
-  for (const auto& [name, value] : spec.elements) file += name + '\0' + value + '\0';
-  if (spec.version >= 4) Put32(file, 4);
-  Put32(file, static_cast<std::uint32_t>(spec.data.size()));
+  if (plan.version > 1) Put32(file, 0);  // flags
+  file += plan.key + '\0';
+  for (const auto& [name, value] : plan.elements) file += name + '\0' + value + '\0';
+  if (plan.version >= 4) Put32(file, 4);
+  Put32(file, static_cast<std::uint32_t>(plan.data.size()));
   FixFirefoxHashes(file);
   return file;
 }

@@ -10,7 +10,7 @@
 namespace murel {
 
 /// What one entry file holds.
-struct FirefoxEntrySpec {
+struct FirefoxEntryPlan {
   std::string key = ":http://h/a";
   std::string data = "body";  ///< The body, followed by any alternative data.
   std::vector<std::pair<std::string, std::string>> elements{
@@ -21,7 +21,7 @@ struct FirefoxEntrySpec {
 
 /// The bytes of an entry file as Firefox writes it: data, metadata hash, chunk hashes, header,
 /// key, elements, (version 4) one more word, data length.
-std::string FirefoxEntryFile(const FirefoxEntrySpec& spec);
+std::string FirefoxEntryFile(const FirefoxEntryPlan& plan);
 
 /// Sets the hashes of an entry file right again after a test changed its metadata or data:
 /// the chunk hashes and the metadata hash, laid out as the file's version says. Files too

@@ -51,17 +51,6 @@ std::optional<struct stat> StatOf(const std::string& hostPath) {
   return info;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // Copies within the kernel, with no pass through our memory. Empty when the system cannot do it
 // for these files (an old kernel, another file system, a file that reports no size): then
 // nothing has been written, and the caller copies through a buffer.
@@ -79,15 +68,15 @@ std::optional<bool> CopyInKernel(int in, int out) {
   }
 }
 
-bool CopyBytes(int in, int out) {
-  if (const std::optional<bool> copied = CopyInKernel(in, out)) return *copied;
-  char buffer[1 << 16];
+bool CopyBytes(int in, PosixBodyWriter& out) {
+  if (const std::optional<bool> copied = CopyInKernel(in, out.fd())) return *copied;
+  unsigned char buffer[1 << 16];
   for (;;) {
     const ssize_t got = read(in, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) return false;
+    if (!out.Append(buffer, static_cast<std::size_t>(got))) return false;
   }
 }
 
@@ -233,7 +222,7 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   const std::unique_ptr<PosixBodyWriter> writer =
       PosixBodyWriter::Create(*target, cleanedFolders_, nextNumber_);
   // The copy gets the source's modification time to the nanosecond.
-  const bool copied = writer && CopyBytes(in, writer->fd()) && writer->CommitWithTime(info.st_mtim);
+  const bool copied = writer && CopyBytes(in, *writer) && writer->CommitWithTime(info.st_mtim);
   close(in);
   return copied;
 }

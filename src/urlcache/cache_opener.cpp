@@ -2,6 +2,7 @@
 
 #include "buffer_limits.h"
 #include "urlcache/chromium_cache.h"
+#include "urlcache/chromium_sql_reader.h"
 #include "urlcache/firefox_cache_reader.h"
 #include "urlcache/index_dat_reader.h"
 #include "urlcache/system_cache_reader.h"
@@ -19,8 +20,10 @@ std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::s
 const std::vector<CacheFormat>& CacheFormats() {
   static const std::vector<CacheFormat> formats{
       {"index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
-      {"index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, Opera, "
-       "Vivaldi, Electron), in the folder, its Cache_Data, or a profile's Cache\\Cache_Data",
+      {std::string("index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, "
+                   "Opera, Vivaldi, Electron), in the folder, its Cache_Data, or a profile's "
+                   "Cache\\Cache_Data") +
+           (CanReadChromiumSql() ? "" : "; sqldbN databases are not readable in this build"),
        &OpenChromiumCache},
       {"cache2\\entries (Firefox), in the folder, its cache2, or cache2 itself", &OpenFirefoxCache},
   };

@@ -13,7 +13,7 @@ namespace murel {
 /// One cache format that a named folder may hold.
 struct CacheFormat {
   /// What the format is and what in a folder shows it, for the message when no format is found.
-  const char* lookedFor;
+  std::string lookedFor;
   /// The reader for the cache in or below the folder `folder` (a full path, no trailing "\"),
   /// looking in the places where the format keeps its files relative to the folders a user is
   /// likely to name; null when the format is not there or cannot be read.

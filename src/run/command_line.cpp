@@ -17,8 +17,13 @@ bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-bool IsHelpRequest(const std::string& tail) {
-  return tail == "-?" || tail == "/?" || tail == "-h" || tail == "/h" || tail == "--help";
+// The requests that are the whole tail; kRun for any other tail.
+ParseOutcome WholeTailRequest(const std::string& tail) {
+  if (tail == "-?" || tail == "/?" || tail == "-h" || tail == "/h") return ParseOutcome::kHelp;
+  if (tail == "--help") return ParseOutcome::kHelpExtended;
+  if (tail == "--version") return ParseOutcome::kVersion;
+  if (tail == "--list-caches") return ParseOutcome::kListCaches;
+  return ParseOutcome::kRun;
 }
 
 // The directory of the program's own file, without its last "\"; empty when the platform cannot
@@ -129,6 +134,9 @@ std::string RefusalText(Platform& platform, const RunSettings& settings,
       return GetText(platform, settings, kErrLongPath);
     case ParseOutcome::kRun:
     case ParseOutcome::kHelp:
+    case ParseOutcome::kHelpExtended:
+    case ParseOutcome::kVersion:
+    case ParseOutcome::kListCaches:
       break;
   }
   return std::string();
@@ -144,8 +152,9 @@ ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
     ScanOptions(text, settings);
     return {ParseOutcome::kLongCommandLine, ""};
   }
-  if (IsHelpRequest(tail)) {
-    return {ParseOutcome::kHelp, ""};
+  const ParseOutcome request = WholeTailRequest(tail);
+  if (request != ParseOutcome::kRun) {
+    return {request, ""};
   }
   const ParsedCommandLine scanned = ScanOptions(text, settings);
   if (scanned.outcome != ParseOutcome::kRun) {
@@ -172,7 +181,15 @@ ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
 }
 
 bool IsRefused(const ParsedCommandLine& parsed) {
-  return parsed.outcome != ParseOutcome::kRun && parsed.outcome != ParseOutcome::kHelp;
+  switch (parsed.outcome) {
+    case ParseOutcome::kUnknownOption:
+    case ParseOutcome::kNoCachePath:
+    case ParseOutcome::kLongCommandLine:
+    case ParseOutcome::kLongPath:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void ReportRefusal(Platform& platform, const RunSettings& settings,

@@ -4,6 +4,7 @@
 
 #include "buffer_limits.h"
 #include "export/entry_export.h"
+#include "run/about.h"
 #include "run/command_line.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
@@ -80,6 +81,14 @@ int RunMurel(Platform& platform, const std::string& tail) {
   const ParsedCommandLine parsed = ParseCommandLine(tail, platform, settings);
   if (parsed.outcome == ParseOutcome::kHelp) {
     ShowUsage(platform, settings);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kHelpExtended) {
+    ShowExtendedHelp(platform, settings);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kVersion) {
+    ShowVersion(platform);
     return kExitOk;
   }
   if (IsRefused(parsed)) {

@@ -1,0 +1,30 @@
+#include "run/about.h"
+
+#include "buffer_limits.h"
+#include "text/messages.h"
+#include "text/text_lookup.h"
+#include "text/usage.h"
+#include "urlcache/chromium_sql_reader.h"
+
+namespace murel {
+
+std::string VersionLine() { return std::string("murel ") + MUREL_VERSION; }
+
+std::string FormatsLine() {
+  // The Windows build has no SQLite, so it does not claim the SQL cache.
+  return std::string("Reads WinINet index.dat; Chromium's simple, blockfile") +
+         (CanReadChromiumSql() ? " and SQL" : "") + " caches; Firefox's cache2";
+}
+
+void ShowVersion(Platform& platform) {
+  platform.MessageBoxA(FormatsLine(), VersionLine(), BoxIcon::kNone);
+}
+
+void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
+  std::string text =
+      UsageText(platform, settings) + "\n\n" + GetText(platform, settings, kHelpMore);
+  if (text.size() > kMaxShownText) text.resize(kMaxShownText);
+  platform.MessageBoxA(text, GetText(platform, settings, kUsageCaption), BoxIcon::kNone);
+}
+
+}  // namespace murel

@@ -84,6 +84,7 @@ class FakePlatform : public Platform {
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
   std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
+  std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -91,6 +92,7 @@ class FakePlatform : public Platform {
 
   // --- Platform ---------------------------------------------------------------------------------
   std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
+  std::vector<UserFolder> UserFolders() override { return userFolders; }
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host_files.h"
 
@@ -32,6 +34,8 @@ class UserViewTest : public ::testing::Test {
     const int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // The program's path as a shell word, for commands such as env that run no shell function.
+  std::string Program() { return std::string("'") + MUREL_BINARY + "'"; }
   std::string Out() { return ReadAll(scratch / "stdout.txt"); }
   std::string Err() { return ReadAll(scratch / "stderr.txt"); }
 
@@ -57,6 +61,66 @@ TEST_F(UserViewTest, HelpShowsTheUsageAndThenTheOptionsBeyondIt) {
   for (const char* option : {"-c cache", "--raw", "--list-caches", "--version", "Formats read"}) {
     EXPECT_NE(help.find(option, usage.size()), std::string::npos) << option;
   }
+}
+
+// A home folder where Chromium, an Electron app, Firefox and Wine have left their caches: the
+// sample caches, which those programs wrote, put where each keeps its cache.
+void MakeHome(const fs::path& home) {
+  const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
+  const fs::path windowsUser = home / ".wine/drive_c/users/me/AppData/Local";
+  const std::pair<const char*, fs::path> caches[] = {
+      {"chromium-cache", home / ".cache/chromium/Default/Cache/Cache_Data"},
+      {"chromium-cache", home / ".config/Code/Cache/Cache_Data"},
+      {"firefox-cache/cache2", home / ".cache/mozilla/firefox/ab12cd34.default-esr/cache2"},
+      {"cache", windowsUser / "Microsoft/Windows/INetCache/Content.IE5"},
+      {"chromium-cache", windowsUser / "Google/Chrome/User Data/Profile 1/Cache/Cache_Data"},
+  };
+  for (const auto& [sample, place] : caches) {
+    fs::create_directories(place.parent_path());
+    fs::copy(samples / sample, place, fs::copy_options::recursive);
+  }
+  // Folders where no cache is must not be listed.
+  fs::create_directories(home / ".cache/google-chrome/Default/Cache");
+  fs::create_directories(home / ".config/Slack/Cache");
+}
+
+TEST_F(UserViewTest, ListCachesFindsEveryCacheInTheHomeAndEachExports) {
+  MakeHome(scratch / "home");
+  const std::string env =
+      "env -i PATH=\"$PATH\" HOME='" + (scratch / "home").string() + "' USER=me ";
+  ASSERT_EQ(Shell(env + Program() + " --list-caches"), 0) << Err();
+  std::istringstream out(Out());
+  std::string line;
+  std::getline(out, line);  // the caption
+  std::vector<std::string> found;
+  while (std::getline(out, line)) found.push_back(line);
+  const std::string home = (scratch / "home").string();
+  const std::vector<std::string> expected{
+      "Chromium         5 entries     2.8 KB  " + home + "/.cache/chromium/Default/Cache",
+      "Firefox          4 entries     2.9 KB  " + home +
+          "/.cache/mozilla/firefox/ab12cd34.default-esr/cache2",
+      "Chromium         5 entries     2.8 KB  " + home + "/.config/Code/Cache",
+      "WinINet         30 entries    34.6 KB  " + home +
+          "/.wine/drive_c/users/me/AppData/Local/Microsoft/Windows/INetCache/Content.IE5",
+      "Chromium         5 entries     2.8 KB  " + home +
+          "/.wine/drive_c/users/me/AppData/Local/Google/Chrome/User Data/Profile 1/Cache",
+  };
+  EXPECT_EQ(found, expected);
+  // Each listed path is one to give -c.
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const std::string path = found[i].substr(found[i].find("  /") + 2);
+    const std::string out_dir = "out" + std::to_string(i);
+    ASSERT_EQ(Shell("murel -c '" + path + "' " + out_dir), 0) << path << Err();
+    EXPECT_NE(ReadAll(scratch / out_dir / "urls.txt"), "") << path;
+  }
+}
+
+TEST_F(UserViewTest, ListCachesInAnEmptyHomeSaysSoWithStatusOne) {
+  fs::create_directories(scratch / "home");
+  EXPECT_EQ(
+      Shell("env -i HOME='" + (scratch / "home").string() + "' " + Program() + " --list-caches"),
+      1);
+  EXPECT_NE(Out().find("No cache found"), std::string::npos) << Out();
 }
 
 }  // namespace

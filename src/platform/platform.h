@@ -36,6 +36,22 @@ struct LastWriteTime {
   std::optional<FileTime> time;  ///< Its last-write time; empty if it opened but could not be read.
 };
 
+/// What a folder of the user's is, for finding the caches that browsers keep below it.
+enum class UserFolderKind {
+  kHome,            ///< The home folder (Linux: snap and flatpak browsers keep theirs below it).
+  kCacheHome,       ///< Linux: $XDG_CACHE_HOME, else ~/.cache.
+  kConfigHome,      ///< Linux: $XDG_CONFIG_HOME, else ~/.config.
+  kLocalAppData,    ///< Windows: %LOCALAPPDATA%.
+  kRoamingAppData,  ///< Windows: %APPDATA%.
+  kWinePrefix,      ///< Linux: a Wine prefix ($WINEPREFIX, ~/.wine), which holds drive_c.
+};
+
+/// A folder of the user's, as a full path that the file services take.
+struct UserFolder {
+  UserFolderKind kind;
+  std::string path;
+};
+
 /// One entry of the system's cache walk: the URL and the full path of the local file that holds
 /// its content (empty when the entry has no local file).
 struct UrlCacheEntry {
@@ -119,6 +135,11 @@ class Platform {
   /// Linux the WinINet cache file of the user's Wine prefix. Empty when the system's own cache
   /// walk (`FindFirstUrlCacheEntryA`) is the default, or no cache is found.
   virtual std::optional<std::string> DefaultCachePath() = 0;
+
+  /// The current user's folders below which browsers keep their caches, each that exists and is
+  /// a folder, in the order of UserFolderKind: the kinds the system has (Linux: home, cache
+  /// home, config home, Wine prefixes; Windows: home, local and roaming application data).
+  virtual std::vector<UserFolder> UserFolders() = 0;
 
   /// Starts a walk over the system's URL cache (WinINet's on Windows; Linux has none and gives
   /// kFailed) and delivers its first entry. `recordSize` is the size of the record buffer

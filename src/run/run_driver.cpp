@@ -5,6 +5,7 @@
 #include "buffer_limits.h"
 #include "export/entry_export.h"
 #include "run/about.h"
+#include "run/cache_list.h"
 #include "run/command_line.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
@@ -91,6 +92,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
     ShowVersion(platform);
     return kExitOk;
   }
+  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform);
   if (IsRefused(parsed)) {
     ReportRefusal(platform, settings, parsed);
     return kExitBadArguments;

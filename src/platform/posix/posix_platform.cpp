@@ -22,6 +22,7 @@
 #include "platform/posix/listing_file.h"
 #include "platform/posix/readable_file.h"
 #include "platform/posix/terminal_text.h"
+#include "platform/posix/user_folders.h"
 #include "platform/posix/wine_cache.h"
 #include "platform/profile_text.h"
 
@@ -124,6 +125,17 @@ std::optional<std::string> PosixPlatform::DefaultCachePath() {
   const std::optional<std::string> index = FindWineCacheIndex();
   if (!index) return std::nullopt;
   return FullWindowsPath(*index, CurrentHostDir());
+}
+
+std::vector<UserFolder> PosixPlatform::UserFolders() {
+  std::vector<UserFolder> folders;
+  for (const auto& [kind, host] : HostUserFolders()) {
+    struct stat info {};
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
+    const std::optional<std::string> full = FullWindowsPath(host, CurrentHostDir());
+    if (full) folders.push_back({kind, *full});
+  }
+  return folders;
 }
 
 // Linux has no cache service of its own.

@@ -20,6 +20,7 @@ class PosixPlatform : public Platform {
   PosixPlatform();
 
   std::optional<std::string> DefaultCachePath() override;
+  std::vector<UserFolder> UserFolders() override;
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;

@@ -125,6 +125,25 @@ class StdioListing : public ListingFile {
 
 std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
 
+std::vector<UserFolder> Win32Platform::UserFolders() {
+  const std::pair<UserFolderKind, const char*> variables[] = {
+      {UserFolderKind::kHome, "USERPROFILE"},
+      {UserFolderKind::kLocalAppData, "LOCALAPPDATA"},
+      {UserFolderKind::kRoamingAppData, "APPDATA"},
+  };
+  std::vector<UserFolder> folders;
+  for (const auto& [kind, name] : variables) {
+    char value[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) continue;
+    const DWORD attributes = ::GetFileAttributesA(value);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      continue;
+    folders.push_back({kind, std::string(value, length)});
+  }
+  return folders;
+}
+
 WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPattern,
                                                   std::uint32_t& recordSize, UrlCacheEntry& entry,
                                                   std::unique_ptr<CacheWalk>& walk) {

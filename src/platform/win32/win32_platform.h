@@ -17,6 +17,9 @@ class Win32Platform : public Platform {
  public:
   /// Empty: WinINet's own walk is the default.
   std::optional<std::string> DefaultCachePath() override;
+  /// %USERPROFILE%, %LOCALAPPDATA% and %APPDATA% from ::GetEnvironmentVariableA, each that is a
+  /// folder.
+  std::vector<UserFolder> UserFolders() override;
   /// ::FindFirstUrlCacheEntryA over WinINet's cache.
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,

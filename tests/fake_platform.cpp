@@ -570,6 +570,26 @@ void FakePlatform::MessageBoxA(const std::string& text, const std::string& capti
   boxes.push_back(Box{text, caption, icon});
 }
 
+namespace {
+
+// Records what a status line shows.
+class RecordedStatusLine : public StatusLine {
+ public:
+  explicit RecordedStatusLine(std::vector<std::string>& lines) : lines_(lines) {}
+  void Redraw(const std::string& text) override { lines_.push_back(text); }
+  void Finish(const std::string& text) override { lines_.push_back("finish: " + text); }
+
+ private:
+  std::vector<std::string>& lines_;
+};
+
+}  // namespace
+
+std::unique_ptr<StatusLine> FakePlatform::OpenStatusLine() {
+  if (!terminal) return nullptr;
+  return std::make_unique<RecordedStatusLine>(statusLines);
+}
+
 std::unique_ptr<ListingFile> FakePlatform::OpenListingFile(const std::string& path) {
   const std::string full = Normalize(path);
   const Node* existing = Find(full);

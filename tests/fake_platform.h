@@ -85,6 +85,10 @@ class FakePlatform : public Platform {
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
   std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
   std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
+  bool terminal = false;                        ///< Whether OpenStatusLine gives a line.
+  std::vector<std::string> statusLines;         ///< Redrawn texts, then "finish: <text>".
+  std::uint64_t clock = 0;                      ///< What SteadyMilliseconds gives.
+  std::uint64_t clockStep = 0;                  ///< How far each call moves the clock on.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -119,6 +123,10 @@ class FakePlatform : public Platform {
   std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                        const std::string& file) override;
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// A status line that records into `statusLines` when `terminal` is set; null otherwise.
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  /// `clock`, which the test sets; each call moves it on by `clockStep`.
+  std::uint64_t SteadyMilliseconds() override { return clock += clockStep; }
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }
 

@@ -123,5 +123,33 @@ TEST_F(UserViewTest, ListCachesInAnEmptyHomeSaysSoWithStatusOne) {
   EXPECT_NE(Out().find("No cache found"), std::string::npos) << Out();
 }
 
+// The progress and the summary go to standard error only when that is a terminal: under `script`,
+// which runs the program on a pseudo-terminal and copies what it shows to standard output.
+TEST_F(UserViewTest, TerminalShowsProgressAndSummaryAndAPipeShowsNeither) {
+  const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
+  fs::copy(samples / "cache", scratch / "cache", fs::copy_options::recursive);
+  fs::copy_file(samples / "murel.ini", scratch / "murel.ini");
+  const std::string onTerminal = "script -qec \"" + Program() + " -c cache out";
+  ASSERT_EQ(Shell(onTerminal + " http://example.com/\" /dev/null"), 0) << Err();
+  const std::string first = Out();
+  EXPECT_NE(first.find("\r\x1b[Kmurel: 1 entries, 0 files written"), std::string::npos) << first;
+  const std::string folder = (scratch / "out").string() + "/";
+  EXPECT_NE(first.find("\r\x1b[Kmurel: 30 entries seen, 17 exported, 0 unchanged, 13 not "
+                       "selected, 0 without a body, 0 failed -> " +
+                       folder + "\r\n"),
+            std::string::npos)
+      << first;
+  ASSERT_EQ(Shell(onTerminal + "\" /dev/null"), 0) << Err();
+  EXPECT_NE(Out().find("30 entries seen, 13 exported, 17 unchanged, 0 not selected"),
+            std::string::npos)
+      << Out();
+  // Quiet on a terminal, and through a pipe: nothing, as before.
+  ASSERT_EQ(Shell("script -qec \"" + Program() + " -nm -c cache out\" /dev/null"), 0);
+  EXPECT_EQ(Out(), "");
+  ASSERT_EQ(Shell(Program() + " -c cache out 2>&1 | cat"), 0);
+  EXPECT_EQ(Out(), "");
+  EXPECT_EQ(Err(), "");
+}
+
 }  // namespace
 }  // namespace murel

@@ -125,6 +125,16 @@ class ListingFile {
   virtual bool Close() = 0;
 };
 
+/// A line on the user's terminal that is drawn again in place, for the progress of a run.
+class StatusLine {
+ public:
+  virtual ~StatusLine() = default;
+  /// Replaces the line's text with `text` (one line, no "\n").
+  virtual void Redraw(const std::string& text) = 0;
+  /// Replaces the line's text with `text` and ends the line, so that later output goes below.
+  virtual void Finish(const std::string& text) = 0;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -242,6 +252,14 @@ class Platform {
   /// Shows a message box with an OK button, owned by no window, and returns when it is closed.
   /// `text` and `caption` are 8-bit texts (the built-in ones are Windows-1251).
   virtual void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+
+  /// A status line on standard error when that is a terminal (Linux); null when it is not, or
+  /// the system shows no progress (Windows, whose program has no console). While it is drawn, a
+  /// message box that goes to the terminal first clears it.
+  virtual std::unique_ptr<StatusLine> OpenStatusLine() = 0;
+
+  /// Milliseconds on a clock that never goes back, for pacing the redraws of a status line.
+  virtual std::uint64_t SteadyMilliseconds() = 0;
 
   /// Creates (or empties) the listing file at `path` for writing; null on failure.
   virtual std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) = 0;

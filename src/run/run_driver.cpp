@@ -7,6 +7,7 @@
 #include "run/about.h"
 #include "run/cache_list.h"
 #include "run/command_line.h"
+#include "run/progress.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
 #include "text/reporter.h"
@@ -54,15 +55,19 @@ std::string LookedFor(Platform& platform, const TextOptions& options) {
   return text;
 }
 
-// Reads the cache and exports each entry. False if the cache cannot be opened or has no entry.
+// Reads the cache and exports each entry, showing the progress and, at the end, the summary.
+// False if the cache cannot be opened or has no entry.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
                  Reporter& reporter) {
   const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath);
   CacheEntry entry;
   if (!reader || !reader->Next(entry)) return false;
+  Progress progress(platform, settings.quiet);
   do {
     ExportEntry(platform, settings, state, reporter, entry);
+    progress.Update(state.counts, reader->PassedOver());
   } while (reader->Next(entry));
+  progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include "platform/posix/host_path.h"
 #include "platform/posix/listing_file.h"
 #include "platform/posix/readable_file.h"
+#include "platform/posix/status_line.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/user_folders.h"
 #include "platform/posix/wine_cache.h"
@@ -305,9 +307,21 @@ std::string PosixPlatform::GetPrivateProfileStringA(const std::string& section,
 void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
+  // A box must not run into the progress line; the next redraw brings that back below it.
+  ClearStatusLine(statusDrawn_);
   const std::string shown = TerminalText(caption) + "\n" + TerminalText(text) + "\n";
   std::fwrite(shown.data(), 1, shown.size(), out);
   std::fflush(out);
+}
+
+std::unique_ptr<StatusLine> PosixPlatform::OpenStatusLine() {
+  return OpenTerminalStatusLine(statusDrawn_);
+}
+
+std::uint64_t PosixPlatform::SteadyMilliseconds() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
 }
 
 std::unique_ptr<ListingFile> PosixPlatform::OpenListingFile(const std::string& path) {

@@ -47,6 +47,8 @@ class PosixPlatform : public Platform {
   std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                        const std::string& file) override;
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  std::uint64_t SteadyMilliseconds() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override;
 
@@ -55,6 +57,8 @@ class PosixPlatform : public Platform {
   std::uint32_t nextNumber_;
   /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.
   std::set<std::string> cleanedFolders_;
+  /// A status line shows on standard error, not ended by a newline yet.
+  bool statusDrawn_ = false;
 };
 
 /// FILETIME (100 ns since 1601) of a host time given as seconds and nanoseconds since 1970.

@@ -313,6 +313,10 @@ void Win32Platform::MessageBoxA(const std::string& text, const std::string& capt
   ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
 }
 
+std::unique_ptr<StatusLine> Win32Platform::OpenStatusLine() { return nullptr; }
+
+std::uint64_t Win32Platform::SteadyMilliseconds() { return ::GetTickCount64(); }
+
 std::unique_ptr<ListingFile> Win32Platform::OpenListingFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "wt");
   if (file == nullptr) return nullptr;

@@ -72,6 +72,10 @@ class Win32Platform : public Platform {
   /// ::MessageBoxA with MB_OK and the icon, owned by no window.
   void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
   /// The C runtime's text-mode output, which writes "\n" as CR LF.
+  /// Null: the program has no console to show progress on.
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  /// ::GetTickCount64.
+  std::uint64_t SteadyMilliseconds() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   /// The path itself: Windows shows Windows paths.
   std::string DisplayPath(const std::string& path) override;

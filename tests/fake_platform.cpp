@@ -561,13 +561,13 @@ std::string FakePlatform::GetPrivateProfileStringA(const std::string& section,
   return text ? ProfileString(*text, section, key) : std::string();
 }
 
-void FakePlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
-  if (Fails("MessageBoxA", std::nullopt, caption)) {
+void FakePlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+  if (Fails("MessageBoxA", std::nullopt, caption.Bytes())) {
     Done(false);
     return;
   }
   Done(true);
-  boxes.push_back(Box{text, caption, icon});
+  boxes.push_back(Box{text.Bytes(), caption.Bytes(), icon});
 }
 
 namespace {

@@ -122,7 +122,8 @@ class FakePlatform : public Platform {
                                                      std::size_t capacity) override;
   std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                        const std::string& file) override;
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// Records the box with its texts' bytes joined.
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   /// A status line that records into `statusLines` when `terminal` is set; null otherwise.
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   /// `clock`, which the test sets; each call moves it on by `clockStep`.

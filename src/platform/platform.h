@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace murel {
@@ -26,6 +27,61 @@ constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 /// The attribute bit that marks a link (a reparse point): the name is a link itself, whatever it
 /// leads to; a link to a directory has kFileAttributeDirectory too.
 constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+
+/// The code page of the bytes of a piece of text that the user is shown.
+enum class CodePage {
+  kSystem,   ///< The system's own (ANSI) code page: paths, texts from the language file.
+  kBuiltIn,  ///< Windows-1251, the code page of the program's built-in texts.
+};
+
+/// A text shown to the user, made of pieces whose bytes may be in different code pages, so that
+/// each piece reaches the screen readable whatever the system's code page is.
+class ShownText {
+ public:
+  /// A piece of text and the code page of its bytes.
+  struct Piece {
+    std::string bytes;
+    CodePage codePage;
+  };
+
+  ShownText() = default;
+  /// A text in the system's code page.
+  ShownText(std::string bytes) { Append(std::move(bytes)); }  // NOLINT: implicit on purpose
+  ShownText(const char* bytes) : ShownText(std::string(bytes)) {}
+
+  /// Adds `bytes` in `codePage` at the end.
+  ShownText& Append(std::string bytes, CodePage codePage = CodePage::kSystem) {
+    if (!bytes.empty()) pieces_.push_back({std::move(bytes), codePage});
+    return *this;
+  }
+  ShownText& Append(const char* bytes) { return Append(std::string(bytes)); }
+  /// Adds the pieces of `more` at the end.
+  ShownText& Append(const ShownText& more) {
+    pieces_.insert(pieces_.end(), more.pieces_.begin(), more.pieces_.end());
+    return *this;
+  }
+  /// The bytes of all pieces, joined.
+  std::string Bytes() const {
+    std::string bytes;
+    for (const Piece& piece : pieces_) bytes += piece.bytes;
+    return bytes;
+  }
+  /// Drops what lies past the first `limit` bytes.
+  void Cut(std::size_t limit) {
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+      if (limit <= pieces_[i].bytes.size()) {
+        pieces_[i].bytes.resize(limit);
+        pieces_.resize(limit == 0 ? i : i + 1);
+        return;
+      }
+      limit -= pieces_[i].bytes.size();
+    }
+  }
+  const std::vector<Piece>& Pieces() const { return pieces_; }
+
+ private:
+  std::vector<Piece> pieces_;
+};
 
 /// The icon kind of a message box.
 enum class BoxIcon { kNone, kWarning, kError };
@@ -250,8 +306,9 @@ class Platform {
   // --- User interface and output ----------------------------------------------------------------
 
   /// Shows a message box with an OK button, owned by no window, and returns when it is closed.
-  /// `text` and `caption` are 8-bit texts (the built-in ones are Windows-1251).
-  virtual void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+  /// Each piece of `text` and `caption` is shown as its code page reads, whatever the system's
+  /// code page (on Windows through the wide API).
+  virtual void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) = 0;
 
   /// A status line on standard error when that is a terminal (Linux); null when it is not, or
   /// the system shows no progress (Windows, whose program has no console). While it is drawn, a

@@ -21,10 +21,10 @@ void ShowVersion(Platform& platform) {
 }
 
 void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
-  std::string text =
-      UsageText(platform, settings) + "\n\n" + GetText(platform, settings, kHelpMore);
-  if (text.size() > kMaxShownText) text.resize(kMaxShownText);
-  platform.MessageBoxA(text, GetText(platform, settings, kUsageCaption), BoxIcon::kNone);
+  ShownText text = UsageShownText(platform, settings);
+  text.Append("\n\n").Append(GetShownText(platform, settings, kHelpMore));
+  text.Cut(kMaxShownText);
+  platform.MessageBoxA(text, GetShownText(platform, settings, kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

@@ -120,18 +120,21 @@ void TakePathAndFilter(const std::string& text, RunSettings& settings) {
   }
 }
 
-std::string RefusalText(Platform& platform, const RunSettings& settings,
-                        const ParsedCommandLine& parsed) {
+ShownText RefusalText(Platform& platform, const RunSettings& settings,
+                      const ParsedCommandLine& parsed) {
   switch (parsed.outcome) {
     case ParseOutcome::kUnknownOption:
-      return GetText(platform, settings, kErrUnknownOption) + ": " + parsed.option + "\n\n" +
-             UsageText(platform, settings);
+      return GetShownText(platform, settings, kErrUnknownOption)
+          .Append(": " + parsed.option + "\n\n")
+          .Append(UsageShownText(platform, settings));
     case ParseOutcome::kNoCachePath:
-      return GetText(platform, settings, kErrNoCachePath) + "\n\n" + UsageText(platform, settings);
+      return GetShownText(platform, settings, kErrNoCachePath)
+          .Append("\n\n")
+          .Append(UsageShownText(platform, settings));
     case ParseOutcome::kLongCommandLine:
-      return GetText(platform, settings, kErrLongCommandLine);
+      return GetShownText(platform, settings, kErrLongCommandLine);
     case ParseOutcome::kLongPath:
-      return GetText(platform, settings, kErrLongPath);
+      return GetShownText(platform, settings, kErrLongPath);
     case ParseOutcome::kRun:
     case ParseOutcome::kHelp:
     case ParseOutcome::kHelpExtended:
@@ -139,7 +142,7 @@ std::string RefusalText(Platform& platform, const RunSettings& settings,
     case ParseOutcome::kListCaches:
       break;
   }
-  return std::string();
+  return ShownText();
 }
 
 }  // namespace
@@ -197,11 +200,9 @@ void ReportRefusal(Platform& platform, const RunSettings& settings,
   if (settings.quiet || !IsRefused(parsed)) {
     return;
   }
-  std::string text = RefusalText(platform, settings, parsed);
-  if (text.size() > kMaxShownText) {
-    text.resize(kMaxShownText);
-  }
-  platform.MessageBoxA(text, GetText(platform, settings, kErrorCaption), BoxIcon::kError);
+  ShownText text = RefusalText(platform, settings, parsed);
+  text.Cut(kMaxShownText);
+  platform.MessageBoxA(text, GetShownText(platform, settings, kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

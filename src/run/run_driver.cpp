@@ -49,9 +49,10 @@ void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
 }
 
 // What a named cache folder was searched for, one format a line after the message "err_lookedfor".
-std::string LookedFor(Platform& platform, const TextOptions& options) {
-  std::string text = GetText(platform, options, kErrLookedFor) + ":";
-  for (const CacheFormat& format : CacheFormats()) text += std::string("\n- ") + format.lookedFor;
+ShownText LookedFor(Platform& platform, const TextOptions& options) {
+  ShownText text = GetShownText(platform, options, kErrLookedFor).Append(":");
+  for (const CacheFormat& format : CacheFormats())
+    text.Append(std::string("\n- ") + format.lookedFor);
   return text;
 }
 

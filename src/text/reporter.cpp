@@ -7,22 +7,22 @@ namespace murel {
 void BoxReporter::CopyFailed(const std::string& source) {
   if (options_.quiet) return;
   platform_.MessageBoxA(platform_.DisplayPath(source),
-                        GetText(platform_, options_, kErrCopyCaption), BoxIcon::kWarning);
+                        GetShownText(platform_, options_, kErrCopyCaption), BoxIcon::kWarning);
 }
 
 void BoxReporter::NotDecodable(const std::string& source) {
   if (options_.quiet) return;
-  platform_.MessageBoxA(
-      GetText(platform_, options_, kErrNotInBuild) + "\n" + platform_.DisplayPath(source),
-      GetText(platform_, options_, kErrCopyCaption), BoxIcon::kWarning);
+  platform_.MessageBoxA(GetShownText(platform_, options_, kErrNotInBuild)
+                            .Append("\n" + platform_.DisplayPath(source)),
+                        GetShownText(platform_, options_, kErrCopyCaption), BoxIcon::kWarning);
 }
 
-void BoxReporter::Error(const Message& message, const std::string& path, const std::string& more) {
+void BoxReporter::Error(const Message& message, const std::string& path, const ShownText& more) {
   if (options_.quiet) return;
-  std::string text = GetText(platform_, options_, message);
-  if (!path.empty()) text += "\n" + platform_.DisplayPath(path);
-  if (!more.empty()) text += "\n" + more;
-  platform_.MessageBoxA(text, GetText(platform_, options_, kErrorCaption), BoxIcon::kError);
+  ShownText text = GetShownText(platform_, options_, message);
+  if (!path.empty()) text.Append("\n" + platform_.DisplayPath(path));
+  if (!more.Pieces().empty()) text.Append("\n").Append(more);
+  platform_.MessageBoxA(text, GetShownText(platform_, options_, kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

@@ -34,4 +34,11 @@ std::string GetText(Platform& platform, const TextOptions& settings, const Messa
   return GetText(platform, settings, message.key, message.fallback);
 }
 
+ShownText GetShownText(Platform& platform, const TextOptions& settings, const Message& message) {
+  // A text found in the language file is never empty, so an empty one means none was found.
+  const std::string text = GetText(platform, settings, message.key, std::string());
+  if (text.empty()) return ShownText().Append(message.fallback, CodePage::kBuiltIn);
+  return ShownText(text);
+}
+
 }  // namespace murel

@@ -28,4 +28,8 @@ std::string GetText(Platform& platform, const TextOptions& settings, const std::
 /// The text of `message`: GetText with its key and its built-in text.
 std::string GetText(Platform& platform, const TextOptions& settings, const Message& message);
 
+/// The text of `message` as GetText gives it, marked with its code page: the system's for a
+/// text from the language file, Windows-1251 for the built-in one.
+ShownText GetShownText(Platform& platform, const TextOptions& settings, const Message& message);
+
 }  // namespace murel

@@ -5,34 +5,30 @@
 
 namespace murel {
 
-std::string UsageText(Platform& platform, const TextOptions& settings) {
+ShownText UsageShownText(Platform& platform, const TextOptions& settings) {
   // The spacing is part of the text: two blanks after "-l", "-e", "-h", "path" and "url", one
   // after "-nm".
-  std::string text = "murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n";
-  text += GetText(platform, settings, kUsageWhere);
-  text += ":\n-l  - ";
-  text += GetText(platform, settings, kHelpList);
-  text += ".\n-e  - ";
-  text += GetText(platform, settings, kHelpTolvar);
-  text += ".\n-h  - ";
-  text += GetText(platform, settings, kHelpHelp);
-  text += ".\n-nm - ";
-  text += GetText(platform, settings, kHelpQuiet);
-  text += ".\npath  - ";
-  text += GetText(platform, settings, kHelpPath);
-  text += ".\nurl  - ";
-  text += GetText(platform, settings, kHelpUrl);
-  text += ".";
+  ShownText text("murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n");
+  text.Append(GetShownText(platform, settings, kUsageWhere));
+  text.Append(":\n-l  - ").Append(GetShownText(platform, settings, kHelpList));
+  text.Append(".\n-e  - ").Append(GetShownText(platform, settings, kHelpTolvar));
+  text.Append(".\n-h  - ").Append(GetShownText(platform, settings, kHelpHelp));
+  text.Append(".\n-nm - ").Append(GetShownText(platform, settings, kHelpQuiet));
+  text.Append(".\npath  - ").Append(GetShownText(platform, settings, kHelpPath));
+  text.Append(".\nurl  - ").Append(GetShownText(platform, settings, kHelpUrl));
+  text.Append(".");
   // Eight long texts from the language file could pass the usage buffer; the end is dropped.
-  if (text.size() > kMaxShownText) {
-    text.resize(kMaxShownText);
-  }
+  text.Cut(kMaxShownText);
   return text;
 }
 
+std::string UsageText(Platform& platform, const TextOptions& settings) {
+  return UsageShownText(platform, settings).Bytes();
+}
+
 void ShowUsage(Platform& platform, const TextOptions& settings) {
-  const std::string text = UsageText(platform, settings);
-  platform.MessageBoxA(text, GetText(platform, settings, kUsageCaption), BoxIcon::kNone);
+  platform.MessageBoxA(UsageShownText(platform, settings),
+                       GetShownText(platform, settings, kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

@@ -14,6 +14,9 @@ namespace murel {
 /// kMaxShownText characters.
 std::string UsageText(Platform& platform, const TextOptions& settings);
 
+/// UsageText with each piece marked with its code page (see GetShownText).
+ShownText UsageShownText(Platform& platform, const TextOptions& settings);
+
 /// Shows the usage box: UsageText with the caption of the message "usage", no icon, and returns
 /// when the user closes it.
 void ShowUsage(Platform& platform, const TextOptions& settings);

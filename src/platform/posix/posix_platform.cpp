@@ -304,7 +304,7 @@ std::string PosixPlatform::GetPrivateProfileStringA(const std::string& section,
   return ProfileString(*text, section, key);
 }
 
-void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+void PosixPlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
   // A box must not run into the progress line; the next redraw brings that back below it.

@@ -46,7 +46,7 @@ class PosixPlatform : public Platform {
                                                      std::size_t capacity) override;
   std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                        const std::string& file) override;
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   std::uint64_t SteadyMilliseconds() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;

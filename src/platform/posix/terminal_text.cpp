@@ -87,4 +87,13 @@ std::string TerminalText(const std::string& text) {
   return IsValidUtf8(text) ? text : Cp1251ToUtf8(text);
 }
 
+std::string TerminalText(const ShownText& text) {
+  std::string shown;
+  for (const ShownText::Piece& piece : text.Pieces()) {
+    shown += piece.codePage == CodePage::kBuiltIn ? Cp1251ToUtf8(piece.bytes)
+                                                  : TerminalText(piece.bytes);
+  }
+  return shown;
+}
+
 }  // namespace murel

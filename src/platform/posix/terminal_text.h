@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace murel {
 
 /// True if `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past
@@ -16,5 +18,9 @@ std::string Cp1251ToUtf8(const std::string& text);
 /// `text` as a terminal shows it: unchanged if it is valid UTF-8, otherwise read as Windows-1251
 /// (the code page of the built-in texts) and converted to UTF-8.
 std::string TerminalText(const std::string& text);
+
+/// A shown text as a terminal shows it: the built-in pieces converted from Windows-1251, the
+/// others each as TerminalText shows them.
+std::string TerminalText(const ShownText& text);
 
 }  // namespace murel

@@ -121,6 +121,25 @@ class StdioListing : public ListingFile {
   std::FILE* file_;
 };
 
+// The code page number that MultiByteToWideChar reads a piece in.
+UINT CodePageNumber(CodePage codePage) { return codePage == CodePage::kBuiltIn ? 1251 : CP_ACP; }
+
+// A shown text in UTF-16, each piece read in its own code page: the built-in texts then show
+// as written on a system whose ANSI code page is not Windows-1251.
+std::wstring WideText(const ShownText& text) {
+  std::wstring wide;
+  for (const ShownText::Piece& piece : text.Pieces()) {
+    const int size = static_cast<int>(piece.bytes.size());
+    const UINT codePage = CodePageNumber(piece.codePage);
+    const int length = ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), size, nullptr, 0);
+    if (length <= 0) continue;
+    const std::size_t at = wide.size();
+    wide.resize(at + static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), size, &wide[at], length);
+  }
+  return wide;
+}
+
 }  // namespace
 
 std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
@@ -306,11 +325,11 @@ std::string Win32Platform::GetPrivateProfileStringA(const std::string& section,
   return std::string(value, length);
 }
 
-void Win32Platform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+void Win32Platform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   UINT style = MB_OK;
   if (icon == BoxIcon::kWarning) style |= MB_ICONWARNING;
   if (icon == BoxIcon::kError) style |= MB_ICONERROR;
-  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+  ::MessageBoxW(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style);
 }
 
 std::unique_ptr<StatusLine> Win32Platform::OpenStatusLine() { return nullptr; }

@@ -69,8 +69,9 @@ class Win32Platform : public Platform {
   std::string GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                        const std::string& file) override;
 
-  /// ::MessageBoxA with MB_OK and the icon, owned by no window.
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// ::MessageBoxW with MB_OK and the icon, owned by no window; each piece is turned into
+  /// UTF-16 from its code page (the built-in texts from Windows-1251, the rest from CP_ACP).
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   /// The C runtime's text-mode output, which writes "\n" as CR LF.
   /// Null: the program has no console to show progress on.
   std::unique_ptr<StatusLine> OpenStatusLine() override;

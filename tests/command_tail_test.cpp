@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ArgsCase{"None", {}, "", kRun, "C:\\prog", "*", ""},
         ArgsCase{"Help", {"-h"}, "-h", ParseOutcome::kHelp, "", "", ""},
-        ArgsCase{"LongHelp", {"--help"}, "--help", ParseOutcome::kHelp, "", "", ""},
+        ArgsCase{"LongHelp", {"--help"}, "--help", ParseOutcome::kHelpExtended, "", "", ""},
         ArgsCase{"HelpWithPath", {"-h", "out"}, "-h out", ParseOutcome::kUnknownOption, "", "", ""},
         ArgsCase{"Unknown", {"-x"}, "-x", ParseOutcome::kUnknownOption, "", "", ""},
         ArgsCase{

@@ -559,13 +559,33 @@ std::vector<std::string> FakePlatform::GetPrivateProfileStrings(
   return text ? ProfileStrings(*text, section, keys) : std::vector<std::string>(keys.size());
 }
 
-void FakePlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
-  if (Fails("MessageBoxA", std::nullopt, caption)) {
+void FakePlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+  if (Fails("MessageBoxA", std::nullopt, caption.Bytes())) {
     Done(false);
     return;
   }
   Done(true);
-  boxes.push_back(Box{text, caption, icon});
+  boxes.push_back(Box{text.Bytes(), caption.Bytes(), icon});
+}
+
+namespace {
+
+// Records what a status line shows.
+class RecordedStatusLine : public StatusLine {
+ public:
+  explicit RecordedStatusLine(std::vector<std::string>& lines) : lines_(lines) {}
+  void Redraw(const std::string& text) override { lines_.push_back(text); }
+  void Finish(const std::string& text) override { lines_.push_back("finish: " + text); }
+
+ private:
+  std::vector<std::string>& lines_;
+};
+
+}  // namespace
+
+std::unique_ptr<StatusLine> FakePlatform::OpenStatusLine() {
+  if (!terminal) return nullptr;
+  return std::make_unique<RecordedStatusLine>(statusLines);
 }
 
 std::unique_ptr<ListingFile> FakePlatform::OpenListingFile(const std::string& path) {

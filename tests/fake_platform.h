@@ -86,6 +86,11 @@ class FakePlatform : public Platform {
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
   std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
   std::string userLanguage;                     ///< What UserLanguage gives.
+  std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
+  bool terminal = false;                        ///< Whether OpenStatusLine gives a line.
+  std::vector<std::string> statusLines;         ///< Redrawn texts, then "finish: <text>".
+  std::uint64_t clock = 0;                      ///< What SteadyMilliseconds gives.
+  std::uint64_t clockStep = 0;                  ///< How far each call moves the clock on.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -93,6 +98,7 @@ class FakePlatform : public Platform {
 
   // --- Platform ---------------------------------------------------------------------------------
   std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
+  std::vector<UserFolder> UserFolders() override { return userFolders; }
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
@@ -120,7 +126,12 @@ class FakePlatform : public Platform {
                                                     const std::vector<std::string>& keys,
                                                     const std::string& file) override;
   std::string UserLanguage() override { return userLanguage; }
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// Records the box with its texts' bytes joined.
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
+  /// A status line that records into `statusLines` when `terminal` is set; null otherwise.
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  /// `clock`, which the test sets; each call moves it on by `clockStep`.
+  std::uint64_t SteadyMilliseconds() override { return clock += clockStep; }
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }
 

@@ -351,6 +351,13 @@ TEST(PosixTerminalText, Utf8StaysAndWindows1251IsConverted) {
   for (const auto& c : cases) EXPECT_EQ(TerminalText(c.in), c.out) << c.in;
 }
 
+// A built-in text beside a UTF-8 path: each is shown as its own code page reads.
+TEST(PosixTerminalText, EachPieceOfAShownTextInItsOwnCodePage) {
+  const ShownText text =
+      ShownText().Append("\xCE\xF8\xE8\xE1\xEA\xE0", CodePage::kBuiltIn).Append("\n/tmp/\xC3\xBC");
+  EXPECT_EQ(TerminalText(text), "\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0\n/tmp/\xC3\xBC");
+}
+
 TEST(PosixTerminalText, MalformedUtf8IsNotUtf8) {
   const char* bad[] = {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                        "\xD0",     "\x80",         "\xE2\x82"};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
+#include "text/reporter.h"
 
 namespace murel {
 namespace {
@@ -143,6 +144,32 @@ TEST(TextLookup, LanguageFileWinsOverEnglishBuiltInsMessageByMessage) {
   Texts texts(platform, TextOptions());
   EXPECT_EQ(texts.Get(kMsg), "Wo");
   EXPECT_EQ(texts.Get(kUsageCaption), "Usage");
+}
+
+// A box text keeps the code page of each of its parts: the built-in text is Windows-1251, the
+// path and a text from the language file are in the system's code page.
+TEST(ShownTextTest, BuiltInTextsAreMarkedWindows1251AndTheRestSystem) {
+  FakePlatform platform;
+  TextOptions options;
+  BoxReporter(platform, options).Error(kErrListing, "C:\\out\\urls.txt");
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nerr_copy1=Copy error\n");
+  Texts texts(platform, options);
+  const ShownText fromFile = texts.Shown(kErrCopyCaption);
+  const ShownText builtIn = texts.Shown(kErrorCaption);
+
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, std::string(kErrListing.fallback) + "\nC:\\out\\urls.txt");
+  ASSERT_EQ(fromFile.Pieces().size(), 1u);
+  EXPECT_EQ(fromFile.Pieces()[0].codePage, CodePage::kSystem);
+  EXPECT_EQ(fromFile.Bytes(), "Copy error");
+  ASSERT_EQ(builtIn.Pieces().size(), 1u);
+  EXPECT_EQ(builtIn.Pieces()[0].codePage, CodePage::kBuiltIn);
+  EXPECT_EQ(builtIn.Bytes(), kErrorCaption.fallback);
+
+  ShownText cut = ShownText().Append("ab", CodePage::kBuiltIn).Append("cd");
+  cut.Cut(3);
+  EXPECT_EQ(cut.Bytes(), "abc");
+  EXPECT_EQ(cut.Pieces().back().codePage, CodePage::kSystem);
 }
 
 }  // namespace

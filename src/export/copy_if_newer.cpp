@@ -24,49 +24,51 @@ std::string Destination(Platform& platform, const std::string& target) {
   return target;
 }
 
-void CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& localFile,
-                   const std::string& target) {
+CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& localFile,
+                          const std::string& target) {
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
   const std::optional<FileFacts> facts = platform.QueryFile(localFile);
-  if (!facts) return;
+  if (!facts) return CopyOutcome::kNoContent;
   if (facts->kind != FileKind::kRegular) {
     reporter.CopyFailed(localFile);
-    return;
+    return CopyOutcome::kFailed;
   }
   const LastWriteTime source = platform.ReadLastWriteTime(localFile);
-  if (!source.opened) return;
+  if (!source.opened) return CopyOutcome::kNoContent;
   const std::string destination = Destination(platform, target);
-  if (!TargetIsOlder(platform, source.time, destination)) return;
-  if (!platform.CopyFileA(localFile, destination)) reporter.CopyFailed(localFile);
+  if (!TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
+  if (platform.CopyFileA(localFile, destination)) return CopyOutcome::kCopied;
+  reporter.CopyFailed(localFile);
+  return CopyOutcome::kFailed;
 }
 
 // One look at the target tells where the body goes and whether what is there is as new: a re-run
 // over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
 // pipe) is in the way and is replaced, never followed.
-void CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
-                    const std::string& target) {
+CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
+                           const std::string& target) {
   std::string destination = target;
   std::optional<FileFacts> existing = platform.QueryFile(target);
   if (existing && existing->kind == FileKind::kDirectory) {
     destination = target + "\\" + kDirectoryPageName;
     existing = platform.QueryFile(destination);
   }
-  if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) return;
+  if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) {
+    return CopyOutcome::kUpToDate;
+  }
   const BodyCopy copy = WriteStoredBody(platform, body, raw, destination);
   if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
   if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);
+  return copy == BodyCopy::kWritten ? CopyOutcome::kCopied : CopyOutcome::kFailed;
 }
 
 }  // namespace
 
-void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                 const std::string& target) {
-  if (entry.storedBody) {
-    CopyStoredBody(platform, reporter, *entry.storedBody, raw, target);
-  } else {
-    CopyLocalFile(platform, reporter, entry.localFile, target);
-  }
+CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
+                        const std::string& target) {
+  if (entry.storedBody) return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target);
+  return CopyLocalFile(platform, reporter, entry.localFile, target);
 }
 
 }  // namespace murel

@@ -10,6 +10,14 @@
 
 namespace murel {
 
+/// How the copy of one entry's content ended.
+enum class CopyOutcome {
+  kCopied,     ///< The target holds the cache's copy now.
+  kUpToDate,   ///< The target was as new as the cache's copy, or newer.
+  kNoContent,  ///< The cache has no content for the entry (no local file, or it is missing).
+  kFailed,     ///< Reported to the reporter.
+};
+
 /// Copies the content of `entry` to `target` unless the file already at the target is as new as
 /// it or newer. A target that names a directory means that directory's "__" page.
 ///
@@ -18,7 +26,7 @@ namespace murel {
 /// link, a pipe, a folder) is not read and is reported. A stored body is written with the time
 /// the cache stored it, decoded unless `raw` (see WriteStoredBody). A failed copy is reported to
 /// `reporter`. Copies are atomic: an interrupted run never leaves a partial file.
-void CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                 const std::string& target);
+CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
+                        const std::string& target);
 
 }  // namespace murel

@@ -12,6 +12,24 @@ namespace {
 // URLs shorter than this are passed over: no real URL is, and the shortest scheme prefix is longer.
 constexpr std::size_t kShortestUrl = 6;
 
+// Counts how the copy of an entry's content ended.
+void Count(ExportCounts& counts, CopyOutcome outcome) {
+  switch (outcome) {
+    case CopyOutcome::kCopied:
+      ++counts.exported;
+      break;
+    case CopyOutcome::kUpToDate:
+      ++counts.unchanged;
+      break;
+    case CopyOutcome::kNoContent:
+      ++counts.withoutBody;
+      break;
+    case CopyOutcome::kFailed:
+      ++counts.failed;
+      break;
+  }
+}
+
 }  // namespace
 
 bool IsSelected(const ExportOptions& options, const std::string& url) {
@@ -25,7 +43,11 @@ bool IsSelected(const ExportOptions& options, const std::string& url) {
 
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
                  Reporter& reporter, const CacheEntry& entry) {
-  if (!IsSelected(options, entry.url)) return;
+  ++state.counts.seen;
+  if (!IsSelected(options, entry.url)) {
+    ++state.counts.notSelected;
+    return;
+  }
   const std::string target = TargetPath(options.exportRoot, entry.url, options.tolvarFormat,
                                         options.allRules, state.longUrlCounter);
   // The listing line is written whole, once the path is known: the file then never holds half a
@@ -35,13 +57,17 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     if (!options.listOnly) line += '\t' + platform.DisplayPath(target);
     state.listingFile->Write(line + '\n');
   }
-  if (options.listOnly) return;
+  if (options.listOnly) {
+    ++state.counts.exported;
+    return;
+  }
   if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target)) {
     reporter.CopyFailed(ContentPath(entry));
+    ++state.counts.failed;
     return;
   }
   MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-  CopyIfNewer(platform, reporter, entry, options.rawBodies, target);
+  Count(state.counts, CopyIfNewer(platform, reporter, entry, options.rawBodies, target));
 }
 
 }  // namespace murel

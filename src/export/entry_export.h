@@ -21,6 +21,7 @@ bool IsSelected(const ExportOptions& options, const std::string& url);
 /// asked for, creates the target's directories and copies the cached content when it is newer. A
 /// target that would lie outside the export root, or content the reader refused, is neither made
 /// nor copied and is reported like a failed copy. Failures are handled inside; the run goes on.
+/// The entry is counted in `state.counts`.
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
                  Reporter& reporter, const CacheEntry& entry);
 

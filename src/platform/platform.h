@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace murel {
@@ -27,6 +28,61 @@ constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 /// leads to; a link to a directory has kFileAttributeDirectory too.
 constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 
+/// The code page of the bytes of a piece of text that the user is shown.
+enum class CodePage {
+  kSystem,   ///< The system's own (ANSI) code page: paths, texts from the language file.
+  kBuiltIn,  ///< Windows-1251, the code page of the program's built-in texts.
+};
+
+/// A text shown to the user, made of pieces whose bytes may be in different code pages, so that
+/// each piece reaches the screen readable whatever the system's code page is.
+class ShownText {
+ public:
+  /// A piece of text and the code page of its bytes.
+  struct Piece {
+    std::string bytes;
+    CodePage codePage;
+  };
+
+  ShownText() = default;
+  /// A text in the system's code page.
+  ShownText(std::string bytes) { Append(std::move(bytes)); }  // NOLINT: implicit on purpose
+  ShownText(const char* bytes) : ShownText(std::string(bytes)) {}
+
+  /// Adds `bytes` in `codePage` at the end.
+  ShownText& Append(std::string bytes, CodePage codePage = CodePage::kSystem) {
+    if (!bytes.empty()) pieces_.push_back({std::move(bytes), codePage});
+    return *this;
+  }
+  ShownText& Append(const char* bytes) { return Append(std::string(bytes)); }
+  /// Adds the pieces of `more` at the end.
+  ShownText& Append(const ShownText& more) {
+    pieces_.insert(pieces_.end(), more.pieces_.begin(), more.pieces_.end());
+    return *this;
+  }
+  /// The bytes of all pieces, joined.
+  std::string Bytes() const {
+    std::string bytes;
+    for (const Piece& piece : pieces_) bytes += piece.bytes;
+    return bytes;
+  }
+  /// Drops what lies past the first `limit` bytes.
+  void Cut(std::size_t limit) {
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+      if (limit <= pieces_[i].bytes.size()) {
+        pieces_[i].bytes.resize(limit);
+        pieces_.resize(limit == 0 ? i : i + 1);
+        return;
+      }
+      limit -= pieces_[i].bytes.size();
+    }
+  }
+  const std::vector<Piece>& Pieces() const { return pieces_; }
+
+ private:
+  std::vector<Piece> pieces_;
+};
+
 /// The icon kind of a message box.
 enum class BoxIcon { kNone, kWarning, kError };
 
@@ -34,6 +90,22 @@ enum class BoxIcon { kNone, kWarning, kError };
 struct LastWriteTime {
   bool opened = false;           ///< The file exists and could be opened for reading, shared.
   std::optional<FileTime> time;  ///< Its last-write time; empty if it opened but could not be read.
+};
+
+/// What a folder of the user's is, for finding the caches that browsers keep below it.
+enum class UserFolderKind {
+  kHome,            ///< The home folder (Linux: snap and flatpak browsers keep theirs below it).
+  kCacheHome,       ///< Linux: $XDG_CACHE_HOME, else ~/.cache.
+  kConfigHome,      ///< Linux: $XDG_CONFIG_HOME, else ~/.config.
+  kLocalAppData,    ///< Windows: %LOCALAPPDATA%.
+  kRoamingAppData,  ///< Windows: %APPDATA%.
+  kWinePrefix,      ///< Linux: a Wine prefix ($WINEPREFIX, ~/.wine), which holds drive_c.
+};
+
+/// A folder of the user's, as a full path that the file services take.
+struct UserFolder {
+  UserFolderKind kind;
+  std::string path;
 };
 
 /// One entry of the system's cache walk: the URL and the full path of the local file that holds
@@ -109,6 +181,16 @@ class ListingFile {
   virtual bool Close() = 0;
 };
 
+/// A line on the user's terminal that is drawn again in place, for the progress of a run.
+class StatusLine {
+ public:
+  virtual ~StatusLine() = default;
+  /// Replaces the line's text with `text` (one line, no "\n").
+  virtual void Redraw(const std::string& text) = 0;
+  /// Replaces the line's text with `text` and ends the line, so that later output goes below.
+  virtual void Finish(const std::string& text) = 0;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -119,6 +201,11 @@ class Platform {
   /// Linux the WinINet cache file of the user's Wine prefix. Empty when the system's own cache
   /// walk (`FindFirstUrlCacheEntryA`) is the default, or no cache is found.
   virtual std::optional<std::string> DefaultCachePath() = 0;
+
+  /// The current user's folders below which browsers keep their caches, each that exists and is
+  /// a folder, in the order of UserFolderKind: the kinds the system has (Linux: home, cache
+  /// home, config home, Wine prefixes; Windows: home, local and roaming application data).
+  virtual std::vector<UserFolder> UserFolders() = 0;
 
   /// Starts a walk over the system's URL cache (WinINet's on Windows; Linux has none and gives
   /// kFailed) and delivers its first entry. `recordSize` is the size of the record buffer
@@ -227,8 +314,17 @@ class Platform {
   virtual std::string UserLanguage() = 0;
 
   /// Shows a message box with an OK button, owned by no window, and returns when it is closed.
-  /// `text` and `caption` are 8-bit texts (the built-in ones are Windows-1251).
-  virtual void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+  /// Each piece of `text` and `caption` is shown as its code page reads, whatever the system's
+  /// code page (on Windows through the wide API).
+  virtual void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) = 0;
+
+  /// A status line on standard error when that is a terminal (Linux); null when it is not, or
+  /// the system shows no progress (Windows, whose program has no console). While it is drawn, a
+  /// message box that goes to the terminal first clears it.
+  virtual std::unique_ptr<StatusLine> OpenStatusLine() = 0;
+
+  /// Milliseconds on a clock that never goes back, for pacing the redraws of a status line.
+  virtual std::uint64_t SteadyMilliseconds() = 0;
 
   /// Creates (or empties) the listing file at `path` for writing; null on failure.
   virtual std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) = 0;

@@ -17,8 +17,13 @@ bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-bool IsHelpRequest(const std::string& tail) {
-  return tail == "-?" || tail == "/?" || tail == "-h" || tail == "/h" || tail == "--help";
+// The requests that are the whole tail; kRun for any other tail.
+ParseOutcome WholeTailRequest(const std::string& tail) {
+  if (tail == "-?" || tail == "/?" || tail == "-h" || tail == "/h") return ParseOutcome::kHelp;
+  if (tail == "--help") return ParseOutcome::kHelpExtended;
+  if (tail == "--version") return ParseOutcome::kVersion;
+  if (tail == "--list-caches") return ParseOutcome::kListCaches;
+  return ParseOutcome::kRun;
 }
 
 // The directory of the program's own file, without its last "\"; empty when the platform cannot
@@ -115,21 +120,26 @@ void TakePathAndFilter(const std::string& text, RunSettings& settings) {
   }
 }
 
-std::string RefusalText(Texts& texts, const ParsedCommandLine& parsed) {
+ShownText RefusalText(Texts& texts, const ParsedCommandLine& parsed) {
   switch (parsed.outcome) {
     case ParseOutcome::kUnknownOption:
-      return texts.Get(kErrUnknownOption) + ": " + parsed.option + "\n\n" + UsageText(texts);
+      return texts.Shown(kErrUnknownOption)
+          .Append(": " + parsed.option + "\n\n")
+          .Append(UsageShownText(texts));
     case ParseOutcome::kNoCachePath:
-      return texts.Get(kErrNoCachePath) + "\n\n" + UsageText(texts);
+      return texts.Shown(kErrNoCachePath).Append("\n\n").Append(UsageShownText(texts));
     case ParseOutcome::kLongCommandLine:
-      return texts.Get(kErrLongCommandLine);
+      return texts.Shown(kErrLongCommandLine);
     case ParseOutcome::kLongPath:
-      return texts.Get(kErrLongPath);
+      return texts.Shown(kErrLongPath);
     case ParseOutcome::kRun:
     case ParseOutcome::kHelp:
+    case ParseOutcome::kHelpExtended:
+    case ParseOutcome::kVersion:
+    case ParseOutcome::kListCaches:
       break;
   }
-  return std::string();
+  return ShownText();
 }
 
 }  // namespace
@@ -142,8 +152,9 @@ ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
     ScanOptions(text, settings);
     return {ParseOutcome::kLongCommandLine, ""};
   }
-  if (IsHelpRequest(tail)) {
-    return {ParseOutcome::kHelp, ""};
+  const ParseOutcome request = WholeTailRequest(tail);
+  if (request != ParseOutcome::kRun) {
+    return {request, ""};
   }
   const ParsedCommandLine scanned = ScanOptions(text, settings);
   if (scanned.outcome != ParseOutcome::kRun) {
@@ -170,7 +181,15 @@ ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
 }
 
 bool IsRefused(const ParsedCommandLine& parsed) {
-  return parsed.outcome != ParseOutcome::kRun && parsed.outcome != ParseOutcome::kHelp;
+  switch (parsed.outcome) {
+    case ParseOutcome::kUnknownOption:
+    case ParseOutcome::kNoCachePath:
+    case ParseOutcome::kLongCommandLine:
+    case ParseOutcome::kLongPath:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void ReportRefusal(Platform& platform, const RunSettings& settings,
@@ -179,11 +198,9 @@ void ReportRefusal(Platform& platform, const RunSettings& settings,
     return;
   }
   Texts texts(platform, settings);
-  std::string text = RefusalText(texts, parsed);
-  if (text.size() > kMaxShownText) {
-    text.resize(kMaxShownText);
-  }
-  platform.MessageBoxA(text, texts.Get(kErrorCaption), BoxIcon::kError);
+  ShownText text = RefusalText(texts, parsed);
+  text.Cut(kMaxShownText);
+  platform.MessageBoxA(text, texts.Shown(kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

@@ -2,7 +2,9 @@
 //
 // The tail is "[options] [path [url]]": the options "-l", "-e", "-nm", "--raw" and "-c <cache>" in
 // any order, then the export root (in double quotes when it holds blanks) and, after one blank, the
-// URL filter. "-h", "/h", "-?", "/?" and "--help", each as the whole tail, ask for the usage box.
+// URL filter. "-h", "/h", "-?", "/?" and "--help", each as the whole tail, ask for the usage box
+// ("--help" with the options beyond it); "--version" and "--list-caches", each as the whole tail,
+// ask for the version and for the list of the user's caches.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,9 @@ namespace murel {
 enum class ParseOutcome {
   kRun,              ///< A run with the settings parsed.
   kHelp,             ///< The usage box (exit status 0).
+  kHelpExtended,     ///< "--help": the usage box followed by the options beyond it.
+  kVersion,          ///< "--version": the version box.
+  kListCaches,       ///< "--list-caches": the caches found for this user.
   kUnknownOption,    ///< Refused: an option the program does not know, or "-h" with more text.
   kNoCachePath,      ///< Refused: "-c" without the cache path after it.
   kLongCommandLine,  ///< Refused: the tail is longer than kMaxTailLength.

@@ -4,7 +4,10 @@
 
 #include "buffer_limits.h"
 #include "export/entry_export.h"
+#include "run/about.h"
+#include "run/cache_list.h"
 #include "run/command_line.h"
+#include "run/progress.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
 #include "text/reporter.h"
@@ -45,21 +48,27 @@ void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
 }
 
 // What a named cache folder was searched for, one format a line after the message "err_lookedfor".
-std::string LookedFor(BoxReporter& reporter) {
-  std::string text = reporter.Text(kErrLookedFor) + ":";
-  for (const CacheFormat& format : CacheFormats()) text += std::string("\n- ") + format.lookedFor;
+ShownText LookedFor(BoxReporter& reporter) {
+  ShownText text = reporter.Text(kErrLookedFor).Append(":");
+  for (const CacheFormat& format : CacheFormats()) {
+    text.Append(std::string("\n- ") + format.lookedFor);
+  }
   return text;
 }
 
-// Reads the cache and exports each entry. False if the cache cannot be opened or has no entry.
+// Reads the cache and exports each entry, showing the progress and, at the end, the summary.
+// False if the cache cannot be opened or has no entry.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
                  Reporter& reporter) {
   const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath);
   CacheEntry entry;
   if (!reader || !reader->Next(entry)) return false;
+  Progress progress(platform, settings.quiet);
   do {
     ExportEntry(platform, settings, state, reporter, entry);
+    progress.Update(state.counts, reader->PassedOver());
   } while (reader->Next(entry));
+  progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
   return true;
 }
 
@@ -81,6 +90,15 @@ int RunMurel(Platform& platform, const std::string& tail) {
     ShowUsage(platform, settings);
     return kExitOk;
   }
+  if (parsed.outcome == ParseOutcome::kHelpExtended) {
+    ShowExtendedHelp(platform, settings);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kVersion) {
+    ShowVersion(platform);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform);
   if (IsRefused(parsed)) {
     ReportRefusal(platform, settings, parsed);
     return kExitBadArguments;

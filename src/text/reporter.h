@@ -39,12 +39,12 @@ class BoxReporter : public Reporter {
 
   /// An error box captioned "err" with the text of `message`, followed on a new line by `path`
   /// as the platform shows paths when `path` is not empty, and on the next by `more` when that
-  /// is not empty.
+  /// is not empty. Each part is shown in its own code page (see ShownText).
   void Error(const Message& message, const std::string& path = std::string(),
-             const std::string& more = std::string());
+             const ShownText& more = ShownText());
 
   /// The text of `message` among the texts the boxes show.
-  std::string Text(const Message& message) { return texts_.Get(message); }
+  ShownText Text(const Message& message) { return texts_.Shown(message); }
 
  private:
   Platform& platform_;

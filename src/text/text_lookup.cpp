@@ -34,10 +34,13 @@ std::string JoinLines(const std::string* lines) {
 
 }  // namespace
 
-std::string Texts::Get(const Message& message) {
+std::string Texts::Get(const Message& message) { return Shown(message).Bytes(); }
+
+ShownText Texts::Shown(const Message& message) {
   if (!loaded_) Load();
   const auto found = fromFile_.find(message.key);
-  return found != fromFile_.end() ? found->second : BuiltIn(message);
+  if (found != fromFile_.end()) return ShownText(found->second);
+  return ShownText().Append(BuiltIn(message), CodePage::kBuiltIn);
 }
 
 void Texts::Load() {

@@ -35,6 +35,10 @@ class Texts {
   /// English when the platform names a user language other than Russian, else Russian.
   std::string Get(const Message& message);
 
+  /// The text of `message` as Get gives it, marked with its code page: the system's for a text
+  /// from the language file, Windows-1251 for a built-in one.
+  ShownText Shown(const Message& message);
+
  private:
   void Load();
   const char* BuiltIn(const Message& message);

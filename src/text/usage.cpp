@@ -4,35 +4,28 @@
 
 namespace murel {
 
-std::string UsageText(Texts& texts) {
+ShownText UsageShownText(Texts& texts) {
   // The spacing is part of the text: two blanks after "-l", "-e", "-h", "path" and "url", one
   // after "-nm".
-  std::string text = "murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n";
-  text += texts.Get(kUsageWhere);
-  text += ":\n-l  - ";
-  text += texts.Get(kHelpList);
-  text += ".\n-e  - ";
-  text += texts.Get(kHelpTolvar);
-  text += ".\n-h  - ";
-  text += texts.Get(kHelpHelp);
-  text += ".\n-nm - ";
-  text += texts.Get(kHelpQuiet);
-  text += ".\npath  - ";
-  text += texts.Get(kHelpPath);
-  text += ".\nurl  - ";
-  text += texts.Get(kHelpUrl);
-  text += ".";
+  ShownText text("murel.exe [[-h] [-nm] [-e] [-l] [path [url]]]\n");
+  text.Append(texts.Shown(kUsageWhere));
+  text.Append(":\n-l  - ").Append(texts.Shown(kHelpList));
+  text.Append(".\n-e  - ").Append(texts.Shown(kHelpTolvar));
+  text.Append(".\n-h  - ").Append(texts.Shown(kHelpHelp));
+  text.Append(".\n-nm - ").Append(texts.Shown(kHelpQuiet));
+  text.Append(".\npath  - ").Append(texts.Shown(kHelpPath));
+  text.Append(".\nurl  - ").Append(texts.Shown(kHelpUrl));
+  text.Append(".");
   // Eight long texts from the language file could pass the usage buffer; the end is dropped.
-  if (text.size() > kMaxShownText) {
-    text.resize(kMaxShownText);
-  }
+  text.Cut(kMaxShownText);
   return text;
 }
 
+std::string UsageText(Texts& texts) { return UsageShownText(texts).Bytes(); }
+
 void ShowUsage(Platform& platform, const TextOptions& settings) {
   Texts texts(platform, settings);
-  const std::string text = UsageText(texts);
-  platform.MessageBoxA(text, texts.Get(kUsageCaption), BoxIcon::kNone);
+  platform.MessageBoxA(UsageShownText(texts), texts.Shown(kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

@@ -14,6 +14,9 @@ namespace murel {
 /// argument, with the texts of `texts`. Cut to kMaxShownText characters.
 std::string UsageText(Texts& texts);
 
+/// UsageText with each piece marked with its code page (see Texts::Shown).
+ShownText UsageShownText(Texts& texts);
+
 /// Shows the usage box: UsageText with the caption of the message "usage", no icon, and returns
 /// when the user closes it.
 void ShowUsage(Platform& platform, const TextOptions& settings);

@@ -19,13 +19,15 @@ std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::s
 
 const std::vector<CacheFormat>& CacheFormats() {
   static const std::vector<CacheFormat> formats{
-      {"index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
-      {std::string("index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, "
+      {"WinINet", "index.dat (Internet Explorer, Wine)", &OpenIndexDatFolder},
+      {"Chromium",
+       std::string("index with data_N or <hash>_0 files or sqldbN databases (Chrome, Edge, Brave, "
                    "Opera, Vivaldi, Electron), in the folder, its Cache_Data, or a profile's "
                    "Cache\\Cache_Data") +
            (CanReadChromiumSql() ? "" : "; sqldbN databases are not readable in this build"),
        &OpenChromiumCache},
-      {"cache2\\entries (Firefox), in the folder, its cache2, or cache2 itself", &OpenFirefoxCache},
+      {"Firefox", "cache2\\entries (Firefox), in the folder, its cache2, or cache2 itself",
+       &OpenFirefoxCache},
   };
   return formats;
 }

@@ -12,6 +12,8 @@ namespace murel {
 
 /// One cache format that a named folder may hold.
 struct CacheFormat {
+  /// The format's short name, as the list of caches shows it.
+  const char* name;
   /// What the format is and what in a folder shows it, for the message when no format is found.
   std::string lookedFor;
   /// The reader for the cache in or below the folder `folder` (a full path, no trailing "\"),

@@ -1,6 +1,8 @@
 // A cache of any format, read entry by entry.
 #pragma once
 
+#include <cstdint>
+
 #include "urlcache/cache_entry.h"
 
 namespace murel {
@@ -12,6 +14,9 @@ class CacheReader {
   virtual ~CacheReader() = default;
   /// Takes the next entry into `entry`. False when there is no further entry.
   virtual bool Next(CacheEntry& entry) = 0;
+  /// How many entries the reading has passed over so far because they have no body to export
+  /// (redirects, errors, range pieces, cut or damaged bodies); 0 for a format that passes none.
+  virtual std::uint64_t PassedOver() const { return 0; }
 };
 
 }  // namespace murel

@@ -67,11 +67,17 @@ class BlockfileReader : public CacheReader {
       // A chain that returns to a record seen before ends there.
       if (!visited_.insert(address).second) continue;
       EntryRecord record;
-      if (!ReadRecord(address, record)) continue;
+      if (!ReadRecord(address, record)) {
+        ++passedOver_;
+        continue;
+      }
       chain_ = record.NextInBucket();
       if (ToEntry(address, record, entry)) return true;
+      ++passedOver_;
     }
   }
+
+  std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
   // The record at `address`: all of its blocks, its own checksum right.
@@ -144,6 +150,7 @@ class BlockfileReader : public CacheReader {
   std::size_t bucket_ = 0;
   std::uint32_t chain_ = 0;
   std::unordered_set<std::uint32_t> visited_;
+  std::uint64_t passedOver_ = 0;
 };
 
 }  // namespace

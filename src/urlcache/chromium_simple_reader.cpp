@@ -103,9 +103,12 @@ class SimpleReader : public CacheReader {
   bool Next(CacheEntry& entry) override {
     while (next_ < names_.size()) {
       if (ReadEntry(folder_ + "\\" + names_[next_++], entry)) return true;
+      ++passedOver_;
     }
     return false;
   }
+
+  std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
   // A file that vanished since the listing, or cannot be read, is passed over like a damaged one.
@@ -126,6 +129,7 @@ class SimpleReader : public CacheReader {
   std::string folder_;
   std::vector<std::string> names_;
   std::size_t next_ = 0;
+  std::uint64_t passedOver_ = 0;
 };
 
 }  // namespace

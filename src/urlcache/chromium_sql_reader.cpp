@@ -106,9 +106,13 @@ class DatabaseRows {
     if (!rows_.Ok() || !pieces_.Ok()) return false;
     while (rows_.Step()) {
       if (ToEntry(entry)) return true;
+      ++passedOver_;
     }
     return false;
   }
+
+  /// The rows passed over so far.
+  std::uint64_t PassedOver() const { return passedOver_; }
 
  private:
   bool ToEntry(CacheEntry& entry) {
@@ -154,6 +158,7 @@ class DatabaseRows {
   FileTime time_;
   Statement rows_;
   Statement pieces_;
+  std::uint64_t passedOver_ = 0;
 };
 
 class SqlReader : public CacheReader {
@@ -164,10 +169,15 @@ class SqlReader : public CacheReader {
   bool Next(CacheEntry& entry) override {
     for (;;) {
       if (rows_ && rows_->Next(entry)) return true;
+      if (rows_) passedOver_ += rows_->PassedOver();
       rows_.reset();
       if (next_ >= paths_.size()) return false;
       OpenDatabase(paths_[next_++]);
     }
+  }
+
+  std::uint64_t PassedOver() const override {
+    return passedOver_ + (rows_ ? rows_->PassedOver() : 0);
   }
 
  private:
@@ -182,6 +192,7 @@ class SqlReader : public CacheReader {
   std::vector<std::string> paths_;
   std::size_t next_ = 0;
   std::unique_ptr<DatabaseRows> rows_;
+  std::uint64_t passedOver_ = 0;  // by the databases read to their end
 };
 
 }  // namespace

@@ -21,15 +21,19 @@ class FirefoxCacheReader : public CacheReader {
     while (next_ < names_.size()) {
       const std::string path = folder_ + "\\" + names_[next_++];
       if (entries_.Read(platform_, path, entry)) return true;
+      ++passedOver_;
     }
     return false;
   }
+
+  std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
   Platform& platform_;
   std::string folder_;
   std::vector<std::string> names_;
   std::size_t next_ = 0;
+  std::uint64_t passedOver_ = 0;
   FirefoxEntryReader entries_;
 };
 

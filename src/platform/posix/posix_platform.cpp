@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -21,7 +22,9 @@
 #include "platform/posix/listing_file.h"
 #include "platform/posix/profile_file.h"
 #include "platform/posix/readable_file.h"
+#include "platform/posix/status_line.h"
 #include "platform/posix/terminal_text.h"
+#include "platform/posix/user_folders.h"
 #include "platform/posix/user_language.h"
 #include "platform/posix/wine_cache.h"
 #include "platform/profile_text.h"
@@ -105,6 +108,17 @@ std::optional<std::string> PosixPlatform::DefaultCachePath() {
   const std::optional<std::string> index = FindWineCacheIndex();
   if (!index) return std::nullopt;
   return FullWindowsPath(*index, CurrentHostDir());
+}
+
+std::vector<UserFolder> PosixPlatform::UserFolders() {
+  std::vector<UserFolder> folders;
+  for (const auto& [kind, host] : HostUserFolders()) {
+    struct stat info {};
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
+    const std::optional<std::string> full = FullWindowsPath(host, CurrentHostDir());
+    if (full) folders.push_back({kind, *full});
+  }
+  return folders;
 }
 
 // Linux has no cache service of its own.
@@ -271,18 +285,30 @@ std::string PosixPlatform::UserLanguage() {
   return LocaleLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
-void PosixPlatform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+void PosixPlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
+  // A box must not run into the progress line; the next redraw brings that back below it.
+  ClearStatusLine(statusDrawn_);
   // A terminal gets control characters escaped, since a cache file's name can hold escape
   // sequences; a pipe or file gets the text byte for byte, as scripts have always seen it.
   const bool terminal = isatty(fileno(out)) == 1;
-  const auto form = [terminal](const std::string& t) {
+  const auto form = [terminal](const ShownText& t) {
     return terminal ? EscapeControls(TerminalText(t)) : TerminalText(t);
   };
   const std::string shown = form(caption) + "\n" + form(text) + "\n";
   std::fwrite(shown.data(), 1, shown.size(), out);
   std::fflush(out);
+}
+
+std::unique_ptr<StatusLine> PosixPlatform::OpenStatusLine() {
+  return OpenTerminalStatusLine(statusDrawn_);
+}
+
+std::uint64_t PosixPlatform::SteadyMilliseconds() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
 }
 
 std::unique_ptr<ListingFile> PosixPlatform::OpenListingFile(const std::string& path) {

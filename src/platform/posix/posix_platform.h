@@ -20,6 +20,7 @@ class PosixPlatform : public Platform {
   PosixPlatform();
 
   std::optional<std::string> DefaultCachePath() override;
+  std::vector<UserFolder> UserFolders() override;
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
@@ -47,7 +48,9 @@ class PosixPlatform : public Platform {
                                                     const std::vector<std::string>& keys,
                                                     const std::string& file) override;
   std::string UserLanguage() override;
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  std::uint64_t SteadyMilliseconds() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override;
 
@@ -56,6 +59,8 @@ class PosixPlatform : public Platform {
   std::uint32_t nextNumber_;
   /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.
   std::set<std::string> cleanedFolders_;
+  /// A status line shows on standard error, not ended by a newline yet.
+  bool statusDrawn_ = false;
 };
 
 /// FILETIME (100 ns since 1601) of a host time given as seconds and nanoseconds since 1970.

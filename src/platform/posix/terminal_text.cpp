@@ -120,4 +120,13 @@ std::string EscapeControls(const std::string& utf8) {
   return out;
 }
 
+std::string TerminalText(const ShownText& text) {
+  std::string shown;
+  for (const ShownText::Piece& piece : text.Pieces()) {
+    shown += piece.codePage == CodePage::kBuiltIn ? Cp1251ToUtf8(piece.bytes)
+                                                  : TerminalText(piece.bytes);
+  }
+  return shown;
+}
+
 }  // namespace murel

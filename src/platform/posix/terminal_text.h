@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace murel {
 
 /// True if `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past
@@ -21,5 +23,9 @@ std::string TerminalText(const std::string& text);
 /// escape: C0 controls and DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b". A text
 /// from a hostile cache, shown on a terminal, then cannot drive the terminal.
 std::string EscapeControls(const std::string& utf8);
+
+/// A shown text as a terminal shows it: the built-in pieces converted from Windows-1251, the
+/// others each as TerminalText shows them.
+std::string TerminalText(const ShownText& text);
 
 }  // namespace murel

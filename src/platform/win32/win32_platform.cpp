@@ -121,9 +121,47 @@ class StdioListing : public ListingFile {
   std::FILE* file_;
 };
 
+// The code page number that MultiByteToWideChar reads a piece in.
+UINT CodePageNumber(CodePage codePage) { return codePage == CodePage::kBuiltIn ? 1251 : CP_ACP; }
+
+// A shown text in UTF-16, each piece read in its own code page: the built-in texts then show
+// as written on a system whose ANSI code page is not Windows-1251.
+std::wstring WideText(const ShownText& text) {
+  std::wstring wide;
+  for (const ShownText::Piece& piece : text.Pieces()) {
+    const int size = static_cast<int>(piece.bytes.size());
+    const UINT codePage = CodePageNumber(piece.codePage);
+    const int length = ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), size, nullptr, 0);
+    if (length <= 0) continue;
+    const std::size_t at = wide.size();
+    wide.resize(at + static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), size, &wide[at], length);
+  }
+  return wide;
+}
+
 }  // namespace
 
 std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
+
+std::vector<UserFolder> Win32Platform::UserFolders() {
+  const std::pair<UserFolderKind, const char*> variables[] = {
+      {UserFolderKind::kHome, "USERPROFILE"},
+      {UserFolderKind::kLocalAppData, "LOCALAPPDATA"},
+      {UserFolderKind::kRoamingAppData, "APPDATA"},
+  };
+  std::vector<UserFolder> folders;
+  for (const auto& [kind, name] : variables) {
+    char value[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) continue;
+    const DWORD attributes = ::GetFileAttributesA(value);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      continue;
+    folders.push_back({kind, std::string(value, length)});
+  }
+  return folders;
+}
 
 WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPattern,
                                                   std::uint32_t& recordSize, UrlCacheEntry& entry,
@@ -294,12 +332,16 @@ std::vector<std::string> Win32Platform::GetPrivateProfileStrings(
 
 std::string Win32Platform::UserLanguage() { return std::string(); }
 
-void Win32Platform::MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) {
+void Win32Platform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   UINT style = MB_OK;
   if (icon == BoxIcon::kWarning) style |= MB_ICONWARNING;
   if (icon == BoxIcon::kError) style |= MB_ICONERROR;
-  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+  ::MessageBoxW(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style);
 }
+
+std::unique_ptr<StatusLine> Win32Platform::OpenStatusLine() { return nullptr; }
+
+std::uint64_t Win32Platform::SteadyMilliseconds() { return ::GetTickCount64(); }
 
 std::unique_ptr<ListingFile> Win32Platform::OpenListingFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "wt");

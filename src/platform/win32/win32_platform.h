@@ -17,6 +17,9 @@ class Win32Platform : public Platform {
  public:
   /// Empty: WinINet's own walk is the default.
   std::optional<std::string> DefaultCachePath() override;
+  /// %USERPROFILE%, %LOCALAPPDATA% and %APPDATA% from ::GetEnvironmentVariableA, each that is a
+  /// folder.
+  std::vector<UserFolder> UserFolders() override;
   /// ::FindFirstUrlCacheEntryA over WinINet's cache.
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
@@ -70,9 +73,14 @@ class Win32Platform : public Platform {
   /// Empty: the program's own Russian texts are the default on Windows.
   std::string UserLanguage() override;
 
-  /// ::MessageBoxA with MB_OK and the icon, owned by no window.
-  void MessageBoxA(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  /// ::MessageBoxW with MB_OK and the icon, owned by no window; each piece is turned into
+  /// UTF-16 from its code page (the built-in texts from Windows-1251, the rest from CP_ACP).
+  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   /// The C runtime's text-mode output, which writes "\n" as CR LF.
+  /// Null: the program has no console to show progress on.
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  /// ::GetTickCount64.
+  std::uint64_t SteadyMilliseconds() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   /// The path itself: Windows shows Windows paths.
   std::string DisplayPath(const std::string& path) override;

@@ -1,0 +1,79 @@
+#include "run/cache_list.h"
+
+#include <cstdio>
+
+#include "run/run_driver.h"
+#include "urlcache/cache_finder.h"
+
+namespace murel {
+namespace {
+
+constexpr const char* kListCaption = "Caches murel can read (format, entries, size, path for -c)";
+constexpr const char* kNoCache = "No cache found for this user.";
+// Folders nested deeper than this are not counted: no cache nests so deep, and a bound keeps a
+// strange tree from taking the walk far.
+constexpr int kMaxFolderDepth = 8;
+
+// The bytes of the regular files in `folder` and below it; links are not followed.
+std::uint64_t FolderSize(Platform& platform, const std::string& folder, int depth = 0) {
+  std::uint64_t total = 0;
+  for (const std::string& name : platform.ListFolder(folder).value_or(std::vector<std::string>())) {
+    const std::string path = folder + "\\" + name;
+    const std::optional<FileFacts> facts = platform.QueryFile(path);
+    if (!facts) continue;
+    if (facts->kind == FileKind::kRegular) total += facts->size;
+    if (facts->kind == FileKind::kDirectory && depth < kMaxFolderDepth) {
+      total += FolderSize(platform, path, depth + 1);
+    }
+  }
+  return total;
+}
+
+// Reads the whole cache to count its entries, those passed over included.
+std::uint64_t CountEntries(CacheReader& reader) {
+  std::uint64_t count = 0;
+  CacheEntry entry;
+  while (reader.Next(entry)) ++count;
+  return count + reader.PassedOver();
+}
+
+std::string Line(Platform& platform, FoundCache& cache) {
+  const std::string format = cache.format ? cache.format->name : "WinINet";
+  const std::string size =
+      cache.path.empty() ? std::string("-") : ReadableSize(FolderSize(platform, cache.path));
+  const std::string path = cache.path.empty() ? "(without -c)" : platform.DisplayPath(cache.path);
+  char head[64];
+  std::snprintf(head, sizeof head, "%-9s %8llu entries %10s  ", format.c_str(),
+                static_cast<unsigned long long>(CountEntries(*cache.reader)), size.c_str());
+  return head + path;
+}
+
+}  // namespace
+
+std::string ReadableSize(std::uint64_t bytes) {
+  if (bytes < 1024) return std::to_string(bytes) + " B";
+  const char* units[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < sizeof units / sizeof units[0]) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+  return text;
+}
+
+int ListCaches(Platform& platform) {
+  std::vector<FoundCache> caches = FindUserCaches(platform);
+  if (caches.empty()) {
+    platform.MessageBoxA(kNoCache, kListCaption, BoxIcon::kNone);
+    return kExitCacheUnopened;
+  }
+  std::string text;
+  for (FoundCache& cache : caches) text += (text.empty() ? "" : "\n") + Line(platform, cache);
+  platform.MessageBoxA(text, kListCaption, BoxIcon::kNone);
+  return kExitOk;
+}
+
+}  // namespace murel

@@ -1,0 +1,29 @@
+// Finding the caches of the current user: the places where the browsers murel reads keep them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "urlcache/cache_opener.h"
+#include "urlcache/cache_reader.h"
+
+namespace murel {
+
+/// A cache found for the user, open for reading.
+struct FoundCache {
+  std::string path;  ///< The folder to name with "-c"; empty for the system's own cache walk.
+  const CacheFormat* format = nullptr;  ///< Null for the system's own cache walk.
+  std::unique_ptr<CacheReader> reader;
+};
+
+/// Every cache of a format of CacheFormats() that lies where a known browser keeps it below the
+/// platform's UserFolders (WinINet, the Chromium family, Electron apps and Firefox, with each
+/// profile; snap and flatpak installs; the user folders inside Wine prefixes), in the order of
+/// the user folders and then of the places; the platform's default cache is among them. When the
+/// platform has no default cache, the system's own cache walk is added if it has an entry. A
+/// folder reached twice is listed once.
+std::vector<FoundCache> FindUserCaches(Platform& platform);
+
+}  // namespace murel

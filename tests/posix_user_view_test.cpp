@@ -1,0 +1,155 @@
+// What a user sees of the native program beyond an export: the version, the help beyond the
+// usage box, the caches found in a home folder, and the progress and summary on a terminal.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host_files.h"
+
+namespace fs = std::filesystem;
+
+namespace murel {
+namespace {
+
+class UserViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/murel-view-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    scratch = name;
+  }
+  void TearDown() override { fs::remove_all(scratch); }
+
+  // Runs `command` (a shell command; "murel" stands for the program) in the scratch folder with
+  // standard output and error in files; its exit status.
+  int Shell(const std::string& command) {
+    const std::string line = "cd '" + scratch.string() + "' && murel() { '" + MUREL_BINARY +
+                             "' \"$@\"; } && { " + command + "; } >stdout.txt 2>stderr.txt";
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The program's path as a shell word, for commands such as env that run no shell function.
+  std::string Program() { return std::string("'") + MUREL_BINARY + "'"; }
+  std::string Out() { return ReadAll(scratch / "stdout.txt"); }
+  std::string Err() { return ReadAll(scratch / "stderr.txt"); }
+
+  fs::path scratch;
+};
+
+TEST_F(UserViewTest, VersionTellsTheVersionAndTheFormats) {
+  ASSERT_EQ(Shell("murel --version"), 0);
+  EXPECT_EQ(Out().rfind("murel 1.", 0), 0u) << Out();
+  EXPECT_NE(Out().find("Firefox's cache2"), std::string::npos) << Out();
+}
+
+TEST_F(UserViewTest, HelpShowsTheUsageAndThenTheOptionsBeyondIt) {
+  fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples/murel.lng", scratch / "murel.lng");
+  ASSERT_EQ(Shell("murel -h && echo ---- && murel --help"), 0);
+  const std::string out = Out();
+  const std::size_t split = out.find("----\n");
+  ASSERT_NE(split, std::string::npos);
+  const std::string usage = out.substr(0, split);
+  const std::string help = out.substr(split + 5);
+  // The usage box is the same; the options beyond it follow.
+  EXPECT_EQ(help.rfind(usage, 0), 0u) << help;
+  for (const char* option : {"-c cache", "--raw", "--list-caches", "--version", "Formats read"}) {
+    EXPECT_NE(help.find(option, usage.size()), std::string::npos) << option;
+  }
+}
+
+// A home folder where Chromium, an Electron app, Firefox and Wine have left their caches: the
+// sample caches, which those programs wrote, put where each keeps its cache.
+void MakeHome(const fs::path& home) {
+  const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
+  const fs::path windowsUser = home / ".wine/drive_c/users/me/AppData/Local";
+  const std::pair<const char*, fs::path> caches[] = {
+      {"chromium-cache", home / ".cache/chromium/Default/Cache/Cache_Data"},
+      {"chromium-cache", home / ".config/Code/Cache/Cache_Data"},
+      {"firefox-cache/cache2", home / ".cache/mozilla/firefox/ab12cd34.default-esr/cache2"},
+      {"cache", windowsUser / "Microsoft/Windows/INetCache/Content.IE5"},
+      {"chromium-cache", windowsUser / "Google/Chrome/User Data/Profile 1/Cache/Cache_Data"},
+  };
+  for (const auto& [sample, place] : caches) {
+    fs::create_directories(place.parent_path());
+    fs::copy(samples / sample, place, fs::copy_options::recursive);
+  }
+  // Folders where no cache is must not be listed.
+  fs::create_directories(home / ".cache/google-chrome/Default/Cache");
+  fs::create_directories(home / ".config/Slack/Cache");
+}
+
+TEST_F(UserViewTest, ListCachesFindsEveryCacheInTheHomeAndEachExports) {
+  MakeHome(scratch / "home");
+  const std::string env =
+      "env -i PATH=\"$PATH\" HOME='" + (scratch / "home").string() + "' USER=me ";
+  ASSERT_EQ(Shell(env + Program() + " --list-caches"), 0) << Err();
+  std::istringstream out(Out());
+  std::string line;
+  std::getline(out, line);  // the caption
+  std::vector<std::string> found;
+  while (std::getline(out, line)) found.push_back(line);
+  const std::string home = (scratch / "home").string();
+  const std::vector<std::string> expected{
+      "Chromium         5 entries     2.8 KB  " + home + "/.cache/chromium/Default/Cache",
+      "Firefox          4 entries     2.9 KB  " + home +
+          "/.cache/mozilla/firefox/ab12cd34.default-esr/cache2",
+      "Chromium         5 entries     2.8 KB  " + home + "/.config/Code/Cache",
+      "WinINet         30 entries    34.6 KB  " + home +
+          "/.wine/drive_c/users/me/AppData/Local/Microsoft/Windows/INetCache/Content.IE5",
+      "Chromium         5 entries     2.8 KB  " + home +
+          "/.wine/drive_c/users/me/AppData/Local/Google/Chrome/User Data/Profile 1/Cache",
+  };
+  EXPECT_EQ(found, expected);
+  // Each listed path is one to give -c.
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const std::string path = found[i].substr(found[i].find("  /") + 2);
+    const std::string out_dir = "out" + std::to_string(i);
+    ASSERT_EQ(Shell("murel -c '" + path + "' " + out_dir), 0) << path << Err();
+    EXPECT_NE(ReadAll(scratch / out_dir / "urls.txt"), "") << path;
+  }
+}
+
+TEST_F(UserViewTest, ListCachesInAnEmptyHomeSaysSoWithStatusOne) {
+  fs::create_directories(scratch / "home");
+  EXPECT_EQ(
+      Shell("env -i HOME='" + (scratch / "home").string() + "' " + Program() + " --list-caches"),
+      1);
+  EXPECT_NE(Out().find("No cache found"), std::string::npos) << Out();
+}
+
+// The progress and the summary go to standard error only when that is a terminal: under `script`,
+// which runs the program on a pseudo-terminal and copies what it shows to standard output.
+TEST_F(UserViewTest, TerminalShowsProgressAndSummaryAndAPipeShowsNeither) {
+  const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
+  fs::copy(samples / "cache", scratch / "cache", fs::copy_options::recursive);
+  fs::copy_file(samples / "murel.ini", scratch / "murel.ini");
+  const std::string onTerminal = "script -qec \"" + Program() + " -c cache out";
+  ASSERT_EQ(Shell(onTerminal + " http://example.com/\" /dev/null"), 0) << Err();
+  const std::string first = Out();
+  EXPECT_NE(first.find("\r\x1b[Kmurel: 1 entries, 0 files written"), std::string::npos) << first;
+  const std::string folder = (scratch / "out").string() + "/";
+  EXPECT_NE(first.find("\r\x1b[Kmurel: 30 entries seen, 17 exported, 0 unchanged, 13 not "
+                       "selected, 0 without a body, 0 failed -> " +
+                       folder + "\r\n"),
+            std::string::npos)
+      << first;
+  ASSERT_EQ(Shell(onTerminal + "\" /dev/null"), 0) << Err();
+  EXPECT_NE(Out().find("30 entries seen, 13 exported, 17 unchanged, 0 not selected"),
+            std::string::npos)
+      << Out();
+  // Quiet on a terminal, and through a pipe: nothing, as before.
+  ASSERT_EQ(Shell("script -qec \"" + Program() + " -nm -c cache out\" /dev/null"), 0);
+  EXPECT_EQ(Out(), "");
+  ASSERT_EQ(Shell(Program() + " -c cache out 2>&1 | cat"), 0);
+  EXPECT_EQ(Out(), "");
+  EXPECT_EQ(Err(), "");
+}
+
+}  // namespace
+}  // namespace murel

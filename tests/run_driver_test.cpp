@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fake_platform.h"
+#include "firefox_entry_writer.h"
 #include "index_dat_writer.h"
 
 namespace murel {
@@ -98,6 +99,25 @@ TEST_F(RunDriverTest, NamedCacheIsReadFromItsFolder) {
   EXPECT_EQ(RunMurel(platform, "-c \"D:\\old cache\" C:\\out"), kExitOk);
   EXPECT_EQ(platform.Content("C:\\out\\http\\named\\page"), "named");
   EXPECT_EQ(platform.TimeOf("C:\\out\\http\\named\\page"), 900u);
+}
+
+// A browser cache that holds only what does not export (a redirect) opened all the same: the run
+// ends normally with an empty listing, unlike a WinINet cache without entries.
+TEST_F(RunDriverTest, BrowserCacheWithNothingToExportIsAnEmptyRun) {
+  FirefoxEntryPlan redirect;
+  redirect.elements = {{"request-method", "GET"},
+                       {"response-head", "HTTP/1.1 302 Found\r\nLocation: /b\r\n"}};
+  platform.AddFile("D:\\profile\\cache2\\entries\\" + std::string(40, 'A'),
+                   FirefoxEntryFile(redirect));
+  EXPECT_EQ(RunMurel(platform, "-c D:\\profile C:\\out"), kExitOk);
+  EXPECT_EQ(Listing(), "");
+  EXPECT_TRUE(platform.boxes.empty());
+
+  IndexDatWriter empty;
+  empty.AddTable();
+  const std::vector<unsigned char> bytes = empty.Bytes();
+  platform.AddFile("D:\\ie\\index.dat", std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(RunMurel(platform, "-nm -c D:\\ie C:\\out"), kExitCacheUnopened);
 }
 
 TEST_F(RunDriverTest, UnopenedCacheLeavesAnEmptyListingAndEndsWithStatusOne) {

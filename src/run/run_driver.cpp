@@ -57,17 +57,17 @@ ShownText LookedFor(BoxReporter& reporter) {
 }
 
 // Reads the cache and exports each entry, showing the progress and, at the end, the summary.
-// False if the cache cannot be opened or has no entry.
+// False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
                  Reporter& reporter) {
   const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath);
-  CacheEntry entry;
-  if (!reader || !reader->Next(entry)) return false;
+  if (!reader) return false;
+  // A cache that opened may still have nothing to export (a browser cache of redirects only).
   Progress progress(platform, settings.quiet);
-  do {
+  for (CacheEntry entry; reader->Next(entry);) {
     ExportEntry(platform, settings, state, reporter, entry);
     progress.Update(state.counts, reader->PassedOver());
-  } while (reader->Next(entry));
+  }
   progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
   return true;
 }

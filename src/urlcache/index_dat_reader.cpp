@@ -1,5 +1,6 @@
 #include "urlcache/index_dat_reader.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -14,7 +15,22 @@ class IndexDatReader : public CacheReader {
   IndexDatReader(Platform& platform, std::unique_ptr<IndexWalk> walk)
       : walk_(std::move(walk)), folders_(platform) {}
 
+  // Takes the first entry ahead, so that a cache without one is found before the export starts.
+  bool TakeFirst() {
+    first_.emplace();
+    if (!Read(*first_)) first_.reset();
+    return first_.has_value();
+  }
+
   bool Next(CacheEntry& entry) override {
+    if (!first_) return Read(entry);
+    entry = std::move(*first_);
+    first_.reset();
+    return true;
+  }
+
+ private:
+  bool Read(CacheEntry& entry) {
     // The portable walk needs no record buffer: every record fits the largest one.
     std::uint32_t recordSize = UINT32_MAX;
     if (walk_->Next(recordSize, entry) != WalkStatus::kEntry) return false;
@@ -26,9 +42,9 @@ class IndexDatReader : public CacheReader {
     return true;
   }
 
- private:
   std::unique_ptr<IndexWalk> walk_;
   CacheFolders folders_;
+  std::optional<CacheEntry> first_;
 };
 
 // The whole file in one buffer of its size, which the file's own facts give and the bound caps.
@@ -59,7 +75,9 @@ std::unique_ptr<CacheReader> OpenIndexDatReader(Platform& platform, const std::s
   std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
   std::unique_ptr<IndexWalk> walk = IndexWalk::Open(std::move(*bytes), std::move(folder));
   if (!walk) return nullptr;
-  return std::make_unique<IndexDatReader>(platform, std::move(walk));
+  auto reader = std::make_unique<IndexDatReader>(platform, std::move(walk));
+  if (!reader->TakeFirst()) return nullptr;
+  return reader;
 }
 
 }  // namespace murel

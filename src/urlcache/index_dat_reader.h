@@ -18,7 +18,8 @@ constexpr std::uint64_t kMaxIndexFileSize = std::uint64_t{32} << 20;
 /// A reader over the index.dat file `path` (a full path) in the order WinINet walks it. Local
 /// files lie in the file's folder; an entry whose local file would lie elsewhere (names that
 /// climb, a content directory that is a link) is delivered refused. Null if the file cannot be
-/// read, is larger than kMaxIndexFileSize, or is no index.dat of a known version.
+/// read, is larger than kMaxIndexFileSize, is no index.dat of a known version, or has no entry
+/// (as WinINet's own walk, which cannot be opened on an empty cache).
 std::unique_ptr<CacheReader> OpenIndexDatReader(Platform& platform, const std::string& path);
 
 }  // namespace murel

@@ -1,0 +1,54 @@
+# shellcheck shell=bash
+# What bench/run-firefox and bench/run-chromium share: timing a browser's cache folder exported by
+# murel against cp of the same folder, and writing the rows to docs/benchmarks.md. Sourced.
+
+# Seconds of wall time of one command, to the millisecond.
+seconds() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  printf '%.3f' "$(echo "($end - $start) / 1000000000" | bc -l)"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
+
+# time_exports MUREL CACHE WORK RUNS: fills first, cpfirst, second and cpsecond with the seconds of
+# each run of murel's first export of CACHE into WORK/out<n>, cp -r of CACHE into WORK/copy<n>,
+# murel's second export onto the same, and cp -r -u onto the copy. Run from the rules folder.
+time_exports() {
+  local murel="$1" cache="$2" work="$3" runs="$4" run
+  rm -rf "$work"/out* "$work"/copy*
+  # As in bench/run: nothing deleted while the clock runs, and 35 s after the last deletion.
+  sync
+  sleep 35
+  first=() cpfirst=() second=() cpsecond=()
+  for run in $(seq "$runs"); do
+    echo "== run $run of $runs"
+    sync
+    first+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
+    sync
+    cpfirst+=("$(seconds cp -r --preserve=timestamps "$cache" "$work/copy$run")")
+    sync
+    second+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
+    cpsecond+=("$(seconds cp -r -u --preserve=timestamps "$cache/." "$work/copy$run/")")
+  done
+}
+
+# write_results DOC NAME HEADING TEXT: TEXT between "<!-- NAME results -->" and
+# "<!-- end of NAME results -->" in DOC, or appended to it under "## HEADING" the first time.
+write_results() {
+  local doc="$1" name="$2" heading="$3" text="$4"
+  if grep -q "<!-- $name results -->" "$doc"; then
+    awk -v results="$text" -v first="<!-- $name results -->" -v last="<!-- end of $name results -->" '
+      $0 == first { print; print results; skip = 1; next }
+      $0 == last { skip = 0 }
+      !skip { print }' "$doc" >"$doc.new"
+    mv "$doc.new" "$doc"
+  else
+    printf '\n## %s\n\n<!-- %s results -->\n%s\n<!-- end of %s results -->\n' \
+      "$heading" "$name" "$text" "$name" >>"$doc"
+  fi
+  echo "written to $doc"
+}

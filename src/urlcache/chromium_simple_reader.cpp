@@ -29,16 +29,23 @@ bool IsEntryFileName(const std::string& name) {
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+// A file of at most this size is read in one call: most entries are small, and their header,
+// key and end records then cost one read instead of four.
+constexpr std::uint64_t kWholeFileRead = std::uint64_t{64} << 10;
+
 // One "_0" file, read from both ends.
 class EntryFile {
  public:
-  explicit EntryFile(ReadableFile& file) : file_(file), size_(file.Facts().size) {}
+  explicit EntryFile(ReadableFile& file) : file_(file), size_(file.Facts().size) {
+    if (size_ <= kWholeFileRead && !ReadRange(file_, 0, static_cast<std::size_t>(size_), whole_)) {
+      whole_.clear();
+    }
+  }
 
   // The header and the key; tells the record size by the key hash matching at 24 or at 20.
   bool ReadKey() {
     std::vector<unsigned char> head;
-    if (!ReadRange(file_, 0,
-                   static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
+    if (!Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
         head.size() < kPackedRecord || LoadU64(head.data()) != kInitialMagic ||
         LoadU32(head.data() + 8) != kEntryVersion) {
       return false;
@@ -47,8 +54,7 @@ class EntryFile {
     const std::uint32_t keyHash = LoadU32(head.data() + 16);
     if (keySize == 0 || keySize > kMaxKeySize) return false;
     for (const std::size_t record : {kPaddedRecord, kPackedRecord}) {
-      if (ReadRange(file_, record, keySize, key_) &&
-          SuperFastHash(key_.data(), key_.size()) == keyHash) {
+      if (Read(record, keySize, key_) && SuperFastHash(key_.data(), key_.size()) == keyHash) {
         record_ = record;
         return true;
       }
@@ -61,7 +67,7 @@ class EntryFile {
   bool ReadResponseInfo() {
     std::vector<unsigned char> end;
     const std::uint64_t keyEnd = record_ + key_.size();
-    if (size_ < keyEnd + 2 * record_ || !ReadRange(file_, size_ - record_, record_, end) ||
+    if (size_ < keyEnd + 2 * record_ || !Read(size_ - record_, record_, end) ||
         LoadU64(end.data()) != kFinalMagic) {
       return false;
     }
@@ -72,8 +78,7 @@ class EntryFile {
       return false;
     bodyEnd_ = size_ - 2 * record_ - sha - infoSize;
     std::vector<unsigned char> middle;
-    if (!ReadRange(file_, bodyEnd_, record_ + infoSize, middle) ||
-        LoadU64(middle.data()) != kFinalMagic) {
+    if (!Read(bodyEnd_, record_ + infoSize, middle) || LoadU64(middle.data()) != kFinalMagic) {
       return false;
     }
     info_.assign(middle.begin() + static_cast<std::ptrdiff_t>(record_), middle.end());
@@ -87,8 +92,19 @@ class EntryFile {
   std::uint64_t BodySize() const { return bodyEnd_ - BodyOffset(); }
 
  private:
+  // The range from the file read whole, or from the file itself when it is large.
+  bool Read(std::uint64_t offset, std::size_t size, std::vector<unsigned char>& bytes) {
+    if (whole_.empty() || offset > whole_.size() || size > whole_.size() - offset) {
+      return ReadRange(file_, offset, size, bytes);
+    }
+    const auto begin = whole_.begin() + static_cast<std::ptrdiff_t>(offset);
+    bytes.assign(begin, begin + static_cast<std::ptrdiff_t>(size));
+    return true;
+  }
+
   ReadableFile& file_;
   std::uint64_t size_;
+  std::vector<unsigned char> whole_;  ///< The whole file when it is small; else empty.
   std::size_t record_ = kPaddedRecord;
   std::vector<unsigned char> key_;
   std::vector<unsigned char> info_;

@@ -126,7 +126,27 @@ int GetLastError(sqlite3_vfs*, int, char*) { return 0; }
 struct PlatformDatabase::Vfs {
   sqlite3_vfs vfs{};
   std::string name;
+  std::uint64_t ticksLeft = 0;  ///< Work left, in steps of kStepsPerTick virtual machine steps.
 };
+
+namespace {
+
+// The work a database may cost, in SQLite's virtual machine steps: a fixed part and a part that
+// grows with the file. Reading a real cache takes a small fraction of it; a hostile file built
+// to make the queries quadratic (a table without its index, rows by the thousand) is stopped.
+constexpr std::uint64_t kFixedSteps = 1000000;
+constexpr std::uint64_t kStepsPerByte = 64;
+constexpr int kStepsPerTick = 1000;
+
+// Called every kStepsPerTick steps; a non-zero answer interrupts the statement.
+int SpendTick(void* ticks) {
+  auto& left = *static_cast<std::uint64_t*>(ticks);
+  if (left == 0) return 1;
+  --left;
+  return 0;
+}
+
+}  // namespace
 
 std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform,
                                                          const std::string& path) {
@@ -163,6 +183,11 @@ std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform,
     return nullptr;
   }
   sqlite3_limit(database->db_, SQLITE_LIMIT_LENGTH, kMaxValueSize);
+  const std::optional<FileFacts> facts = platform.QueryFile(path);
+  const std::uint64_t size = facts ? facts->size : 0;
+  vfs.ticksLeft = (kFixedSteps + kStepsPerByte * std::min<std::uint64_t>(size, UINT64_MAX / 512)) /
+                  kStepsPerTick;
+  sqlite3_progress_handler(database->db_, kStepsPerTick, SpendTick, &vfs.ticksLeft);
   // Sorting in memory: no temporary file is ever wanted.
   sqlite3_exec(database->db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
   return database;

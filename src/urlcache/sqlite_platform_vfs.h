@@ -16,7 +16,9 @@ namespace murel {
 /// other file. Closing happens on destruction.
 class PlatformDatabase {
  public:
-  /// Opens the database file `path` (a full path). Null if it cannot be opened.
+  /// Opens the database file `path` (a full path), read-only. Its statements together may do
+  /// work in proportion to the file's size; past that they are interrupted (and end as if the
+  /// rows ran out). Null if it cannot be opened.
   static std::unique_ptr<PlatformDatabase> Open(Platform& platform, const std::string& path);
   ~PlatformDatabase();
   PlatformDatabase(const PlatformDatabase&) = delete;

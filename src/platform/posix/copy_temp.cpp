@@ -76,9 +76,13 @@ std::optional<std::string> CreateCopyTemp(const std::string& hostDir, std::uint3
 
 bool FinishCopyTemp(int fd) {
   // The umask can only be read by setting it; a run has one thread, so setting it back at once
-  // changes nothing for anyone.
-  const mode_t mask = umask(0);
-  umask(mask);
+  // changes nothing for anyone. It is read once: nothing in a run changes it, and a process
+  // forked from the run inherits it.
+  static const mode_t mask = [] {
+    const mode_t current = umask(0);
+    umask(current);
+    return current;
+  }();
   return fchmod(fd, 0666 & ~mask) == 0;
 }
 

@@ -91,6 +91,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> statusLines;         ///< Redrawn texts, then "finish: <text>".
   std::uint64_t clock = 0;                      ///< What SteadyMilliseconds gives.
   std::uint64_t clockStep = 0;                  ///< How far each call moves the clock on.
+  FileTime now = 0;                             ///< What CurrentTime gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -132,6 +133,7 @@ class FakePlatform : public Platform {
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   /// `clock`, which the test sets; each call moves it on by `clockStep`.
   std::uint64_t SteadyMilliseconds() override { return clock += clockStep; }
+  FileTime CurrentTime() override { return now; }
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }
 

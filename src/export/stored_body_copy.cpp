@@ -32,7 +32,7 @@ bool StreamRange(ReadableFile& file, const StoredBody& body, ContentDecoder& dec
 
 BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
                          const std::string& destination) {
-  const std::unique_ptr<ReadableFile> file =
+  const std::shared_ptr<ReadableFile> file =
       body.open ? body.open() : platform.OpenFileForReading(body.file);
   if (!file || body.offset > file->Facts().size || body.size > file->Facts().size - body.offset) {
     return BodyCopy::kFailed;

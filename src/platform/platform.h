@@ -326,6 +326,9 @@ class Platform {
   /// Milliseconds on a clock that never goes back, for pacing the redraws of a status line.
   virtual std::uint64_t SteadyMilliseconds() = 0;
 
+  /// The time now, on the clock that gives files their last-write times.
+  virtual FileTime CurrentTime() = 0;
+
   /// Creates (or empties) the listing file at `path` for writing; null on failure.
   virtual std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) = 0;
 

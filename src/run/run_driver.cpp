@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kConfigurationFile = ".\\murel.ini";
 constexpr const char* kRuleSection = "all";
 constexpr const char* kListingName = "urls.txt";
+// The memo of the entry files read, for the next run into the same root.
+constexpr const char* kMemoName = ".murel-memo";
 
 void LoadRules(Platform& platform, RunSettings& settings) {
   LoadRuleSet(
@@ -60,7 +62,8 @@ ShownText LookedFor(BoxReporter& reporter) {
 // False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
                  Reporter& reporter) {
-  const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath);
+  EntryMemo memo(platform, settings.exportRoot + kMemoName);
+  const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath, &memo);
   if (!reader) return false;
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
   Progress progress(platform, settings.quiet);
@@ -69,6 +72,7 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
     progress.Update(state.counts, reader->PassedOver());
   }
   progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
+  memo.Save();
   return true;
 }
 

@@ -13,17 +13,18 @@
 namespace murel {
 
 /// A body that the cache keeps inside its own files: a range of one cache file, as the server
-/// sent it. A cache that keeps a body in pieces (a database) sets `open`.
+/// sent it. A cache that keeps a body in pieces (a database), or a reader that still holds the
+/// file open, sets `open`.
 struct StoredBody {
   std::string file;                    ///< Full path of the cache file that holds the body.
   std::uint64_t offset = 0;            ///< Where the body begins in that file.
   std::uint64_t size = 0;              ///< The body's length in bytes.
   std::vector<std::string> encodings;  ///< Content codings, in the order the server applied them.
   FileTime stored = 0;                 ///< When the cache stored the entry.
-  /// When set, the body is not read from `file` as it lies on disk: `open` gives a file whose
-  /// range [offset, offset + size) is the body (null if it cannot be read), and `file` only
-  /// names the cache file in messages. Unset for a plain range of `file`.
-  std::function<std::unique_ptr<ReadableFile>()> open;
+  /// When set, the body is not read from `file` by name: `open` gives a file whose range
+  /// [offset, offset + size) is the body (null if it cannot be read), and `file` only names the
+  /// cache file in messages. Unset for a plain range of `file`, opened when it is copied.
+  std::function<std::shared_ptr<ReadableFile>()> open;
 };
 
 /// One cache entry. Its content is a local file (`localFile`, WinINet) or a stored body

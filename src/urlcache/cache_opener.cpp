@@ -11,7 +11,8 @@ namespace murel {
 namespace {
 
 // A WinINet cache folder holds its index.dat.
-std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::string& folder,
+                                                EntryMemo* /*memo*/) {
   return OpenIndexDatReader(platform, folder + "\\index.dat");
 }
 
@@ -32,7 +33,8 @@ const std::vector<CacheFormat>& CacheFormats() {
   return formats;
 }
 
-std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath) {
+std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
+                                       EntryMemo* memo) {
   if (cachePath.empty()) {
     const std::optional<std::string> index = platform.DefaultCachePath();
     return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
@@ -47,7 +49,7 @@ std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& ca
   }
   while (full->size() > 3 && full->back() == '\\') full->pop_back();
   for (const CacheFormat& format : CacheFormats()) {
-    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full)) return reader;
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) return reader;
   }
   return nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
+#include "urlcache/entry_memo.h"
 
 namespace murel {
 
@@ -18,8 +19,10 @@ struct CacheFormat {
   std::string lookedFor;
   /// The reader for the cache in or below the folder `folder` (a full path, no trailing "\"),
   /// looking in the places where the format keeps its files relative to the folders a user is
-  /// likely to name; null when the format is not there or cannot be read.
-  std::unique_ptr<CacheReader> (*open)(Platform& platform, const std::string& folder);
+  /// likely to name; null when the format is not there or cannot be read. A format that keeps
+  /// one entry a file uses and adds to `memo` when it is given.
+  std::unique_ptr<CacheReader> (*open)(Platform& platform, const std::string& folder,
+                                       EntryMemo* memo);
 };
 
 /// The formats a named folder is tried for, in order.
@@ -28,7 +31,9 @@ const std::vector<CacheFormat>& CacheFormats();
 /// The reader for the cache `cachePath` as the user named it ("-c"): a cache file (index.dat),
 /// or a folder of any format of CacheFormats (the format is told from the folder's contents). An
 /// empty `cachePath` means the platform's default cache, or the system's own cache walk where the
-/// platform has one. Null if nothing readable is found.
-std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath);
+/// platform has one. Null if nothing readable is found. `memo`, when given, is begun by a reader
+/// that keeps one entry a file (see EntryMemo); the caller saves it after the reading.
+std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
+                                       EntryMemo* memo = nullptr);
 
 }  // namespace murel

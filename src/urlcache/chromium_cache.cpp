@@ -38,7 +38,8 @@ std::optional<ChromiumBackend> BackendOfIndex(const unsigned char* bytes, std::s
   return std::nullopt;
 }
 
-std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder,
+                                               EntryMemo* memo) {
   CacheFolders folders(platform);
   // The named folder is the user's choice; the folders below it must be real folders.
   for (const char* below : {"", "\\Cache_Data", "\\Cache\\Cache_Data", "\\Cache"}) {
@@ -48,7 +49,7 @@ std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::st
     if (!backend) continue;
     switch (*backend) {
       case ChromiumBackend::kSimple:
-        return OpenChromiumSimpleReader(platform, candidate);
+        return OpenChromiumSimpleReader(platform, candidate, memo);
       case ChromiumBackend::kBlockfile:
         return OpenChromiumBlockfileReader(platform, candidate);
       case ChromiumBackend::kSql:

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
+#include "urlcache/entry_memo.h"
 
 namespace murel {
 
@@ -21,7 +22,9 @@ std::optional<ChromiumBackend> BackendOfIndex(const unsigned char* bytes, std::s
 /// ("Cache_Data", or "Cache" of caches before 2022), the "Cache" folder above "Cache_Data", or a
 /// profile folder ("Default", "Profile 1") that holds "Cache". The backend is told by the
 /// "index" file of the first of these places that has one. Null when none is found, or the
-/// backend's reader cannot read it (the SQL backend in a build without SQLite).
-std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder);
+/// backend's reader cannot read it (the SQL backend in a build without SQLite). The simple
+/// backend's reading uses and adds to `memo` when it is given.
+std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder,
+                                               EntryMemo* memo = nullptr);
 
 }  // namespace murel

@@ -6,6 +6,7 @@
 
 #include "urlcache/chromium_checksum.h"
 #include "urlcache/chromium_entry.h"
+#include "urlcache/entry_file_walk.h"
 #include "urlcache/file_range.h"
 #include "urlcache/little_endian.h"
 
@@ -29,23 +30,16 @@ bool IsEntryFileName(const std::string& name) {
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-// A file of at most this size is read in one call: most entries are small, and their header,
-// key and end records then cost one read instead of four.
-constexpr std::uint64_t kWholeFileRead = std::uint64_t{64} << 10;
-
 // One "_0" file, read from both ends.
 class EntryFile {
  public:
-  explicit EntryFile(ReadableFile& file) : file_(file), size_(file.Facts().size) {
-    if (size_ <= kWholeFileRead && !ReadRange(file_, 0, static_cast<std::size_t>(size_), whole_)) {
-      whole_.clear();
-    }
-  }
+  explicit EntryFile(ReadableFile& file) : file_(file), size_(file.Facts().size) {}
 
   // The header and the key; tells the record size by the key hash matching at 24 or at 20.
   bool ReadKey() {
     std::vector<unsigned char> head;
-    if (!Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
+    if (!ReadRange(file_, 0,
+                   static_cast<std::size_t>(std::min<std::uint64_t>(size_, kPaddedRecord)), head) ||
         head.size() < kPackedRecord || LoadU64(head.data()) != kInitialMagic ||
         LoadU32(head.data() + 8) != kEntryVersion) {
       return false;
@@ -54,7 +48,8 @@ class EntryFile {
     const std::uint32_t keyHash = LoadU32(head.data() + 16);
     if (keySize == 0 || keySize > kMaxKeySize) return false;
     for (const std::size_t record : {kPaddedRecord, kPackedRecord}) {
-      if (Read(record, keySize, key_) && SuperFastHash(key_.data(), key_.size()) == keyHash) {
+      if (ReadRange(file_, record, keySize, key_) &&
+          SuperFastHash(key_.data(), key_.size()) == keyHash) {
         record_ = record;
         return true;
       }
@@ -67,7 +62,7 @@ class EntryFile {
   bool ReadResponseInfo() {
     std::vector<unsigned char> end;
     const std::uint64_t keyEnd = record_ + key_.size();
-    if (size_ < keyEnd + 2 * record_ || !Read(size_ - record_, record_, end) ||
+    if (size_ < keyEnd + 2 * record_ || !ReadRange(file_, size_ - record_, record_, end) ||
         LoadU64(end.data()) != kFinalMagic) {
       return false;
     }
@@ -78,7 +73,8 @@ class EntryFile {
       return false;
     bodyEnd_ = size_ - 2 * record_ - sha - infoSize;
     std::vector<unsigned char> middle;
-    if (!Read(bodyEnd_, record_ + infoSize, middle) || LoadU64(middle.data()) != kFinalMagic) {
+    if (!ReadRange(file_, bodyEnd_, record_ + infoSize, middle) ||
+        LoadU64(middle.data()) != kFinalMagic) {
       return false;
     }
     info_.assign(middle.begin() + static_cast<std::ptrdiff_t>(record_), middle.end());
@@ -92,73 +88,37 @@ class EntryFile {
   std::uint64_t BodySize() const { return bodyEnd_ - BodyOffset(); }
 
  private:
-  // The range from the file read whole, or from the file itself when it is large.
-  bool Read(std::uint64_t offset, std::size_t size, std::vector<unsigned char>& bytes) {
-    if (whole_.empty() || offset > whole_.size() || size > whole_.size() - offset) {
-      return ReadRange(file_, offset, size, bytes);
-    }
-    const auto begin = whole_.begin() + static_cast<std::ptrdiff_t>(offset);
-    bytes.assign(begin, begin + static_cast<std::ptrdiff_t>(size));
-    return true;
-  }
-
   ReadableFile& file_;
   std::uint64_t size_;
-  std::vector<unsigned char> whole_;  ///< The whole file when it is small; else empty.
   std::size_t record_ = kPaddedRecord;
   std::vector<unsigned char> key_;
   std::vector<unsigned char> info_;
   std::uint64_t bodyEnd_ = 0;
 };
 
-class SimpleReader : public CacheReader {
- public:
-  SimpleReader(Platform& platform, std::string folder, std::vector<std::string> names)
-      : platform_(platform), folder_(std::move(folder)), names_(std::move(names)) {}
-
-  bool Next(CacheEntry& entry) override {
-    while (next_ < names_.size()) {
-      if (ReadEntry(folder_ + "\\" + names_[next_++], entry)) return true;
-      ++passedOver_;
-    }
-    return false;
-  }
-
-  std::uint64_t PassedOver() const override { return passedOver_; }
-
- private:
-  // A file that vanished since the listing, or cannot be read, is passed over like a damaged one.
-  bool ReadEntry(const std::string& path, CacheEntry& entry) {
-    const std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(path);
-    if (!file) return false;
-    EntryFile parts(*file);
-    if (!parts.ReadKey() || !parts.ReadResponseInfo()) return false;
-    StoredBody body;
-    body.file = path;
-    body.offset = parts.BodyOffset();
-    body.size = parts.BodySize();
-    return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body),
-                           entry);
-  }
-
-  Platform& platform_;
-  std::string folder_;
-  std::vector<std::string> names_;
-  std::size_t next_ = 0;
-  std::uint64_t passedOver_ = 0;
-};
+// Reads one open "_0" file into `entry`; false for a file that is damaged, never closed or not
+// exported.
+bool ReadEntryFile(ReadableFile& file, const std::string& path, CacheEntry& entry) {
+  EntryFile parts(file);
+  if (!parts.ReadKey() || !parts.ReadResponseInfo()) return false;
+  StoredBody body;
+  body.file = path;
+  body.offset = parts.BodyOffset();
+  body.size = parts.BodySize();
+  return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body),
+                         entry);
+}
 
 }  // namespace
 
-std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform,
-                                                      const std::string& folder) {
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder,
+                                                      EntryMemo* memo) {
   std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
   if (!names) return nullptr;
   names->erase(std::remove_if(names->begin(), names->end(),
                               [](const std::string& name) { return !IsEntryFileName(name); }),
                names->end());
-  std::sort(names->begin(), names->end());
-  return std::make_unique<SimpleReader>(platform, folder, std::move(*names));
+  return WalkEntryFiles(platform, folder, std::move(*names), &ReadEntryFile, memo);
 }
 
 }  // namespace murel

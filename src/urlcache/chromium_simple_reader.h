@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
+#include "urlcache/entry_memo.h"
 
 namespace murel {
 
@@ -14,8 +15,9 @@ namespace murel {
 /// end record, the pickled response info (stream 0), the key's SHA-256 when flagged and a last
 /// end record; both the 24-byte records of today and the 20-byte ones of old 32-bit builds are
 /// read. Files that are damaged, never closed or not exported (see ToExportedEntry) are passed
-/// over. Null if the folder cannot be listed.
-std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform,
-                                                      const std::string& folder);
+/// over. With a memo, files it knows are not read again (see WalkEntryFiles). Null if the folder
+/// cannot be listed.
+std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder,
+                                                      EntryMemo* memo);
 
 }  // namespace murel

@@ -3,39 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "urlcache/cache_folder.h"
+#include "urlcache/entry_file_walk.h"
 #include "urlcache/firefox_entry.h"
 
 namespace murel {
 namespace {
-
-class FirefoxCacheReader : public CacheReader {
- public:
-  FirefoxCacheReader(Platform& platform, std::string folder, std::vector<std::string> names)
-      : platform_(platform), folder_(std::move(folder)), names_(std::move(names)) {}
-
-  bool Next(CacheEntry& entry) override {
-    while (next_ < names_.size()) {
-      const std::string path = folder_ + "\\" + names_[next_++];
-      if (entries_.Read(platform_, path, entry)) return true;
-      ++passedOver_;
-    }
-    return false;
-  }
-
-  std::uint64_t PassedOver() const override { return passedOver_; }
-
- private:
-  Platform& platform_;
-  std::string folder_;
-  std::vector<std::string> names_;
-  std::size_t next_ = 0;
-  std::uint64_t passedOver_ = 0;
-  FirefoxEntryReader entries_;
-};
 
 // An entry file is named by the SHA-1 of its key in hexadecimal.
 bool IsEntryName(const std::string& name) {
@@ -67,7 +42,8 @@ std::optional<std::string> EntriesFolder(Platform& platform, const std::string& 
 
 }  // namespace
 
-std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder,
+                                              EntryMemo* memo) {
   const std::optional<std::string> entries = EntriesFolder(platform, folder);
   if (!entries) return nullptr;
   std::optional<std::vector<std::string>> names = platform.ListFolder(*entries);
@@ -75,8 +51,13 @@ std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::str
   names->erase(std::remove_if(names->begin(), names->end(),
                               [](const std::string& name) { return !IsEntryName(name); }),
                names->end());
-  std::sort(names->begin(), names->end());
-  return std::make_unique<FirefoxCacheReader>(platform, *entries, std::move(*names));
+  auto reader = std::make_shared<FirefoxEntryReader>();
+  return WalkEntryFiles(
+      platform, *entries, std::move(*names),
+      [reader](ReadableFile& file, const std::string& path, CacheEntry& entry) {
+        return reader->Read(file, path, entry);
+      },
+      memo);
 }
 
 }  // namespace murel

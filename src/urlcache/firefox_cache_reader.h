@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
+#include "urlcache/entry_memo.h"
 
 namespace murel {
 
@@ -14,8 +15,9 @@ namespace murel {
 /// folder. The folders below the named one must be real folders, not links. Entries are the
 /// files of "entries" whose names are 40 hexadecimal digits, read in the order of their names;
 /// the index file and the "doomed" folder are not read. Only the entries that FirefoxEntryReader
-/// takes are delivered; the others are passed over. Null when no entries folder is found or it
-/// cannot be listed.
-std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder);
+/// takes are delivered; the others are passed over. With a memo, files it knows are not read
+/// again (see WalkEntryFiles). Null when no entries folder is found or it cannot be listed.
+std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder,
+                                              EntryMemo* memo = nullptr);
 
 }  // namespace murel

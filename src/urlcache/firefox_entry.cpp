@@ -105,20 +105,18 @@ bool FirefoxEntryReader::ChunksMatch(ReadableFile& file, const FirefoxMetadata& 
   return true;
 }
 
-bool FirefoxEntryReader::Read(Platform& platform, const std::string& path, CacheEntry& entry) {
-  const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
-  if (!file) return false;
-  const std::uint64_t fileSize = file->Facts().size;
+bool FirefoxEntryReader::Read(ReadableFile& file, const std::string& path, CacheEntry& entry) {
+  const std::uint64_t fileSize = file.Facts().size;
   const std::size_t tailSize =
       static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTailWindow));
   tail_.resize(tailSize);
-  if (!ReadFully(*file, fileSize - tailSize, tail_.data(), tailSize)) return false;
+  if (!ReadFully(file, fileSize - tailSize, tail_.data(), tailSize)) return false;
   const std::optional<FirefoxMetadata> meta =
       ParseFirefoxMetadata(tail_.data(), tailSize, fileSize);
   if (!meta) return false;
   const std::optional<std::string_view> url = UrlOfFirefoxKey(meta->key);
   std::optional<StoredBody> body = ExportableBody(*meta);
-  if (!url || !body || !ChunksMatch(*file, *meta, body->size, fileSize - tailSize)) return false;
+  if (!url || !body || !ChunksMatch(file, *meta, body->size, fileSize - tailSize)) return false;
   body->file = path;
   entry.url.assign(url->data(), url->size());
   entry.localFile.clear();

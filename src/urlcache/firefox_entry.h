@@ -16,7 +16,7 @@ struct FirefoxMetadata;
 /// kept from one file to the next, whatever sizes a file claims.
 class FirefoxEntryReader {
  public:
-  /// Reads the entry file `path` (a full path) into `entry`: the URL of its key, and its body
+  /// Reads the entry file `file` (full path `path`) into `entry`: the URL of its key, and its body
   /// as a stored body of that file with the content codings and the time of its response head
   /// (the Date header, else the time the metadata was last written). True only for an entry
   /// that an export takes: a GET response with a 2xx status other than 206, whose body is
@@ -24,7 +24,7 @@ class FirefoxEntryReader {
   /// content coding) and matches its chunk hashes. Alternative data kept after the body is not
   /// part of it. False, with `entry` untouched, for any other entry, a damaged one,
   /// or a file that cannot be read whole; the metadata must lie in the file's last 512 KiB.
-  bool Read(Platform& platform, const std::string& path, CacheEntry& entry);
+  bool Read(ReadableFile& file, const std::string& path, CacheEntry& entry);
 
  private:
   /// True when every chunk that holds part of the first `bodySize` bytes of data matches its

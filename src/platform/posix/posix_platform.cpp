@@ -311,6 +311,12 @@ std::uint64_t PosixPlatform::SteadyMilliseconds() {
                                         .count());
 }
 
+FileTime PosixPlatform::CurrentTime() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return ToFileTime(now.tv_sec, now.tv_nsec);
+}
+
 std::unique_ptr<ListingFile> PosixPlatform::OpenListingFile(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   if (!host) return nullptr;

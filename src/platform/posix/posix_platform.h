@@ -51,6 +51,7 @@ class PosixPlatform : public Platform {
   void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   std::uint64_t SteadyMilliseconds() override;
+  FileTime CurrentTime() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override;
 

@@ -343,6 +343,12 @@ std::unique_ptr<StatusLine> Win32Platform::OpenStatusLine() { return nullptr; }
 
 std::uint64_t Win32Platform::SteadyMilliseconds() { return ::GetTickCount64(); }
 
+FileTime Win32Platform::CurrentTime() {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  return (static_cast<FileTime>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 std::unique_ptr<ListingFile> Win32Platform::OpenListingFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "wt");
   if (file == nullptr) return nullptr;

@@ -81,6 +81,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   /// ::GetTickCount64.
   std::uint64_t SteadyMilliseconds() override;
+  FileTime CurrentTime() override;
   std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   /// The path itself: Windows shows Windows paths.
   std::string DisplayPath(const std::string& path) override;

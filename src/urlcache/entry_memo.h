@@ -1,0 +1,77 @@
+// What a run learned from a cache's entry files, kept for the next run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "urlcache/cache_entry.h"
+
+namespace murel {
+
+/// The memo of a cache that keeps one entry a file (Chromium's simple cache, Firefox): for each
+/// entry file, its size and last-write time and the entry read from it (its URL and where its
+/// body lies), or that it was passed over. A later run finds a file whose size and time have not
+/// changed in the memo and does not read it again: that is what makes a re-run over an unchanged
+/// cache cost one look at each file, as a copy of newer files does. The memo lives in one file in
+/// the export root, written whole at the end of a run; one that is missing, damaged, or made for
+/// another cache folder is left aside and replaced. Memory stays within a line of the memo,
+/// since the files are asked in the order of their names, which is the memo's order.
+class EntryMemo {
+ public:
+  /// A memo in the file `path`; nothing is read or written before Begin.
+  EntryMemo(Platform& platform, std::string path);
+  ~EntryMemo();
+  EntryMemo(const EntryMemo&) = delete;
+  EntryMemo& operator=(const EntryMemo&) = delete;
+
+  /// Starts the memo of the entry files in the folder `folder` (a full path): the earlier memo
+  /// is taken when it was made for this folder, and a new one is begun.
+  void Begin(const std::string& folder);
+
+  /// Whether the earlier memo may still know files, so that looking at a file is worth it.
+  bool HasEarlier() const { return earlier_ != nullptr; }
+
+  /// What the earlier memo says of a file.
+  enum class Recall {
+    kUnknown,     ///< Nothing trusted: the file is to be read.
+    kEntry,       ///< `entry` now holds the entry read from it.
+    kPassedOver,  ///< It held no entry to export.
+  };
+
+  /// What the earlier memo says of the file `name` (in the folder of Begin, full path `path`)
+  /// that now has `facts`. Known only when its size and last-write time are the remembered ones
+  /// and that time lies well before the earlier run began (a file written in the same instant
+  /// as that run read it could have changed unseen). Names must be asked in ascending order.
+  Recall Find(const std::string& name, const std::string& path, const FileFacts& facts,
+              CacheEntry& entry);
+
+  /// Adds the file `name` with the facts `facts` (as it was read) to the new memo: the stored
+  /// body entry `entry`, or passed over when it is null. Names must come in ascending order.
+  void Remember(const std::string& name, const FileFacts& facts, const CacheEntry* entry);
+
+  /// Puts the new memo in place of the earlier one. Nothing when none was begun or it could not
+  /// be written.
+  void Save();
+
+ private:
+  class Lines;
+
+  /// Moves the earlier memo on to its first line for a name not before `name`.
+  bool SeekEarlier(const std::string& name);
+  /// Hands the new memo's buffered lines to its writer; drops the writer on failure.
+  void Flush();
+
+  Platform& platform_;
+  std::string path_;
+  FileTime began_ = 0;              ///< When this run began its memo.
+  FileTime earlierBegan_ = 0;       ///< When the run of the earlier memo began it.
+  std::unique_ptr<Lines> earlier_;  ///< The earlier memo from its next line; null when done.
+  std::string_view line_;           ///< The earlier memo's current line, its name first.
+  std::unique_ptr<BodyWriter> writer_;
+  std::string pending_;  ///< New lines not yet handed to the writer.
+};
+
+}  // namespace murel

@@ -1,0 +1,37 @@
+// A cache file open for reading, held in memory when it is small.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace murel {
+
+/// A regular file open for reading that holds all its bytes in memory when it is small, so that
+/// the reader's look at its parts and the copy of its body cost one read between them.
+class HeldFile : public ReadableFile {
+ public:
+  /// Opens the regular file `path` and reads it whole when it has at most `holdLimit` bytes.
+  /// Null when it cannot be opened, or read whole.
+  static std::shared_ptr<HeldFile> Open(Platform& platform, const std::string& path,
+                                        std::size_t holdLimit);
+
+  const FileFacts& Facts() const override { return file_->Facts(); }
+  /// From memory when the file is held, else from the file.
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
+                                    std::size_t size) override;
+
+ private:
+  explicit HeldFile(std::unique_ptr<ReadableFile> file) : file_(std::move(file)) {}
+
+  std::unique_ptr<ReadableFile> file_;
+  std::vector<unsigned char> bytes_;  ///< The whole file when it is held.
+  bool held_ = false;
+};
+
+}  // namespace murel

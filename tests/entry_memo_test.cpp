@@ -1,0 +1,124 @@
+// The memo of entry files that lets a re-run over an unchanged browser cache skip reading it:
+// what is read again, and that a memo which cannot be trusted changes nothing.
+#include "urlcache/entry_memo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_platform.h"
+#include "firefox_entry_writer.h"
+#include "run/run_driver.h"
+
+namespace murel {
+namespace {
+
+const std::string kEntries = "D:\\profile\\cache2\\entries\\";
+const std::string kMemo = "C:\\out\\.murel-memo";
+constexpr FileTime kSecond = 10000000;
+constexpr FileTime kWritten = 1000 * kSecond;
+
+std::string EntryName(char c) { return std::string(40, c); }
+
+std::string Entry(const std::string& url, const std::string& body, const char* status = "200 OK",
+                  std::uint32_t stored = 1700000000) {
+  FirefoxEntryPlan plan;
+  plan.lastModified = stored;
+  plan.key = ":" + url;
+  plan.data = body;
+  plan.elements = {{"request-method", "GET"},
+                   {"response-head", std::string("HTTP/1.1 ") + status + "\r\n"}};
+  return FirefoxEntryFile(plan);
+}
+
+// A Firefox cache of two pages and a redirect, exported at a time well after it was written.
+class EntryMemoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.AddFile(platform.currentDirectory + "\\murel.ini",
+                     "[all]\nscheme\nany\n://\n\\\n{empty}\n{empty}\n"
+                     "slash\nany\n/\n\\\n{empty}\n{empty}\n");
+    platform.AddFile(kEntries + EntryName('A'), Entry("http://h/a", "page a"), kWritten);
+    platform.AddFile(kEntries + EntryName('B'), Entry("http://h/b", "page b"), kWritten);
+    platform.AddFile(kEntries + EntryName('C'), Entry("http://h/c", "", "302 Found"), kWritten);
+    platform.now = kWritten + 60 * kSecond;
+  }
+
+  // Runs an export and gives the entry files it opened, by their last letter.
+  std::string Run() {
+    platform.log.clear();
+    EXPECT_EQ(RunMurel(platform, "-nm -c D:\\profile C:\\out"), kExitOk);
+    std::string opened;
+    for (const std::string& line : platform.log) {
+      if (line.rfind("OpenFileForReading " + kEntries, 0) == 0) {
+        opened += line[("OpenFileForReading " + kEntries).size()];
+      }
+    }
+    return opened;
+  }
+
+  // Everything below the root but the memo, with the files' contents and times.
+  std::string Export() {
+    std::string text;
+    for (const std::string& path : platform.Tree()) {
+      if (path == kMemo || path.rfind("C:\\out\\", 0) != 0) continue;
+      text += path + "=" + platform.Content(path).value_or("") + "@" +
+              std::to_string(platform.TimeOf(path).value_or(0)) + "\n";
+    }
+    return text;
+  }
+
+  FakePlatform platform;
+};
+
+TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun) {
+  EXPECT_EQ(Run(), "ABC");
+  const std::string first = Export();
+  EXPECT_EQ(Run(), "");
+  EXPECT_EQ(Export(), first);
+
+  // A page fetched again: another body and time under the same name. A file written within two
+  // seconds before the last run began may have changed unseen, and is read again too.
+  platform.AddFile(kEntries + EntryName('B'),
+                   Entry("http://h/b", "page b, again", "200 OK", 1700000100),
+                   kWritten + 5 * kSecond);
+  platform.AddFile(kEntries + EntryName('C'), Entry("http://h/c", "", "302 Found"),
+                   platform.now - kSecond);
+  platform.now += 60 * kSecond;
+  EXPECT_EQ(Run(), "BC");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\h\\b"), "page b, again");
+  EXPECT_EQ(Run(), "");
+
+  // A memo made for another cache folder is left aside.
+  platform.AddFile(kEntries.substr(0, 3) + "other\\cache2\\entries\\" + EntryName('A'),
+                   Entry("http://h/a", "page a"), kWritten);
+  EXPECT_EQ(RunMurel(platform, "-nm -c D:\\other C:\\out"), kExitOk);
+  EXPECT_EQ(Run(), "ABC");
+}
+
+// A memo that is cut, scrambled or forged in its numbers gives the export of a first run.
+TEST_F(EntryMemoTest, MemoThatCannotBeTrustedChangesNothing) {
+  Run();
+  const std::string first = Export();
+  const std::string memo = *platform.Content(kMemo);
+  const std::size_t secondLine = memo.find('\n') + 1;
+  std::string numbers = memo;
+  std::replace(numbers.begin() + static_cast<std::ptrdiff_t>(secondLine), numbers.end(), '1', 'x');
+  std::string unsorted = memo.substr(0, secondLine);
+  for (std::size_t line = memo.size() - 1; line > secondLine;) {
+    const std::size_t start = memo.rfind('\n', line - 1) + 1;
+    unsorted += memo.substr(start, line - start + 1);
+    line = start - 1;
+  }
+  for (const std::string& damaged :
+       {memo.substr(0, memo.size() - 2), "x" + memo, numbers, unsorted,
+        memo.substr(0, secondLine) + std::string(100000, 'A') + memo.substr(secondLine)}) {
+    platform.AddFile(kMemo, damaged, kWritten);
+    platform.AddFile("C:\\out\\http\\h\\a", "stale", kWritten - kSecond);
+    Run();
+    EXPECT_EQ(Export(), first) << damaged.substr(0, 200);
+  }
+}
+
+}  // namespace
+}  // namespace murel

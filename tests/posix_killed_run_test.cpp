@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "firefox_entry_writer.h"
 #include "host_files.h"
 #include "synthetic_cache.h"
 
@@ -38,7 +39,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
       tree[name + "/"] = "";
       continue;
     }
-    if (name == "urls.txt") continue;
+    // What every run writes anew: the listing (compared apart) and the memo of entry files.
+    if (name == "urls.txt" || name == ".murel-memo") continue;
     struct stat info {};
     ::stat(item.path().c_str(), &info);
     const std::string content = ReadAll(item.path());
@@ -101,7 +103,7 @@ class KilledRunTest : public ::testing::Test {
     const pid_t child = fork();
     if (child == 0) {
       if (chdir(scratch.c_str()) != 0) _exit(127);
-      execl(MUREL_BINARY, MUREL_BINARY, "-nm", "-c", "cache", out.c_str(), nullptr);
+      execl(MUREL_BINARY, MUREL_BINARY, "-nm", "-c", cache.c_str(), out.c_str(), nullptr);
       _exit(127);
     }
     return child;
@@ -131,10 +133,31 @@ class KilledRunTest : public ::testing::Test {
     return text;
   }
 
+  // A Firefox cache in "firefox" of as many entries, some of them large, to export instead.
+  void UseFirefoxCache() {
+    const fs::path entries = scratch / "firefox" / "cache2" / "entries";
+    fs::create_directories(entries);
+    for (std::size_t i = 0; i < kEntries; ++i) {
+      FirefoxEntryPlan plan;
+      plan.key = ":http://site" + std::to_string(i % 7) + "/d" + std::to_string(i % 40) + "/p" +
+                 std::to_string(i) + ".html";
+      plan.data = i % (kEntries / kBigFiles) == 1 ? std::string(kBigFileSize, 'b')
+                                                  : "page " + std::to_string(i);
+      plan.lastModified += static_cast<std::uint32_t>(i);
+      char name[41];
+      std::snprintf(name, sizeof name, "%040zX", i);
+      std::ofstream(entries / name, std::ios::binary) << FirefoxEntryFile(plan);
+    }
+    cache = "firefox";
+  }
+
+  void ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();
+
   fs::path scratch;
+  std::string cache = "cache";
 };
 
-TEST_F(KilledRunTest, RerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun) {
+void KilledRunTest::ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun() {
   ASSERT_EQ(Finish("ref"), 0);
   // The kills are timed against a run with the cache already read once, as every later run has
   // it: the first run is slower, and a kill timed by it could land after a later run's end.
@@ -164,6 +187,16 @@ TEST_F(KilledRunTest, RerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun) {
   EXPECT_EQ(WithoutMovedAsidePages(Snapshot(scratch / "out"), expected), expected)
       << "killed six times";
   EXPECT_EQ(Listing("out"), Listing("ref"));
+}
+
+TEST_F(KilledRunTest, RerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun) {
+  ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();
+}
+
+// Bodies written from a browser's cache files, and the memo of the entry files written beside.
+TEST_F(KilledRunTest, RerunsAfterKillsOverABrowserCacheLeaveTheTreeOfAnUninterruptedRun) {
+  UseFirefoxCache();
+  ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();
 }
 
 }  // namespace

@@ -150,16 +150,18 @@ class ReadableFile {
                                             std::size_t size) = 0;
 };
 
-/// A new file written from chunks under a temporary name in its target's folder. Destroying it
-/// before `Commit` abandons it: the temporary is removed and the target stays as it was.
+/// A new file written from chunks under a temporary name in its target's folder (POSIX: a target
+/// that does not exist yet is written at its own name, in a state that QueryFile and
+/// ReadLastWriteTime tell from a finished file until `Commit`). Destroying it before `Commit`
+/// abandons it: what was written is removed and the target stays as it was.
 class BodyWriter {
  public:
   virtual ~BodyWriter() = default;
   /// Appends `size` bytes. False on failure; the writer is then only good for abandoning.
   virtual bool Append(const unsigned char* data, std::size_t size) = 0;
-  /// Gives the file the last-write time `time` and renames it over the target in one step, so
-  /// that the target is either the old file or the whole new one. False on failure, with the
-  /// temporary removed and the target as it was.
+  /// Gives the file the last-write time `time` and puts it in place of the target in one step,
+  /// so that the target is either the old file or the whole new one. False on failure, with what
+  /// was written removed and the target as it was.
   virtual bool Commit(FileTime time) = 0;
 };
 
@@ -223,7 +225,8 @@ class Platform {
   // --- Reading cache files ----------------------------------------------------------------------
 
   /// The facts of `path` without following a link at its last component (levels above it are
-  /// followed). Empty if nothing exists under the name or it cannot be examined.
+  /// followed). Empty if nothing exists under the name or it cannot be examined. A file that a
+  /// body writer began and never finished is not kRegular (POSIX: a file no one may read).
   virtual std::optional<FileFacts> QueryFile(const std::string& path) = 0;
 
   /// Opens the existing regular file `path` for reading, shared for reading and writing. Null

@@ -39,7 +39,9 @@ std::unique_ptr<PosixBodyWriter> PosixBodyWriter::Create(const std::string& targ
   // A run killed while it wrote leaves its temporary in the target's folder; the first writer
   // into a folder in this run removes those.
   if (cleanedFolders.insert(folder).second) RemoveStaleCopyTemps(folder);
-  int fd = -1;
+  // A new target costs no rename: O_EXCL makes sure the name was free and the file is ours.
+  int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0);
+  if (fd >= 0) return std::unique_ptr<PosixBodyWriter>(new PosixBodyWriter(target, target, fd));
   std::optional<std::string> temporary = CreateCopyTemp(folder, nextNumber, fd);
   if (!temporary) return nullptr;
   return std::unique_ptr<PosixBodyWriter>(new PosixBodyWriter(target, std::move(*temporary), fd));
@@ -66,13 +68,13 @@ bool PosixBodyWriter::Commit(FileTime time) { return CommitWithTime(ToHostTime(t
 bool PosixBodyWriter::CommitWithTime(const timespec& time) {
   // The access time is the time of the copy, as on Windows.
   const timespec times[2] = {{0, UTIME_NOW}, time};
-  // rename() replaces the target in one step, so readers see the old file or the whole new one;
-  // it refuses a folder as the target, and replaces a link rather than writing through it. The
-  // permissions come after it: until then the name holds a file without any, which a later run
-  // takes for unfinished (a stale temporary, or a target it cannot open and so writes again),
-  // whenever this process is killed.
-  const bool renamed =
-      futimens(fd_, times) == 0 && rename(temporary_.c_str(), target_.c_str()) == 0;
+  // rename() replaces an existing target in one step, so readers see the old file or the whole
+  // new one; it refuses a folder as the target, and replaces a link rather than writing through
+  // it. A new target is in its place already. The permissions come last: until then the name
+  // holds a file without any, which a later run takes for unfinished (a stale temporary, or a
+  // target that no one may read, which it writes again), whenever this process is killed.
+  const bool renamed = futimens(fd_, times) == 0 &&
+                       (temporary_ == target_ || rename(temporary_.c_str(), target_.c_str()) == 0);
   if (!renamed) unlink(temporary_.c_str());
   temporary_.clear();
   const bool finished = renamed && FinishCopyTemp(fd_);

@@ -1,4 +1,4 @@
-// A new file written under a copy temporary in its target's folder and renamed over the target.
+// A new file written at its target's name, or under a copy temporary renamed over the target.
 #pragma once
 
 #include <sys/stat.h>
@@ -12,9 +12,11 @@
 
 namespace murel {
 
-/// The POSIX body writer: a copy temporary (copy_temp.h) that holds no permission bits until it
-/// has replaced its target, so that a killed run leaves nothing a later run takes for finished.
-/// Abandoning removes the temporary.
+/// The POSIX body writer. A target that does not exist yet is created at its own name; one that
+/// exists is replaced by a copy temporary (copy_temp.h) renamed over it, so that it stays whole
+/// until the new file is. Either file holds no permission bits until it is in place with its
+/// time, so that a killed run leaves nothing a later run takes for finished: an unfinished
+/// target is no one's to read, and such a file is written again. Abandoning removes the file.
 class PosixBodyWriter : public BodyWriter {
  public:
   /// Starts the file that replaces the host path `target`. The first writer into a folder in this
@@ -30,7 +32,7 @@ class PosixBodyWriter : public BodyWriter {
   bool Append(const unsigned char* data, std::size_t size) override;
   bool Commit(FileTime time) override;
 
-  /// The temporary's open descriptor, for writers that fill it themselves.
+  /// The new file's open descriptor, for writers that fill it themselves.
   int fd() const { return fd_; }
   /// Commit with a last-write time to the nanosecond.
   bool CommitWithTime(const timespec& time);
@@ -40,7 +42,8 @@ class PosixBodyWriter : public BodyWriter {
       : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {}
 
   std::string target_;
-  std::string temporary_;  ///< Empty once renamed or removed.
+  std::string temporary_;  ///< The file written (the target itself when it was new); empty once
+                           ///< in place or removed.
   int fd_;
 };
 

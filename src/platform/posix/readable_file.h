@@ -10,7 +10,8 @@
 
 namespace murel {
 
-/// The facts of the host path `hostPath`, without following a link at its last component.
+/// The facts of the host path `hostPath`, without following a link at its last component. A
+/// regular file that no one may read is of kind kOther: an unfinished copy (see PosixBodyWriter).
 std::optional<FileFacts> QueryHostFile(const std::string& hostPath);
 
 /// Opens the regular file at `hostPath` for reading: null for a link at the last component, a

@@ -153,6 +153,11 @@ TEST(PosixHostPath, FullPathsInWindowsForm) {
   for (const auto& c : cases) EXPECT_EQ(FullWindowsPath(c.path, cwd), c.full) << c.path;
 }
 
+TEST(PosixHostPath, DriveZWithoutRootGoesOnFromTheCurrentFolder) {
+  EXPECT_EQ(FullWindowsPath("Z:", "/home/u"), "Z:\\home\\u");
+  EXPECT_EQ(FullWindowsPath("z:a\\..\\b/", "/home/u"), "Z:\\home\\u\\b\\");
+}
+
 TEST(PosixHostPath, DisplayShowsHostForm) {
   EXPECT_EQ(DisplayHostPath("Z:\\tmp\\out\\urls.txt"), "/tmp/out/urls.txt");
   EXPECT_EQ(DisplayHostPath("z:\\"), "/");

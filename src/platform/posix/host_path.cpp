@@ -2,10 +2,13 @@
 
 #include "platform/posix/host_path.h"
 
-#include <vector>
+#include <string_view>
 
 namespace murel {
 namespace {
+
+// "Z:" and its like: a letter and a colon.
+constexpr std::size_t kDriveLength = 2;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -21,32 +24,39 @@ std::string WithSlashes(std::string path) {
   return path;
 }
 
-// The components of `path` with "." dropped, ".." applied and empty ones (repeated separators)
-// merged away. The path is absolute, so ".." at the root has nothing to remove.
-std::vector<std::string> Normalized(const std::string& path) {
-  std::vector<std::string> parts;
+bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
+
+// Appends to the Windows-form path `full` ("Z:" and components each led by "\") the components of
+// `path` with "." dropped, ".." applied and empty ones (repeated separators) merged away. The path
+// is absolute, so ".." at the root has nothing to remove. No component holds a separator, so the
+// last "\" of `full` starts its last component.
+void AppendNormalized(std::string& full, std::string_view path) {
   std::size_t start = 0;
   while (start <= path.size()) {
     std::size_t end = start;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
-    const std::string part = path.substr(start, end - start);
+    const std::string_view part = path.substr(start, end - start);
     if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+      if (full.size() > kDriveLength) full.resize(full.rfind('\\'));
     } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
+      full += '\\';
+      full += part;
     }
     start = end + 1;
   }
-  return parts;
 }
 
 }  // namespace
 
 std::optional<std::string> HostPathOf(const std::string& path) {
   if (!HasDrive(path)) return WithSlashes(path);
-  if (path[0] != 'z' && path[0] != 'Z') return std::nullopt;
-  const std::string rest = path.substr(2);
-  return rest.empty() ? std::string(".") : WithSlashes(rest);
+  if (!IsDriveZ(path)) return std::nullopt;
+  return path.size() == kDriveLength ? std::string(".") : WithSlashes(path.substr(kDriveLength));
+}
+
+bool IsRootedPath(const std::string& path) {
+  if (!HasDrive(path)) return !path.empty() && IsSeparator(path[0]);
+  return IsDriveZ(path) && path.size() > kDriveLength && IsSeparator(path[kDriveLength]);
 }
 
 std::string WindowsFormOf(const std::string& hostPath) {
@@ -58,22 +68,19 @@ std::string WindowsFormOf(const std::string& hostPath) {
 std::optional<std::string> FullWindowsPath(const std::string& path,
                                            const std::string& currentHostDir) {
   // An empty path names nothing, as with the Windows service.
-  std::optional<std::string> host = path.empty() ? std::nullopt : HostPathOf(path);
-  if (!host) return std::nullopt;
-  if ((*host)[0] != '/') host = currentHostDir + "/" + *host;
-
+  if (path.empty() || (HasDrive(path) && !IsDriveZ(path))) return std::nullopt;
   std::string full = "Z:";
-  for (const std::string& part : Normalized(*host)) full += "\\" + part;
+  // A relative path, "Z:" alone and "Z:name" go on from the current folder.
+  if (!IsRootedPath(path)) AppendNormalized(full, currentHostDir);
+  AppendNormalized(full, std::string_view(path).substr(HasDrive(path) ? kDriveLength : 0));
   // A trailing separator names the same folder; Windows keeps it, and so does this.
-  const bool trailing = !path.empty() && IsSeparator(path.back());
-  if (full == "Z:" || trailing) full += '\\';
+  if (full.size() == kDriveLength || IsSeparator(path.back())) full += '\\';
   return full;
 }
 
 std::string DisplayHostPath(const std::string& path) {
-  if (HasDrive(path) && path[0] != 'z' && path[0] != 'Z') return path;
-  const std::optional<std::string> host = HostPathOf(path);
-  return host ? *host : path;
+  if (HasDrive(path) && !IsDriveZ(path)) return path;
+  return HostPathOf(path).value_or(path);
 }
 
 }  // namespace murel

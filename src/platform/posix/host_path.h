@@ -13,6 +13,11 @@ namespace murel {
 /// Empty for any other drive letter. "Z:" alone and "Z:name" are relative to the current folder.
 std::optional<std::string> HostPathOf(const std::string& path);
 
+/// True if `path` (any form that `HostPathOf` takes) names a place from the host's root: with no
+/// drive or on drive Z, it begins with "\" or "/". False for a relative path, for "Z:" alone and
+/// "Z:name", and for another drive.
+bool IsRootedPath(const std::string& path);
+
 /// The Windows form of an absolute host path ("/tmp/a" gives "Z:\tmp\a", "/" gives "Z:\"), with
 /// no other change.
 std::string WindowsFormOf(const std::string& hostPath);

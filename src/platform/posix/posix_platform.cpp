@@ -244,9 +244,8 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
 std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& path,
                                                            std::size_t limit) {
   // The export asks for many absolute paths; they need no look at the current directory.
-  const std::optional<std::string> host = HostPathOf(path);
-  const bool absolute = host && !host->empty() && (*host)[0] == '/';
-  std::optional<std::string> full = FullWindowsPath(path, absolute ? "/" : CurrentHostDir());
+  std::optional<std::string> full =
+      FullWindowsPath(path, IsRootedPath(path) ? std::string("/") : CurrentHostDir());
   if (!full || full->size() > limit) return std::nullopt;
   return full;
 }

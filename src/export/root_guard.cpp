@@ -1,5 +1,7 @@
 #include "export/root_guard.h"
 
+#include <string_view>
+
 #include "buffer_limits.h"
 #include "text/ascii.h"
 
@@ -11,9 +13,9 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // A component Windows would not keep as a name of its own: "." and ".." move within the tree, and
 // a name of dots and blanks only is trimmed to nothing (the parent) or read as "..". A ":" opens
 // an alternate data stream, or names a drive.
-bool IsUnsafeComponent(const std::string& component) {
-  if (component.find(':') != std::string::npos) return true;
-  return !component.empty() && component.find_first_not_of(". ") == std::string::npos;
+bool IsUnsafeComponent(std::string_view component) {
+  if (component.find(':') != std::string_view::npos) return true;
+  return !component.empty() && component.find_first_not_of(". ") == std::string_view::npos;
 }
 
 // Each directory level and the target itself must resolve inside the root: Windows maps device
@@ -30,13 +32,15 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
   bool named = false;
+  std::string level;  // the target up to the end of the component at hand
   std::size_t start = exportRoot.size();
   while (start < target.size()) {
     std::size_t end = start;
     while (end < target.size() && !IsSeparator(target[end])) ++end;
     if (end > start) {
-      if (IsUnsafeComponent(target.substr(start, end - start))) return false;
-      if (!ResolvesInside(platform, exportRoot, target.substr(0, end))) return false;
+      if (IsUnsafeComponent(std::string_view(target).substr(start, end - start))) return false;
+      level.assign(target, 0, end);
+      if (!ResolvesInside(platform, exportRoot, level)) return false;
       named = true;
     }
     start = end + 1;

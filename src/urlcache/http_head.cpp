@@ -1,6 +1,9 @@
 #include "urlcache/http_head.h"
 
+#include <algorithm>
 #include <cctype>
+
+#include "text/ascii.h"
 
 namespace murel {
 namespace {
@@ -17,6 +20,13 @@ std::string Lower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return lower;
+}
+
+// Where the line at the start of `head` ends: at its LF or NUL, or at the end of the head.
+std::size_t LineEnd(std::string_view head) {
+  std::size_t end = 0;
+  while (end < head.size() && head[end] != '\n' && head[end] != '\0') ++end;
+  return end;
 }
 
 // The status code of "HTTP/<version> <code> [reason]": three digits after the first blank.
@@ -61,9 +71,9 @@ std::optional<HttpHead> ParseHttpHead(std::string_view head) {
   bool first = true;
   int lengths = 0;
   while (!head.empty()) {
-    const std::size_t end = head.find_first_of(std::string_view("\n\0", 2));
+    const std::size_t end = LineEnd(head);
     const std::string_view line = Trim(head.substr(0, end));
-    head.remove_prefix(end == std::string_view::npos ? head.size() : end + 1);
+    head.remove_prefix(std::min(end + 1, head.size()));
     if (first) {
       const std::optional<int> status = StatusOf(line);
       if (!status) return std::nullopt;
@@ -73,10 +83,11 @@ std::optional<HttpHead> ParseHttpHead(std::string_view head) {
     }
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    const std::string name = Lower(Trim(line.substr(0, colon)));
+    const std::string_view name = Trim(line.substr(0, colon));
     const std::string_view value = Trim(line.substr(colon + 1));
-    if (name == "content-encoding") AddCodings(value, parsed.contentEncodings);
-    if (name == "content-length" && ++lengths == 1) parsed.contentLength = LengthOf(value);
+    if (EqualsNoCase(name, "content-encoding")) AddCodings(value, parsed.contentEncodings);
+    if (EqualsNoCase(name, "content-length") && ++lengths == 1)
+      parsed.contentLength = LengthOf(value);
   }
   if (first) return std::nullopt;
   // Two lengths are ambiguous: none is trusted.

@@ -70,6 +70,8 @@ std::optional<std::string> FullWindowsPath(const std::string& path,
   // An empty path names nothing, as with the Windows service.
   if (path.empty() || (HasDrive(path) && !IsDriveZ(path))) return std::nullopt;
   std::string full = "Z:";
+  // Room for every component with its "\\" and a final one: the path never grows in steps.
+  full.reserve(kDriveLength + currentHostDir.size() + path.size() + 2);
   // A relative path, "Z:" alone and "Z:name" go on from the current folder.
   if (!IsRootedPath(path)) AppendNormalized(full, currentHostDir);
   AppendNormalized(full, std::string_view(path).substr(HasDrive(path) ? kDriveLength : 0));

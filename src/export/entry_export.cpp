@@ -54,8 +54,12 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   // line for an entry whose path could not be formed.
   if (!options.tolvarFormat) {
     std::string line = entry.url;
-    if (!options.listOnly) line += '\t' + platform.DisplayPath(target);
-    state.listingFile->Write(line + '\n');
+    if (!options.listOnly) {
+      line += '\t';
+      line += platform.DisplayPath(target);
+    }
+    line += '\n';
+    state.listingFile->Write(line);
   }
   if (options.listOnly) {
     ++state.counts.exported;

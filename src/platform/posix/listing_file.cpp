@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string_view>
+
 namespace murel {
 namespace {
 
@@ -36,15 +38,20 @@ PosixListingFile::~PosixListingFile() {
 
 void PosixListingFile::Write(const std::string& text) {
   if (file_ == nullptr) return;
-  std::string translated;
-  translated.reserve(text.size() + 8);
-  for (char c : text) {
-    if (c == '\n') translated += '\r';
-    translated += c;
+  // The text goes out in runs between its "\n"s, each "\n" as CR LF: no translated copy.
+  const std::string_view whole = text;
+  std::size_t start = 0;
+  for (std::size_t newline = whole.find('\n'); newline != std::string_view::npos;
+       newline = whole.find('\n', start)) {
+    Put(whole.substr(start, newline - start));
+    Put("\r\n");
+    start = newline + 1;
   }
-  if (std::fwrite(translated.data(), 1, translated.size(), file_) != translated.size()) {
-    failed_ = true;
-  }
+  Put(whole.substr(start));
+}
+
+void PosixListingFile::Put(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
 }
 
 bool PosixListingFile::Close() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -24,6 +25,9 @@ class PosixListingFile : public ListingFile {
 
  private:
   explicit PosixListingFile(std::FILE* file) : file_(file) {}
+
+  /// Hands `text` to the stdio buffer as it is; a short write marks the file as failed.
+  void Put(std::string_view text);
 
   std::FILE* file_;
   bool failed_ = false;

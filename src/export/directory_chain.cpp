@@ -49,8 +49,10 @@ bool MakeLevel(Platform& platform, const std::string& level, std::size_t rootLen
 // directory: known from earlier in the run, or looked at from the bottom. `first` when none is.
 std::size_t DeepestDirectory(Platform& platform, const std::string& directory, std::size_t first,
                              const KnownDirectories& known) {
+  std::string level;
+  level.reserve(directory.size());
   for (std::size_t cut = directory.size() - 1; cut > first; cut = directory.rfind('\\', cut - 1)) {
-    const std::string level = directory.substr(0, cut);
+    level.assign(directory, 0, cut);
     if (known.count(level) != 0 || IsDirectory(platform, level)) return cut;
   }
   return first;
@@ -75,9 +77,11 @@ void MakeDirectoryChain(Platform& platform, const std::string& target, std::size
   // sure of once (a link there is cleared like a file) before anything is made inside it.
   const std::size_t deepest = DeepestDirectory(platform, directory, first, known);
   bool made = false;  // a level was made or cleared: every level below it is new
+  std::string level;
+  level.reserve(directory.size());
   for (std::size_t cut = directory.find('\\', first + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
-    const std::string level = directory.substr(0, cut);
+    level.assign(directory, 0, cut);
     if (known.count(level) != 0) continue;
     if (level.size() < rootLength) {
       if (cut > deepest) platform.CreateDirectoryA(level);

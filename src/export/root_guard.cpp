@@ -33,6 +33,7 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
   bool named = false;
   std::string level;  // the target up to the end of the component at hand
+  level.reserve(target.size());
   std::size_t start = exportRoot.size();
   while (start < target.size()) {
     std::size_t end = start;

@@ -49,8 +49,9 @@ std::string TargetPath(const std::string& exportRoot, const std::string& url, bo
   if (exportRoot.size() + urlPart.size() > kMaxBufferedLength) {
     return NumberedName(exportRoot, longUrlCounter);
   }
-  std::string path = exportRoot;
-  path += urlPart;
+  std::string path;
+  path.reserve(exportRoot.size() + urlPart.size());
+  path.append(exportRoot).append(urlPart);
   const bool driveRoot = HasDriveColon(exportRoot);
   if (driveRoot) SetDriveColon(path);
   ApplyRules(path, allRules);

@@ -65,7 +65,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     ++state.counts.exported;
     return;
   }
-  if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target)) {
+  if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target, state.directories)) {
     reporter.CopyFailed(ContentPath(entry));
     ++state.counts.failed;
     return;

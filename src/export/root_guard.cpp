@@ -28,13 +28,19 @@ bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std
 
 }  // namespace
 
-bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target) {
+bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target,
+                     const KnownDirectories& known) {
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
-  bool named = false;
+  std::size_t start = exportRoot.size();
+  // A known directory holds an earlier target: its levels passed; only the last name is left.
+  const std::size_t last = target.find_last_of("\\/");
+  if (last != std::string::npos && last > start && known.count(target.substr(0, last)) != 0) {
+    start = last + 1;
+  }
+  bool named = start > exportRoot.size();
   std::string level;  // the target up to the end of the component at hand
   level.reserve(target.size());
-  std::size_t start = exportRoot.size();
   while (start < target.size()) {
     std::size_t end = start;
     while (end < target.size() && !IsSeparator(target[end])) ++end;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "export/directory_chain.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -14,7 +15,9 @@ namespace murel {
 /// and blanks (".", "..", "...", ". ": Windows climbs out or trims them away) or holds a ":" (an
 /// alternate data stream on NTFS), when it names no component after the root, or when the platform
 /// resolves the target or one of its directories (`GetFullPathNameA`) to a place outside the root,
-/// as it does for device names.
-bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target);
+/// as it does for device names. The levels of a directory in `known` (made or seen by the
+/// directory chain, so of a target that passed this check) are not checked again.
+bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target,
+                     const KnownDirectories& known = KnownDirectories());
 
 }  // namespace murel

@@ -15,14 +15,15 @@ constexpr std::size_t kChunkSize = std::size_t{1} << 16;
 // Reads the range of `body` in chunks and hands each to `decoder`. False when the file is
 // shorter than the range or a read or the decoder fails.
 bool StreamRange(ReadableFile& file, const StoredBody& body, ContentDecoder& decoder) {
-  std::vector<unsigned char> chunk(
-      static_cast<std::size_t>(std::min<std::uint64_t>(body.size, kChunkSize)));
+  // Not zero-filled: every byte used is read first, and most bodies are read into it whole.
+  const std::unique_ptr<unsigned char[]> chunk(
+      new unsigned char[static_cast<std::size_t>(std::min<std::uint64_t>(body.size, kChunkSize))]);
   for (std::uint64_t done = 0; done < body.size;) {
     const auto want =
         static_cast<std::size_t>(std::min<std::uint64_t>(body.size - done, kChunkSize));
-    const std::optional<std::size_t> got = file.ReadAt(body.offset + done, chunk.data(), want);
+    const std::optional<std::size_t> got = file.ReadAt(body.offset + done, chunk.get(), want);
     // A file cut short since it was opened gives less than the range: the body is incomplete.
-    if (!got || *got == 0 || !decoder.Feed(chunk.data(), *got)) return false;
+    if (!got || *got == 0 || !decoder.Feed(chunk.get(), *got)) return false;
     done += *got;
   }
   return true;

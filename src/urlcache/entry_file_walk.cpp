@@ -40,17 +40,13 @@ class EntryFileWalk : public CacheReader {
   std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
-  // What the earlier memo says of the file, carried on into the new memo; a file that is gone or
-  // no regular file is passed over as reading it would.
+  // What the earlier memo says of the file; a file that is gone or no regular file is passed over
+  // as reading it would.
   EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
     if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
     const std::optional<FileFacts> facts = platform_.QueryFile(path);
     if (!facts || facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
-    const EntryMemo::Recall recalled = memo_->Find(name, path, *facts, entry);
-    if (recalled != EntryMemo::Recall::kUnknown) {
-      memo_->Remember(name, *facts, recalled == EntryMemo::Recall::kEntry ? &entry : nullptr);
-    }
-    return recalled;
+    return memo_->Find(name, path, *facts, entry);
   }
 
   bool Read(const std::string& name, const std::string& path, CacheEntry& entry) {

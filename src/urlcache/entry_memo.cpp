@@ -34,13 +34,14 @@ std::optional<std::uint64_t> Number(std::string_view text) {
   return value;
 }
 
-// Whether an entry can be written on one memo line and read back as it was.
-bool CanRemember(const CacheEntry& entry) {
-  if (entry.url.empty() || entry.url.size() > kLineLimit - kLineRoom ||
-      entry.url.find_first_of("\r\n") != std::string::npos) {
+// Whether an entry's URL and content codings can be written on one memo line and read back as
+// they were.
+bool CanRemember(std::string_view url, const std::vector<std::string>& codings) {
+  if (url.empty() || url.size() > kLineLimit - kLineRoom ||
+      url.find_first_of("\r\n") != std::string_view::npos) {
     return false;
   }
-  for (const std::string& coding : entry.storedBody->encodings) {
+  for (const std::string& coding : codings) {
     if (coding.empty() || coding.find_first_of(",\t\r\n") != std::string::npos) return false;
   }
   return true;
@@ -142,22 +143,28 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
       facts.time >= earlierBegan_ || earlierBegan_ - facts.time < kSettled) {
     return Recall::kUnknown;
   }
-  if (rest == "-") return Recall::kPassedOver;
+  if (rest == "-") {
+    Append(line_);
+    return Recall::kPassedOver;
+  }
   const std::optional<std::uint64_t> offset = Number(Field(rest));
   const std::optional<std::uint64_t> bodySize = Number(Field(rest));
   const std::optional<std::uint64_t> stored = Number(Field(rest));
   const std::string_view codings = Field(rest);
-  if (!offset || !bodySize || !stored || rest.empty()) return Recall::kUnknown;
+  std::vector<std::string> encodings = SplitCodings(codings);
+  // A line that Remember would not have written is no memo's.
+  if (!offset || !bodySize || !stored || !CanRemember(rest, encodings)) return Recall::kUnknown;
   StoredBody body;
   body.file = path;
   body.offset = *offset;
   body.size = *bodySize;
-  body.encodings = SplitCodings(codings);
+  body.encodings = std::move(encodings);
   body.stored = *stored;
   entry.url.assign(rest.data(), rest.size());
   entry.localFile.clear();
   entry.storedBody = std::move(body);
   entry.refused = false;
+  Append(line_);
   return Recall::kEntry;
 }
 
@@ -166,7 +173,7 @@ void EntryMemo::Remember(const std::string& name, const FileFacts& facts, const 
   std::string line = name + '\t' + std::to_string(facts.size) + '\t' + std::to_string(facts.time);
   if (entry == nullptr || !entry->storedBody) {
     line += "\t-";
-  } else if (CanRemember(*entry)) {
+  } else if (CanRemember(entry->url, entry->storedBody->encodings)) {
     const StoredBody& body = *entry->storedBody;
     line += '\t' + std::to_string(body.offset) + '\t' + std::to_string(body.size) + '\t' +
             std::to_string(body.stored) + '\t';
@@ -177,6 +184,11 @@ void EntryMemo::Remember(const std::string& name, const FileFacts& facts, const 
   } else {
     return;
   }
+  Append(line);
+}
+
+void EntryMemo::Append(std::string_view line) {
+  if (!writer_) return;
   pending_ += line;
   pending_ += '\n';
   if (pending_.size() >= kReadSize) Flush();

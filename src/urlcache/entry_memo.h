@@ -44,7 +44,8 @@ class EntryMemo {
   /// What the earlier memo says of the file `name` (in the folder of Begin, full path `path`)
   /// that now has `facts`. Known only when its size and last-write time are the remembered ones
   /// and that time lies well before the earlier run began (a file written in the same instant
-  /// as that run read it could have changed unseen). Names must be asked in ascending order.
+  /// as that run read it could have changed unseen). What is known goes on into the new memo
+  /// as it is. Names must be asked in ascending order.
   Recall Find(const std::string& name, const std::string& path, const FileFacts& facts,
               CacheEntry& entry);
 
@@ -61,6 +62,8 @@ class EntryMemo {
 
   /// Moves the earlier memo on to its first line for a name not before `name`.
   bool SeekEarlier(const std::string& name);
+  /// Adds `line` and a line end to the new memo.
+  void Append(std::string_view line);
   /// Hands the new memo's buffered lines to its writer; drops the writer on failure.
   void Flush();
 

@@ -1,0 +1,55 @@
+// Runs a Firefox cache of three entry files with the memo of an earlier run made of the input.
+// The first byte chooses whether a header for this cache comes first (odd), so that the lines
+// behind it are reached. Whatever the memo holds, every file is delivered or passed over once,
+// and the new memo is one that a later run takes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fake_platform.h"
+#include "firefox_entry_writer.h"
+#include "fuzz_check.h"
+#include "urlcache/entry_memo.h"
+#include "urlcache/firefox_cache_reader.h"
+
+namespace {
+
+const std::string kEntries = "C:\\profile\\cache2\\entries";
+const std::string kMemo = "C:\\out\\.murel-memo";
+constexpr std::size_t kFiles = 3;
+
+// Reads the cache with the memo; how many files were delivered or passed over.
+std::uint64_t ReadAll(murel::FakePlatform& fake) {
+  murel::EntryMemo memo(fake, kMemo);
+  const std::unique_ptr<murel::CacheReader> reader =
+      murel::OpenFirefoxCache(fake, "C:\\profile", &memo);
+  std::uint64_t delivered = 0;
+  for (murel::CacheEntry entry; reader->Next(entry);) ++delivered;
+  memo.Save();
+  return delivered + reader->PassedOver();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  murel::FakePlatform fake;
+  for (std::size_t i = 0; i < kFiles; ++i) {
+    murel::FirefoxEntryPlan plan;
+    plan.key = ":http://h/" + std::to_string(i);
+    fake.AddFile(kEntries + "\\" + std::string(39, 'A') + static_cast<char>('0' + i),
+                 murel::FirefoxEntryFile(plan), 1000 + i);
+  }
+  fake.now = 1000000000;
+  std::string memo(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (data[0] & 1) memo = "murel entry memo 1\t100000000\t" + kEntries + "\n" + memo;
+  fake.AddFile(kMemo, memo);
+  murel::FuzzCheck(ReadAll(fake) == kFiles, "every file delivered or passed over once");
+  fake.log.clear();
+  murel::FuzzCheck(ReadAll(fake) == kFiles, "every file delivered or passed over once again");
+  for (const std::string& call : fake.log) {
+    murel::FuzzCheck(call.rfind("OpenFileForReading " + kEntries, 0) != 0,
+                     "a run after one that read the files finds them all in its memo");
+  }
+  return 0;
+}

@@ -326,6 +326,11 @@ WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& 
 
 // --- Reading cache files -----------------------------------------------------------------------
 
+FileFacts FakePlatform::FactsOf(const Node& node) {
+  if (node.directory) return FileFacts{FileKind::kDirectory, 0, node.time};
+  return FileFacts{node.kind, node.content.size(), node.time};
+}
+
 std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
   const Node* node = Find(path);
   if (Fails("QueryFile", Op::kQueryFile, path) || node == nullptr) {
@@ -333,8 +338,7 @@ std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
     return std::nullopt;
   }
   Done(true);
-  if (node->directory) return FileFacts{FileKind::kDirectory, 0, node->time};
-  return FileFacts{node->kind, node->content.size(), node->time};
+  return FactsOf(*node);
 }
 
 std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string& path) {
@@ -364,6 +368,24 @@ std::optional<std::vector<std::string>> FakePlatform::ListFolder(const std::stri
   }
   Done(true);
   return names;
+}
+
+std::optional<std::vector<FolderItem>> FakePlatform::ListFolderFacts(const std::string& path) {
+  const std::string full = Normalize(path);
+  if (Fails("ListFolderFacts", Op::kListFolder, path) || !IsDirectory(full)) {
+    Done(false);
+    return std::nullopt;
+  }
+  std::vector<FolderItem> items;
+  const std::string prefix = Key(full) + "\\";
+  for (const auto& [key, node] : nodes_) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        key.find('\\', prefix.size()) == std::string::npos) {
+      items.push_back({node.path.substr(full.size() + 1), FactsOf(node)});
+    }
+  }
+  Done(true);
+  return items;
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {

@@ -108,6 +108,7 @@ class FakePlatform : public Platform {
   std::optional<FileFacts> QueryFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
@@ -161,6 +162,8 @@ class FakePlatform : public Platform {
   static std::string Key(const std::string& normalized);
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
+  /// What QueryFile gives for `node`.
+  static FileFacts FactsOf(const Node& node);
   bool ParentIsDirectory(const std::string& normalized) const;
   std::optional<std::string> ProfileText(const std::string& file);
 

@@ -146,6 +146,20 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
             std::optional<std::vector<std::string>>(std::vector<std::string>{}));
   EXPECT_FALSE(P().ListFolder(In("f")));
   EXPECT_FALSE(P().ListFolder(In("none")));
+
+  std::optional<std::vector<FolderItem>> items = P().ListFolderFacts(setup_.scratch);
+  ASSERT_TRUE(items);
+  ASSERT_EQ(items->size(), 2u);
+  for (const FolderItem& item : *items) {
+    const std::optional<FileFacts> queried = P().QueryFile(In(item.name));
+    ASSERT_TRUE(item.facts && queried) << item.name;
+    EXPECT_EQ(item.facts->kind, queried->kind) << item.name;
+    EXPECT_EQ(item.facts->time, queried->time) << item.name;
+    if (queried->kind == FileKind::kRegular) {
+      EXPECT_EQ(item.facts->size, queried->size);
+    }
+  }
+  EXPECT_FALSE(P().ListFolderFacts(In("none")));
 }
 
 TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {

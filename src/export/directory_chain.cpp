@@ -68,6 +68,8 @@ bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes) {
 void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
                         KnownDirectories& known) {
   const std::string directory = PathRemoveFileSpecA(target) + "\\";
+  // A directory that the run knows had every level above it made sure of first.
+  if (known.count(directory.substr(0, directory.size() - 1)) != 0) return;
   // The first "\" follows the drive; the levels start at the next one. Two backslashes in a row
   // give a level ending in "\", which names the directory before it and changes nothing.
   const std::size_t first = directory.find('\\');

@@ -138,6 +138,12 @@ struct FileFacts {
   FileTime time = 0;       ///< Last-write time.
 };
 
+/// A name in a folder, with its facts.
+struct FolderItem {
+  std::string name;
+  std::optional<FileFacts> facts;  ///< As QueryFile gives them; empty if it could not be examined.
+};
+
 /// A regular file open for reading. Closing happens on destruction.
 class ReadableFile {
  public:
@@ -237,6 +243,11 @@ class Platform {
   /// The names (not paths) of everything in the folder `path`, "." and ".." left out, in no
   /// particular order. Empty if it is no folder or cannot be read.
   virtual std::optional<std::vector<std::string>> ListFolder(const std::string& path) = 0;
+
+  /// What ListFolder gives, each name with its facts taken as the folder is read: from the
+  /// listing itself on Windows, elsewhere by a look relative to the open folder. Cheaper than
+  /// QueryFile on each name of a large folder.
+  virtual std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) = 0;
 
   // --- File system ------------------------------------------------------------------------------
 

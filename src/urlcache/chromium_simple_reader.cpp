@@ -113,12 +113,7 @@ bool ReadEntryFile(ReadableFile& file, const std::string& path, CacheEntry& entr
 
 std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder,
                                                       EntryMemo* memo) {
-  std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
-  if (!names) return nullptr;
-  names->erase(std::remove_if(names->begin(), names->end(),
-                              [](const std::string& name) { return !IsEntryFileName(name); }),
-               names->end());
-  return WalkEntryFiles(platform, folder, std::move(*names), &ReadEntryFile, memo);
+  return WalkEntryFiles(platform, folder, &IsEntryFileName, &ReadEntryFile, memo);
 }
 
 }  // namespace murel

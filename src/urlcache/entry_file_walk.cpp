@@ -14,24 +14,21 @@ constexpr std::size_t kHoldLimit = std::size_t{512} << 10;
 
 class EntryFileWalk : public CacheReader {
  public:
-  EntryFileWalk(Platform& platform, std::string folder, std::vector<std::string> names,
+  EntryFileWalk(Platform& platform, std::string folder, std::vector<FolderItem> items,
                 EntryFileReading read, EntryMemo* memo)
       : platform_(platform),
         folder_(std::move(folder)),
-        names_(std::move(names)),
+        items_(std::move(items)),
         read_(std::move(read)),
-        memo_(memo) {
-    std::sort(names_.begin(), names_.end());
-    if (memo_ != nullptr) memo_->Begin(folder_);
-  }
+        memo_(memo) {}
 
   bool Next(CacheEntry& entry) override {
-    while (next_ < names_.size()) {
-      const std::string& name = names_[next_++];
-      const std::string path = folder_ + "\\" + name;
-      const EntryMemo::Recall recalled = Recall(name, path, entry);
+    while (next_ < items_.size()) {
+      const FolderItem& item = items_[next_++];
+      const std::string path = folder_ + "\\" + item.name;
+      const EntryMemo::Recall recalled = Recall(item, path, entry);
       if (recalled == EntryMemo::Recall::kEntry) return true;
-      if (recalled == EntryMemo::Recall::kUnknown && Read(name, path, entry)) return true;
+      if (recalled == EntryMemo::Recall::kUnknown && Read(item.name, path, entry)) return true;
       ++passedOver_;
     }
     return false;
@@ -40,13 +37,12 @@ class EntryFileWalk : public CacheReader {
   std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
-  // What the earlier memo says of the file; a file that is gone or no regular file is passed over
-  // as reading it would.
-  EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
-    if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
-    const std::optional<FileFacts> facts = platform_.QueryFile(path);
-    if (!facts || facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
-    return memo_->Find(name, path, *facts, entry);
+  // What the earlier memo says of the file, by its facts from the listing; a file that is no
+  // regular file is passed over as reading it would.
+  EntryMemo::Recall Recall(const FolderItem& item, const std::string& path, CacheEntry& entry) {
+    if (memo_ == nullptr || !item.facts || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
+    if (item.facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
+    return memo_->Find(item.name, path, *item.facts, entry);
   }
 
   bool Read(const std::string& name, const std::string& path, CacheEntry& entry) {
@@ -61,20 +57,47 @@ class EntryFileWalk : public CacheReader {
 
   Platform& platform_;
   std::string folder_;
-  std::vector<std::string> names_;
+  std::vector<FolderItem> items_;
   EntryFileReading read_;
   EntryMemo* memo_;
   std::size_t next_ = 0;
   std::uint64_t passedOver_ = 0;
 };
 
+// The entry files of `folder` in the order of their names, with their facts when `withFacts`.
+std::optional<std::vector<FolderItem>> ListEntryFiles(Platform& platform, const std::string& folder,
+                                                      bool (*isEntryName)(const std::string&),
+                                                      bool withFacts) {
+  std::optional<std::vector<FolderItem>> items;
+  if (withFacts) {
+    items = platform.ListFolderFacts(folder);
+  } else if (std::optional<std::vector<std::string>> names = platform.ListFolder(folder)) {
+    items.emplace();
+    items->reserve(names->size());
+    for (std::string& name : *names) items->push_back({std::move(name), std::nullopt});
+  }
+  if (!items) return std::nullopt;
+  items->erase(
+      std::remove_if(items->begin(), items->end(),
+                     [isEntryName](const FolderItem& item) { return !isEntryName(item.name); }),
+      items->end());
+  std::sort(items->begin(), items->end(),
+            [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+  return items;
+}
+
 }  // namespace
 
-std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, std::string folder,
-                                            std::vector<std::string> names, EntryFileReading read,
-                                            EntryMemo* memo) {
-  return std::make_unique<EntryFileWalk>(platform, std::move(folder), std::move(names),
-                                         std::move(read), memo);
+std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
+                                            bool (*isEntryName)(const std::string&),
+                                            EntryFileReading read, EntryMemo* memo) {
+  if (memo != nullptr) memo->Begin(folder);
+  // The facts matter only to a memo that may know the files; a first run reads every file.
+  std::optional<std::vector<FolderItem>> items =
+      ListEntryFiles(platform, folder, isEntryName, memo != nullptr && memo->HasEarlier());
+  if (!items) return nullptr;
+  return std::make_unique<EntryFileWalk>(platform, folder, std::move(*items), std::move(read),
+                                         memo);
 }
 
 }  // namespace murel

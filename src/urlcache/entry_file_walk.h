@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "urlcache/cache_reader.h"
@@ -17,13 +16,14 @@ namespace murel {
 using EntryFileReading =
     std::function<bool(ReadableFile& file, const std::string& path, CacheEntry& entry)>;
 
-/// A reader over the entry files `names` of the folder `folder` (a full path), in the order of
-/// their names. Each file is opened once and, when small, read whole; the entry's body is then
-/// copied from what was read. With a memo, a file that the earlier memo knows is not opened at
-/// all, and every file read is added to the new memo. Files that vanish, are no regular files or
-/// cannot be read are passed over.
-std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, std::string folder,
-                                            std::vector<std::string> names, EntryFileReading read,
-                                            EntryMemo* memo);
+/// A reader over the entry files of the folder `folder` (a full path): its names that
+/// `isEntryName` takes, in the order of their names. Each file is opened once and, when small,
+/// read whole; the entry's body is then copied from what was read. With a memo (begun here), a
+/// file that the earlier memo knows by the facts the listing gave is not opened at all, and
+/// every file is added to the new memo. Files that vanish, are no regular files or cannot be read
+/// are passed over. Null if the folder cannot be listed.
+std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
+                                            bool (*isEntryName)(const std::string&),
+                                            EntryFileReading read, EntryMemo* memo);
 
 }  // namespace murel

@@ -1,5 +1,6 @@
 #include "urlcache/entry_memo.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -87,6 +88,10 @@ class EntryMemo::Lines {
     }
   }
 
+  // Where in the file the bytes after the line given last begin.
+  std::uint64_t Offset() const { return offset_ - (buffer_.size() - start_); }
+  ReadableFile& File() { return *file_; }
+
  private:
   std::unique_ptr<ReadableFile> file_;
   std::uint64_t offset_ = 0;
@@ -102,7 +107,11 @@ EntryMemo::~EntryMemo() = default;
 void EntryMemo::Begin(const std::string& folder) {
   began_ = platform_.CurrentTime();
   earlier_.reset();
+  earlierEnded_ = false;
   line_ = {};
+  writer_.reset();
+  keeping_ = false;
+  header_ = std::string(kHeader) + '\t' + std::to_string(began_) + '\t' + folder + '\n';
   if (std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(path_)) {
     auto lines = std::make_unique<Lines>(std::move(file));
     std::optional<std::string_view> header = lines->Next();
@@ -111,20 +120,21 @@ void EntryMemo::Begin(const std::string& folder) {
       if (began && *header == folder) {
         earlierBegan_ = *began;
         earlier_ = std::move(lines);
+        keeping_ = true;
+        keptStart_ = keptEnd_ = earlier_->Offset();
       }
     }
   }
-  writer_ = platform_.CreateBodyWriter(path_);
-  pending_ = std::string(kHeader) + '\t' + std::to_string(began_) + '\t' + folder + '\n';
+  if (!keeping_) StartWriting();
 }
 
 bool EntryMemo::SeekEarlier(const std::string& name) {
-  while (earlier_) {
+  while (HasEarlier()) {
     std::string_view rest = line_;
     if (!line_.empty() && Field(rest) >= name) return true;
     const std::optional<std::string_view> line = earlier_->Next();
     if (!line || line->empty()) {
-      earlier_.reset();
+      earlierEnded_ = true;
       return false;
     }
     line_ = *line;
@@ -144,7 +154,7 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
     return Recall::kUnknown;
   }
   if (rest == "-") {
-    Append(line_);
+    Carry();
     return Recall::kPassedOver;
   }
   const std::optional<std::uint64_t> offset = Number(Field(rest));
@@ -164,11 +174,12 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
   entry.localFile.clear();
   entry.storedBody = std::move(body);
   entry.refused = false;
-  Append(line_);
+  Carry();
   return Recall::kEntry;
 }
 
 void EntryMemo::Remember(const std::string& name, const FileFacts& facts, const CacheEntry* entry) {
+  StopKeeping();
   if (!writer_) return;
   std::string line = name + '\t' + std::to_string(facts.size) + '\t' + std::to_string(facts.time);
   if (entry == nullptr || !entry->storedBody) {
@@ -202,7 +213,48 @@ void EntryMemo::Flush() {
   pending_.clear();
 }
 
+void EntryMemo::Carry() {
+  // The line begins where the lines kept so far end: the new memo is still the earlier one.
+  if (keeping_ && earlier_->Offset() - line_.size() - 1 == keptEnd_) {
+    keptEnd_ = earlier_->Offset();
+    return;
+  }
+  StopKeeping();
+  Append(line_);
+}
+
+void EntryMemo::StartWriting() {
+  writer_ = platform_.CreateBodyWriter(path_);
+  pending_ = header_;
+}
+
+void EntryMemo::StopKeeping() {
+  if (!keeping_) return;
+  keeping_ = false;
+  StartWriting();
+  // The lines kept so far, as the earlier memo holds them.
+  for (std::uint64_t at = keptStart_; at < keptEnd_ && writer_;) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(keptEnd_ - at, kReadSize));
+    const std::size_t kept = pending_.size();
+    pending_.resize(kept + size);
+    const std::optional<std::size_t> got =
+        earlier_->File().ReadAt(at, reinterpret_cast<unsigned char*>(&pending_[kept]), size);
+    if (!got || *got != size) {
+      writer_.reset();
+      return;
+    }
+    at += size;
+    if (pending_.size() >= kReadSize) Flush();
+  }
+}
+
 void EntryMemo::Save() {
+  // Every line of the earlier memo went on as it was, and nothing else: it stays as it is.
+  if (keeping_ && keptEnd_ == earlier_->File().Facts().size) {
+    earlier_.reset();
+    return;
+  }
+  StopKeeping();
   // The earlier memo is closed first: a file open for reading cannot be replaced on Windows.
   earlier_.reset();
   Flush();

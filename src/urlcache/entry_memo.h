@@ -32,7 +32,7 @@ class EntryMemo {
   void Begin(const std::string& folder);
 
   /// Whether the earlier memo may still know files, so that looking at a file is worth it.
-  bool HasEarlier() const { return earlier_ != nullptr; }
+  bool HasEarlier() const { return earlier_ != nullptr && !earlierEnded_; }
 
   /// What the earlier memo says of a file.
   enum class Recall {
@@ -54,7 +54,7 @@ class EntryMemo {
   void Remember(const std::string& name, const FileFacts& facts, const CacheEntry* entry);
 
   /// Puts the new memo in place of the earlier one. Nothing when none was begun or it could not
-  /// be written.
+  /// be written, or when it is the earlier one: a run over an unchanged cache writes nothing.
   void Save();
 
  private:
@@ -62,6 +62,13 @@ class EntryMemo {
 
   /// Moves the earlier memo on to its first line for a name not before `name`.
   bool SeekEarlier(const std::string& name);
+  /// Carries the earlier memo's current line on into the new memo.
+  void Carry();
+  /// Creates the writer of the new memo and puts the header first.
+  void StartWriting();
+  /// Ends keeping the earlier memo as it is: the new one is written from here on, beginning with
+  /// the lines kept so far.
+  void StopKeeping();
   /// Adds `line` and a line end to the new memo.
   void Append(std::string_view line);
   /// Hands the new memo's buffered lines to its writer; drops the writer on failure.
@@ -71,8 +78,14 @@ class EntryMemo {
   std::string path_;
   FileTime began_ = 0;              ///< When this run began its memo.
   FileTime earlierBegan_ = 0;       ///< When the run of the earlier memo began it.
-  std::unique_ptr<Lines> earlier_;  ///< The earlier memo from its next line; null when done.
+  std::unique_ptr<Lines> earlier_;  ///< The earlier memo from its next line; null if none.
+  bool earlierEnded_ = false;       ///< The earlier memo has no further line.
   std::string_view line_;           ///< The earlier memo's current line, its name first.
+  /// The new memo is so far the earlier memo's lines in [keptStart_, keptEnd_), unwritten.
+  bool keeping_ = false;
+  std::uint64_t keptStart_ = 0;
+  std::uint64_t keptEnd_ = 0;
+  std::string header_;  ///< The new memo's first line.
   std::unique_ptr<BodyWriter> writer_;
   std::string pending_;  ///< New lines not yet handed to the writer.
 };

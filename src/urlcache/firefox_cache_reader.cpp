@@ -46,14 +46,9 @@ std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::str
                                               EntryMemo* memo) {
   const std::optional<std::string> entries = EntriesFolder(platform, folder);
   if (!entries) return nullptr;
-  std::optional<std::vector<std::string>> names = platform.ListFolder(*entries);
-  if (!names) return nullptr;
-  names->erase(std::remove_if(names->begin(), names->end(),
-                              [](const std::string& name) { return !IsEntryName(name); }),
-               names->end());
   auto reader = std::make_shared<FirefoxEntryReader>();
   return WalkEntryFiles(
-      platform, *entries, std::move(*names),
+      platform, *entries, &IsEntryName,
       [reader](ReadableFile& file, const std::string& path, CacheEntry& entry) {
         return reader->Read(file, path, entry);
       },

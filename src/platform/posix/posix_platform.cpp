@@ -145,18 +145,39 @@ std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::strin
 }
 
 std::optional<std::vector<std::string>> PosixPlatform::ListFolder(const std::string& path) {
+  const std::optional<std::vector<FolderItem>> items = ListHostFolder(path, false);
+  if (!items) return std::nullopt;
+  std::vector<std::string> names;
+  names.reserve(items->size());
+  for (const FolderItem& item : *items) names.push_back(item.name);
+  return names;
+}
+
+std::optional<std::vector<FolderItem>> PosixPlatform::ListFolderFacts(const std::string& path) {
+  return ListHostFolder(path, true);
+}
+
+std::optional<std::vector<FolderItem>> PosixPlatform::ListHostFolder(const std::string& path,
+                                                                     bool withFacts) {
   const std::optional<std::string> host = HostPathOf(path);
   if (!host) return std::nullopt;
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
   if (!dir) return std::nullopt;
-  std::vector<std::string> names;
+  std::vector<FolderItem> items;
   errno = 0;
-  while (const dirent* item = readdir(dir.get())) {
-    const std::string name = item->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+  while (const dirent* entry = readdir(dir.get())) {
+    FolderItem item{entry->d_name, std::nullopt};
+    if (item.name == "." || item.name == "..") continue;
+    // A name looked up in the open folder costs one step of the path, not all of them.
+    struct stat info {};
+    if (withFacts && fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      item.facts = FactsOfName(info);
+    }
+    items.push_back(std::move(item));
+    errno = 0;
   }
   if (errno != 0) return std::nullopt;
-  return names;
+  return items;
 }
 
 std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& target) {

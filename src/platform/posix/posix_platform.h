@@ -29,6 +29,7 @@ class PosixPlatform : public Platform {
   std::optional<FileFacts> QueryFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
@@ -56,6 +57,9 @@ class PosixPlatform : public Platform {
   std::string DisplayPath(const std::string& path) override;
 
  private:
+  /// The items of the folder `path`, with their facts when `withFacts` is set.
+  std::optional<std::vector<FolderItem>> ListHostFolder(const std::string& path, bool withFacts);
+
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
   /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.

@@ -54,14 +54,18 @@ class HostFile : public ReadableFile {
 
 }  // namespace
 
-std::optional<FileFacts> QueryHostFile(const std::string& hostPath) {
-  struct stat info {};
-  if (lstat(hostPath.c_str(), &info) != 0) return std::nullopt;
+FileFacts FactsOfName(const struct stat& info) {
   FileFacts facts = FactsOf(info);
   // A copy gets its permissions last: a file that no one may read is one that a killed run left
   // unfinished, in the way of the finished copy, never one.
   if (facts.kind == FileKind::kRegular && (info.st_mode & 0444) == 0) facts.kind = FileKind::kOther;
   return facts;
+}
+
+std::optional<FileFacts> QueryHostFile(const std::string& hostPath) {
+  struct stat info {};
+  if (lstat(hostPath.c_str(), &info) != 0) return std::nullopt;
+  return FactsOfName(info);
 }
 
 int OpenRegularFile(const std::string& hostPath, struct stat& info) {

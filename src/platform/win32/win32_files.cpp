@@ -117,6 +117,23 @@ std::optional<FileFacts> QueryWindowsFile(const std::string& path) {
                  data.ftLastWriteTime);
 }
 
+std::optional<std::vector<FolderItem>> ListWindowsFolder(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE handle = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<FolderItem> items;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    items.push_back({name, FactsOf(found.dwFileAttributes, found.nFileSizeHigh, found.nFileSizeLow,
+                                   found.ftLastWriteTime)});
+  } while (::FindNextFileA(handle, &found) != FALSE);
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(handle);
+  if (!complete) return std::nullopt;
+  return items;
+}
+
 std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than what it leads to; the checks
   // below then refuse it.

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -11,6 +12,10 @@ namespace murel {
 
 /// The facts of `path` from ::GetFileAttributesExA; a reparse point (a link) is kLink.
 std::optional<FileFacts> QueryWindowsFile(const std::string& path);
+
+/// The items of the folder `path` with the facts its listing holds (as QueryWindowsFile gives
+/// them); empty if it cannot be listed whole.
+std::optional<std::vector<FolderItem>> ListWindowsFolder(const std::string& path);
 
 /// Opens the regular file `path` for reading, shared for reading and writing, without following
 /// a reparse point; null for a folder, a reparse point, a device or pipe, or a missing file.

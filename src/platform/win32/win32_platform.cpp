@@ -199,18 +199,16 @@ std::unique_ptr<ReadableFile> Win32Platform::OpenFileForReading(const std::strin
 }
 
 std::optional<std::vector<std::string>> Win32Platform::ListFolder(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE handle = ::FindFirstFileA((path + "\\*").c_str(), &found);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<std::vector<FolderItem>> items = ListWindowsFolder(path);
+  if (!items) return std::nullopt;
   std::vector<std::string> names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(handle, &found) != FALSE);
-  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
-  ::FindClose(handle);
-  if (!complete) return std::nullopt;
+  names.reserve(items->size());
+  for (const FolderItem& item : *items) names.push_back(item.name);
   return names;
+}
+
+std::optional<std::vector<FolderItem>> Win32Platform::ListFolderFacts(const std::string& path) {
+  return ListWindowsFolder(path);
 }
 
 std::unique_ptr<BodyWriter> Win32Platform::CreateBodyWriter(const std::string& target) {

@@ -35,6 +35,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   /// ::FindFirstFileA / ::FindNextFileA over "<path>\*".
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
+  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
   /// ::GetTempFileNameA beside the target, ::WriteFile, ::SetFileTime, then ::MoveFileExA with
   /// MOVEFILE_REPLACE_EXISTING; ::DeleteFileA when abandoned.
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;

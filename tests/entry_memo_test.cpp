@@ -77,9 +77,9 @@ TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun)
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Export(), first);
   // Nothing changed: the memo is kept as it is, not written again.
-  EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(),
-                       "CreateBodyWriter " + kMemo + " -> ok"),
-            0);
+  EXPECT_EQ(
+      std::count(platform.log.begin(), platform.log.end(), "CreateBodyWriter " + kMemo + " -> ok"),
+      0);
 
   // A page fetched again: another body and time under the same name. A file written within two
   // seconds before the last run began may have changed unseen, and is read again too.

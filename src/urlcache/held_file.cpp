@@ -10,9 +10,9 @@ std::shared_ptr<HeldFile> HeldFile::Open(Platform& platform, const std::string& 
   std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
   if (!file) return nullptr;
   std::shared_ptr<HeldFile> held(new HeldFile(std::move(file)));
-  const std::uint64_t size = held->Facts().size;
-  if (size <= holdLimit) {
-    held->bytes_.resize(static_cast<std::size_t>(size));
+  if (held->Facts().size <= holdLimit) {
+    const auto size = static_cast<std::size_t>(held->Facts().size);
+    held->bytes_.resize(size);
     // One call reads a regular file whole; a shorter count means it was cut since it was opened.
     const std::optional<std::size_t> got = held->file_->ReadAt(0, held->bytes_.data(), size);
     if (!got || *got != size) return nullptr;

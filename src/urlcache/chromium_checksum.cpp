@@ -1,6 +1,8 @@
 #include "urlcache/chromium_checksum.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 
 namespace murel {
 namespace {
@@ -12,16 +14,6 @@ std::uint32_t Get16(const unsigned char* data) {
 // A byte as Chromium's hash reads it: a signed char widened to 32 bits.
 std::uint32_t Signed(unsigned char byte) {
   return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(byte)));
-}
-
-std::array<std::uint32_t, 256> CrcTable() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
 }
 
 }  // namespace
@@ -65,10 +57,14 @@ std::uint32_t SuperFastHash(const unsigned char* data, std::size_t size) {
 }
 
 std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-  static const std::array<std::uint32_t, 256> table = CrcTable();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
+  // zlib takes a 32-bit length: a larger range goes in pieces.
+  uLong crc = crc32(0L, Z_NULL, 0);
+  for (std::size_t done = 0; done < size;) {
+    const auto piece = static_cast<uInt>(std::min<std::size_t>(size - done, 1u << 30));
+    crc = crc32(crc, data + done, piece);
+    done += piece;
+  }
+  return static_cast<std::uint32_t>(crc);
 }
 
 }  // namespace murel

@@ -180,22 +180,33 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
 
 void EntryMemo::Remember(const std::string& name, const FileFacts& facts, const CacheEntry* entry) {
   StopKeeping();
-  if (!writer_) return;
-  std::string line = name + '\t' + std::to_string(facts.size) + '\t' + std::to_string(facts.time);
-  if (entry == nullptr || !entry->storedBody) {
-    line += "\t-";
-  } else if (CanRemember(entry->url, entry->storedBody->encodings)) {
-    const StoredBody& body = *entry->storedBody;
-    line += '\t' + std::to_string(body.offset) + '\t' + std::to_string(body.size) + '\t' +
-            std::to_string(body.stored) + '\t';
-    for (std::size_t i = 0; i < body.encodings.size(); ++i) {
-      line += (i == 0 ? "" : ",") + body.encodings[i];
-    }
-    line += '\t' + entry->url;
+  const StoredBody* body = entry != nullptr && entry->storedBody ? &*entry->storedBody : nullptr;
+  if (!writer_ || (body != nullptr && !CanRemember(entry->url, body->encodings))) return;
+  pending_ += name;
+  AppendField(facts.size);
+  AppendField(facts.time);
+  if (body == nullptr) {
+    pending_ += "\t-\n";
   } else {
-    return;
+    AppendField(body->offset);
+    AppendField(body->size);
+    AppendField(body->stored);
+    for (std::size_t i = 0; i < body->encodings.size(); ++i) {
+      pending_ += i == 0 ? '\t' : ',';
+      pending_ += body->encodings[i];
+    }
+    if (body->encodings.empty()) pending_ += '\t';
+    pending_ += '\t';
+    pending_ += entry->url;
+    pending_ += '\n';
   }
-  Append(line);
+  if (pending_.size() >= kReadSize) Flush();
+}
+
+void EntryMemo::AppendField(std::uint64_t value) {
+  char digits[24];
+  digits[0] = '\t';
+  pending_.append(digits, std::to_chars(digits + 1, digits + sizeof digits, value).ptr);
 }
 
 void EntryMemo::Append(std::string_view line) {

@@ -71,6 +71,8 @@ class EntryMemo {
   void StopKeeping();
   /// Adds `line` and a line end to the new memo.
   void Append(std::string_view line);
+  /// Adds a tab and the decimal `value` to the new memo.
+  void AppendField(std::uint64_t value);
   /// Hands the new memo's buffered lines to its writer; drops the writer on failure.
   void Flush();
 

@@ -162,6 +162,18 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   EXPECT_FALSE(P().ListFolderFacts(In("none")));
 }
 
+TEST_P(PlatformContract, CurrentTimeIsTheClockOfNewFiles) {
+  const FileTime before = P().CurrentTime();
+  setup_.writeFile(In("new"), "x");
+  const FileTime after = P().CurrentTime();
+  const std::optional<FileFacts> facts = P().QueryFile(In("new"));
+  ASSERT_TRUE(facts);
+  // File systems keep times coarser than the clock: ext4 to a tick, FAT to two seconds.
+  constexpr FileTime kSlack = 3 * 10000000ull;
+  EXPECT_LE(before, facts->time + kSlack);
+  EXPECT_LE(facts->time, after + kSlack);
+}
+
 TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {
   const auto chunk = [](const char* text) { return reinterpret_cast<const unsigned char*>(text); };
   setup_.writeFile(In("page"), "old");

@@ -40,6 +40,8 @@ ContractSetup MakeFakeContract() {
   setup.platform = std::move(owned);
   setup.scratch = "C:\\scratch";
   fake->AddDirectory(setup.scratch);
+  // Files that the test writes get AddFile's time, which is the fake's time now.
+  fake->now = 1000;
   setup.writeFile = [fake](const std::string& p, const std::string& c) { fake->AddFile(p, c); };
   setup.readFile = [fake](const std::string& p) { return fake->Content(p); };
   setup.setTime = [fake](const std::string& p, FileTime t) {

@@ -20,8 +20,8 @@ using EntryFileReading =
 /// `isEntryName` takes, in the order of their names. Each file is opened once and, when small,
 /// read whole; the entry's body is then copied from what was read. With a memo (begun here), a
 /// file that the earlier memo knows by the facts the listing gave is not opened at all, and
-/// every file is added to the new memo. Files that vanish, are no regular files or cannot be read
-/// are passed over. Null if the folder cannot be listed.
+/// every file read or known goes into the new memo. Files that vanish, are no regular files or
+/// cannot be read are passed over. Null if the folder cannot be listed.
 std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
                                             bool (*isEntryName)(const std::string&),
                                             EntryFileReading read, EntryMemo* memo);

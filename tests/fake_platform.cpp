@@ -389,9 +389,18 @@ std::optional<std::vector<FolderItem>> FakePlatform::ListFolderFacts(const std::
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
+  return StartBody("CreateBodyWriter", target, false);
+}
+
+std::unique_ptr<BodyWriter> FakePlatform::CreateNewBodyWriter(const std::string& target) {
+  return StartBody("CreateNewBodyWriter", target, true);
+}
+
+std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& call,
+                                                    const std::string& target, bool onlyNew) {
   const std::string full = Normalize(target);
-  if (Fails("CreateBodyWriter", Op::kCreateBody, target) || full.empty() ||
-      !ParentIsDirectory(full)) {
+  if (Fails(call, Op::kCreateBody, target) || full.empty() || !ParentIsDirectory(full) ||
+      (onlyNew && Find(full) != nullptr)) {
     Done(false);
     return nullptr;
   }

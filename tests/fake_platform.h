@@ -110,6 +110,7 @@ class FakePlatform : public Platform {
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
+  std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
   std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
@@ -162,6 +163,9 @@ class FakePlatform : public Platform {
   static std::string Key(const std::string& normalized);
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
+  /// CreateBodyWriter, logged as `call`; null when `onlyNew` and something is at the target.
+  std::unique_ptr<BodyWriter> StartBody(const std::string& call, const std::string& target,
+                                        bool onlyNew);
   /// What QueryFile gives for `node`.
   static FileFacts FactsOf(const Node& node);
   bool ParentIsDirectory(const std::string& normalized) const;

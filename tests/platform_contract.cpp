@@ -202,6 +202,22 @@ TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {
   EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"empty", "page"}))
       << "no temporary stays behind";
   EXPECT_FALSE(P().CreateBodyWriter(In("none\\page"))) << "a target in a missing folder";
+
+  EXPECT_FALSE(P().CreateNewBodyWriter(In("page"))) << "a file is at the name";
+  P().CreateDirectoryA(In("folder"));
+  EXPECT_FALSE(P().CreateNewBodyWriter(In("folder"))) << "a folder is at the name";
+  {
+    const std::unique_ptr<BodyWriter> abandoned = P().CreateNewBodyWriter(In("new"));
+    ASSERT_TRUE(abandoned);
+    ASSERT_TRUE(abandoned->Append(chunk("lost"), 4));
+  }
+  EXPECT_FALSE(setup_.readFile(In("new"))) << "an abandoned new file leaves nothing";
+  const std::unique_ptr<BodyWriter> made = P().CreateNewBodyWriter(In("new"));
+  ASSERT_TRUE(made);
+  ASSERT_TRUE(made->Append(chunk("made"), 4));
+  ASSERT_TRUE(made->Commit(kSomeTime));
+  EXPECT_EQ(setup_.readFile(In("new")), std::optional<std::string>("made"));
+  EXPECT_EQ(setup_.timeOf(In("new")), std::optional<FileTime>(kSomeTime));
 }
 
 TEST_P(PlatformContract, CopyMakesANewFile) {

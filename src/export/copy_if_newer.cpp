@@ -43,10 +43,17 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const std::str
   return CopyOutcome::kFailed;
 }
 
+// Reports how writing a stored body ended, and what that makes of the copy.
+CopyOutcome Reported(Reporter& reporter, const StoredBody& body, BodyCopy copy) {
+  if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
+  if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);
+  return copy == BodyCopy::kWritten ? CopyOutcome::kCopied : CopyOutcome::kFailed;
+}
+
 // One look at the target tells where the body goes and whether what is there is as new: a re-run
 // over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
 // pipe) is in the way and is replaced, never followed.
-CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
+CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
                            const std::string& target) {
   std::string destination = target;
   std::optional<FileFacts> existing = platform.QueryFile(target);
@@ -57,17 +64,27 @@ CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredB
   if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) {
     return CopyOutcome::kUpToDate;
   }
-  const BodyCopy copy = WriteStoredBody(platform, body, raw, destination);
-  if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
-  if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);
-  return copy == BodyCopy::kWritten ? CopyOutcome::kCopied : CopyOutcome::kFailed;
+  return Reported(reporter, body, WriteStoredBody(platform, body, raw, destination));
+}
+
+CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
+                           const std::string& target, bool freshFolder) {
+  // In a folder the run made, the target is nearly always free, and creating it is the look:
+  // only a name the run wrote itself (the same URL twice, a page that became a folder) is taken.
+  if (freshFolder) {
+    const BodyCopy copy = WriteStoredBody(platform, body, raw, target, true);
+    if (copy != BodyCopy::kNotNew) return Reported(reporter, body, copy);
+  }
+  return CopyOverTarget(platform, reporter, body, raw, target);
 }
 
 }  // namespace
 
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                        const std::string& target) {
-  if (entry.storedBody) return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target);
+                        const std::string& target, bool freshFolder) {
+  if (entry.storedBody) {
+    return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target, freshFolder);
+  }
   return CopyLocalFile(platform, reporter, entry.localFile, target);
 }
 

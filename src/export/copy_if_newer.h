@@ -25,8 +25,10 @@ enum class CopyOutcome {
 /// over silently, one whose time cannot be read is copied, and one that is no regular file (a
 /// link, a pipe, a folder) is not read and is reported. A stored body is written with the time
 /// the cache stored it, decoded unless `raw` (see WriteStoredBody). A failed copy is reported to
-/// `reporter`. Copies are atomic: an interrupted run never leaves a partial file.
+/// `reporter`. Copies are atomic: an interrupted run never leaves a partial file. `freshFolder`
+/// tells that the run made the target's folder itself: a stored body is then first written as a
+/// new file without a look at the target, which only what the run put there can stand in.
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                        const std::string& target);
+                        const std::string& target, bool freshFolder = false);
 
 }  // namespace murel

@@ -65,11 +65,12 @@ bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes) {
          (*attributes & kFileAttributeReparsePoint) == 0;
 }
 
-void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
+bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
                         KnownDirectories& known) {
   const std::string directory = PathRemoveFileSpecA(target) + "\\";
   // A directory that the run knows had every level above it made sure of first.
-  if (known.count(directory.substr(0, directory.size() - 1)) != 0) return;
+  const auto knownDirectory = known.find(directory.substr(0, directory.size() - 1));
+  if (knownDirectory != known.end()) return knownDirectory->second;
   // The first "\" follows the drive; the levels start at the next one. Two backslashes in a row
   // give a level ending in "\", which names the directory before it and changes nothing.
   const std::size_t first = directory.find('\\');
@@ -78,24 +79,31 @@ void MakeDirectoryChain(Platform& platform, const std::string& target, std::size
   // through the levels above, which may be links; every level below the root down to it is made
   // sure of once (a link there is cleared like a file) before anything is made inside it.
   const std::size_t deepest = DeepestDirectory(platform, directory, first, known);
-  bool made = false;  // a level was made or cleared: every level below it is new
+  bool made = false;       // a level was made or cleared: every level below it is new
+  bool levelMade = false;  // the level at hand is one this run made
   std::string level;
   level.reserve(directory.size());
   for (std::size_t cut = directory.find('\\', first + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
     level.assign(directory, 0, cut);
-    if (known.count(level) != 0) continue;
+    if (const auto seen = known.find(level); seen != known.end()) {
+      levelMade = seen->second;
+      continue;
+    }
+    levelMade = false;
     if (level.size() < rootLength) {
       if (cut > deepest) platform.CreateDirectoryA(level);
       continue;
     }
     const bool sure = !made && (cut == deepest || (cut < deepest && IsDirectory(platform, level)));
     if (!sure) {
-      if (!MakeLevel(platform, level, rootLength)) return;
+      if (!MakeLevel(platform, level, rootLength)) return false;
       made = true;
     }
-    known.insert(level);
+    levelMade = !sure;
+    known.emplace(level, levelMade);
   }
+  return levelMade;
 }
 
 }  // namespace murel

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
+#include <map>
 #include <string>
 
 #include "platform/platform.h"
@@ -14,9 +14,9 @@ namespace murel {
 constexpr const char* kDirectoryPageName = "__";
 
 /// The levels below the export root that a run has seen to be directories of its own: real
-/// directories, no links, each of its levels above it too. Kept for a whole run, so that each
-/// level is looked at once.
-using KnownDirectories = std::set<std::string>;
+/// directories, no links, each of its levels above it too; true for those the run made itself.
+/// Kept for a whole run, so that each level is looked at once.
+using KnownDirectories = std::map<std::string, bool>;
 
 /// True when `attributes` name a directory that is no link (reparse point): a link below the
 /// export root could lead anywhere, so it is never entered.
@@ -31,8 +31,9 @@ bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes);
 /// follows fails and is reported then. A file moved aside is never lost: it ends up as "__", back
 /// under its old name, or (when the last move fails) under a temporary name in the same
 /// directory. `known` holds the levels seen before in this run; a directory that it holds costs
-/// no look, one that exists whole costs a look per level the first time.
-void MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
+/// no look, one that exists whole costs a look per level the first time. True when the target's
+/// directory is one this run made: it holds nothing but what the run put there.
+bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
                         KnownDirectories& known);
 
 }  // namespace murel

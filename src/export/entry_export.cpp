@@ -70,8 +70,10 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     ++state.counts.failed;
     return;
   }
-  MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-  Count(state.counts, CopyIfNewer(platform, reporter, entry, options.rawBodies, target));
+  const bool freshFolder =
+      MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
+  Count(state.counts,
+        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder));
 }
 
 }  // namespace murel

@@ -32,14 +32,15 @@ bool StreamRange(ReadableFile& file, const StoredBody& body, ContentDecoder& dec
 }  // namespace
 
 BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
-                         const std::string& destination) {
+                         const std::string& destination, bool onlyNew) {
   const std::shared_ptr<ReadableFile> file =
       body.open ? body.open() : platform.OpenFileForReading(body.file);
   if (!file || body.offset > file->Facts().size || body.size > file->Facts().size - body.offset) {
     return BodyCopy::kFailed;
   }
-  const std::unique_ptr<BodyWriter> writer = platform.CreateBodyWriter(destination);
-  if (!writer) return BodyCopy::kFailed;
+  const std::unique_ptr<BodyWriter> writer =
+      onlyNew ? platform.CreateNewBodyWriter(destination) : platform.CreateBodyWriter(destination);
+  if (!writer) return onlyNew ? BodyCopy::kNotNew : BodyCopy::kFailed;
   ContentDecoder decoder(raw ? std::vector<std::string>() : body.encodings,
                          raw ? UINT64_MAX : DecodedSizeLimit(body.size),
                          [&writer](const unsigned char* data, std::size_t size) {

@@ -13,14 +13,16 @@ enum class BodyCopy {
   kWritten,     ///< The whole body is at the destination, with the time the cache stored it.
   kFailed,      ///< Nothing was written: the body could not be read, decoded or written.
   kNotInBuild,  ///< Nothing was written: a coding this build has no decoder for.
+  kNotNew,      ///< Nothing was written: asked for a new file, and something is at its name.
 };
 
 /// Writes `body` (a range of a cache file) to `destination` through the platform's body writer,
 /// in chunks of bounded size, undoing its content codings unless `raw`, and gives it the time the
 /// cache stored it. The destination is replaced only by the whole body: on any failure (the cache
 /// file cannot be opened or is shorter than the range, the codings cannot be undone, the decoded
-/// body passes DecodedSizeLimit, a write fails) nothing is left and the old file stays.
+/// body passes DecodedSizeLimit, a write fails) nothing is left and the old file stays. With
+/// `onlyNew`, the body is written only where nothing is at the destination yet (kNotNew else).
 BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
-                         const std::string& destination);
+                         const std::string& destination, bool onlyNew = false);
 
 }  // namespace murel

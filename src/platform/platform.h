@@ -290,6 +290,12 @@ class Platform {
   /// recognise and remove. Null if no temporary can be made.
   virtual std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) = 0;
 
+  /// CreateBodyWriter for a target where nothing is yet: null when anything is at its name, or
+  /// on failure. Asked where a run made the target's folder itself, it spares the look at the
+  /// target that deciding between a new file and a replacement otherwise takes (POSIX: the
+  /// creation of the file is the look; Windows: one look, then as CreateBodyWriter).
+  virtual std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) = 0;
+
   /// Makes `path` absolute against the current directory and resolves "." and ".." components.
   /// Empty if the path cannot be resolved (on Linux: a drive other than Z:) or the result would
   /// exceed `limit` characters.

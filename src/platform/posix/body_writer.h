@@ -25,6 +25,10 @@ class PosixBodyWriter : public BodyWriter {
   static std::unique_ptr<PosixBodyWriter> Create(const std::string& target,
                                                  std::set<std::string>& cleanedFolders,
                                                  std::uint32_t& nextNumber);
+  /// Starts the new file `target` at its own name when nothing is there; null when anything is
+  /// (or on failure). Stale temporaries are removed as by Create.
+  static std::unique_ptr<PosixBodyWriter> CreateNew(const std::string& target,
+                                                    std::set<std::string>& cleanedFolders);
   ~PosixBodyWriter() override;
   PosixBodyWriter(const PosixBodyWriter&) = delete;
   PosixBodyWriter& operator=(const PosixBodyWriter&) = delete;

@@ -186,6 +186,12 @@ std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& t
   return PosixBodyWriter::Create(*host, cleanedFolders_, nextNumber_);
 }
 
+std::unique_ptr<BodyWriter> PosixPlatform::CreateNewBodyWriter(const std::string& target) {
+  const std::optional<std::string> host = HostPathOf(target);
+  if (!host) return nullptr;
+  return PosixBodyWriter::CreateNew(*host, cleanedFolders_);
+}
+
 bool PosixPlatform::CreateDirectoryA(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   return host && mkdir(host->c_str(), 0777) == 0;

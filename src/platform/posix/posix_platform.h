@@ -31,6 +31,7 @@ class PosixPlatform : public Platform {
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
+  std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
   std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
   std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,

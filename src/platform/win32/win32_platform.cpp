@@ -217,6 +217,11 @@ std::unique_ptr<BodyWriter> Win32Platform::CreateBodyWriter(const std::string& t
   return CreateWindowsBodyWriter(*temporary, target);
 }
 
+std::unique_ptr<BodyWriter> Win32Platform::CreateNewBodyWriter(const std::string& target) {
+  if (QueryWindowsFile(target)) return nullptr;
+  return CreateBodyWriter(target);
+}
+
 bool Win32Platform::CreateDirectoryA(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }

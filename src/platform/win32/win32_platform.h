@@ -39,6 +39,7 @@ class Win32Platform : public Platform {
   /// ::GetTempFileNameA beside the target, ::WriteFile, ::SetFileTime, then ::MoveFileExA with
   /// MOVEFILE_REPLACE_EXISTING; ::DeleteFileA when abandoned.
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
+  std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
 
   /// ::CreateDirectoryA with default security.
   bool CreateDirectoryA(const std::string& path) override;

@@ -375,6 +375,9 @@ TEST(PosixTerminalText, ControlCharactersAreEscapedButLineBreaksAndTabsStay) {
   EXPECT_EQ(EscapeControls("line\n\tnext"), "line\n\tnext");
   EXPECT_EQ(EscapeControls("\xC2\x9B[2J \xC2\xA0\xD0\x9F"), "\\u009b[2J \xC2\xA0\xD0\x9F")
       << "C1 controls are escaped, other characters stay";
+  EXPECT_EQ(EscapeControls("x\xE2\x80\xAE.exe \xE2\x81\xA6y\xE2\x80\xA9"),
+            "x\\u202e.exe \\u2066y\xE2\x80\xA9")
+      << "bidirectional overrides and isolates are escaped, a paragraph separator stays";
 }
 
 TEST(PosixUserLanguage, FirstSetVariableNamesTheLanguage) {

@@ -62,11 +62,26 @@ bool IsC0OrDelete(unsigned char byte) {
   return (byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F;
 }
 
-// True when `text` holds a C1 control at `at`: U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F.
-bool IsC1At(const std::string& text, std::size_t at) {
-  if (static_cast<unsigned char>(text[at]) != 0xC2 || at + 1 >= text.size()) return false;
-  const auto next = static_cast<unsigned char>(text[at + 1]);
-  return next >= 0x80 && next < 0xA0;
+// The length of the sequence at `at` when it is a code point that a terminal acts on rather than
+// shows, with the code point in `codePoint`; 0 for any other. These are the C1 controls (U+0080 to
+// U+009F, 0xC2 0x80 to 0xC2 0x9F) and the bidirectional embeddings, overrides and isolates (U+202A
+// to U+202E, 0xE2 0x80 0xAA to 0xAE; U+2066 to U+2069, 0xE2 0x81 0xA6 to 0xA9), which would
+// reorder the text shown after them.
+std::size_t ActiveCodePointAt(const std::string& text, std::size_t at, unsigned& codePoint) {
+  const auto byte = [&text, at](std::size_t k) {
+    return at + k < text.size() ? static_cast<unsigned char>(text[at + k]) : 0u;
+  };
+  if (byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) < 0xA0) {
+    codePoint = byte(1);
+    return 2;
+  }
+  const bool embedding = byte(1) == 0x80 && byte(2) >= 0xAA && byte(2) <= 0xAE;
+  const bool isolate = byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
+  if (byte(0) == 0xE2 && (embedding || isolate)) {
+    codePoint = 0x2000 | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    return 3;
+  }
+  return 0;
 }
 
 void AppendHex(unsigned value, int digits, std::string& out) {
@@ -105,14 +120,16 @@ std::string TerminalText(const std::string& text) {
 
 std::string EscapeControls(const std::string& utf8) {
   std::string out;
+  unsigned codePoint = 0;
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const auto byte = static_cast<unsigned char>(utf8[i]);
     if (IsC0OrDelete(byte)) {
       out += "\\x";
       AppendHex(byte, 2, out);
-    } else if (IsC1At(utf8, i)) {
-      out += "\\u00";
-      AppendHex(static_cast<unsigned char>(utf8[++i]), 2, out);
+    } else if (const std::size_t length = ActiveCodePointAt(utf8, i, codePoint)) {
+      out += "\\u";
+      AppendHex(codePoint, 4, out);
+      i += length - 1;
     } else {
       out += utf8[i];
     }

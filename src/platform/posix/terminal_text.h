@@ -20,8 +20,10 @@ std::string Cp1251ToUtf8(const std::string& text);
 std::string TerminalText(const std::string& text);
 
 /// The UTF-8 text `utf8` with every control character except "\n" and "\t" written out as an
-/// escape: C0 controls and DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b". A text
-/// from a hostile cache, shown on a terminal, then cannot drive the terminal.
+/// escape: C0 controls and DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b", and the
+/// bidirectional embeddings, overrides and isolates (U+202A to U+202E, U+2066 to U+2069) as
+/// "\u202e". A text from a hostile cache, shown on a terminal, then can neither drive the
+/// terminal nor reorder what is shown after it.
 std::string EscapeControls(const std::string& utf8);
 
 /// A shown text as a terminal shows it: the built-in pieces converted from Windows-1251, the

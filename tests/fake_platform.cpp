@@ -352,27 +352,10 @@ std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string
   return std::make_unique<FakeFile>(*this, Normalize(path), *node);
 }
 
-std::optional<std::vector<std::string>> FakePlatform::ListFolder(const std::string& path) {
+std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::string& path,
+                                                                bool /*withFacts*/) {
   const std::string full = Normalize(path);
   if (Fails("ListFolder", Op::kListFolder, path) || !IsDirectory(full)) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::vector<std::string> names;
-  const std::string prefix = Key(full) + "\\";
-  for (const auto& [key, node] : nodes_) {
-    if (key.compare(0, prefix.size(), prefix) == 0 &&
-        key.find('\\', prefix.size()) == std::string::npos) {
-      names.push_back(node.path.substr(full.size() + 1));
-    }
-  }
-  Done(true);
-  return names;
-}
-
-std::optional<std::vector<FolderItem>> FakePlatform::ListFolderFacts(const std::string& path) {
-  const std::string full = Normalize(path);
-  if (Fails("ListFolderFacts", Op::kListFolder, path) || !IsDirectory(full)) {
     Done(false);
     return std::nullopt;
   }

@@ -107,8 +107,9 @@ class FakePlatform : public Platform {
                                     UrlCacheEntry& entry) override;
   std::optional<FileFacts> QueryFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
-  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
-  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
+  /// Gives the facts whether asked for or not.
+  std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
+                                                    bool withFacts) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;

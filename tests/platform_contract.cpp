@@ -138,18 +138,18 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   EXPECT_FALSE(P().OpenFileForReading(In("d")));
   EXPECT_FALSE(P().OpenFileForReading(In("none")));
 
-  std::optional<std::vector<std::string>> names = P().ListFolder(setup_.scratch);
-  ASSERT_TRUE(names);
-  std::sort(names->begin(), names->end());
-  EXPECT_EQ(*names, (std::vector<std::string>{"d", "f"}));
-  EXPECT_EQ(P().ListFolder(In("d")),
-            std::optional<std::vector<std::string>>(std::vector<std::string>{}));
-  EXPECT_FALSE(P().ListFolder(In("f")));
-  EXPECT_FALSE(P().ListFolder(In("none")));
-
-  std::optional<std::vector<FolderItem>> items = P().ListFolderFacts(setup_.scratch);
+  std::optional<std::vector<FolderItem>> items = P().ListFolder(setup_.scratch, true);
   ASSERT_TRUE(items);
+  std::sort(items->begin(), items->end(),
+            [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
   ASSERT_EQ(items->size(), 2u);
+  EXPECT_EQ(items->at(0).name, "d");
+  EXPECT_EQ(items->at(1).name, "f");
+  const std::optional<std::vector<FolderItem>> empty = P().ListFolder(In("d"), false);
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->empty());
+  EXPECT_FALSE(P().ListFolder(In("f"), false));
+  EXPECT_FALSE(P().ListFolder(In("none"), false));
   for (const FolderItem& item : *items) {
     const std::optional<FileFacts> queried = P().QueryFile(In(item.name));
     ASSERT_TRUE(item.facts && queried) << item.name;
@@ -159,7 +159,6 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
       EXPECT_EQ(item.facts->size, queried->size);
     }
   }
-  EXPECT_FALSE(P().ListFolderFacts(In("none")));
 }
 
 TEST_P(PlatformContract, CurrentTimeIsTheClockOfNewFiles) {

@@ -240,14 +240,13 @@ class Platform {
   /// kind of file; opening never waits on a pipe or device.
   virtual std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) = 0;
 
-  /// The names (not paths) of everything in the folder `path`, "." and ".." left out, in no
-  /// particular order. Empty if it is no folder or cannot be read.
-  virtual std::optional<std::vector<std::string>> ListFolder(const std::string& path) = 0;
-
-  /// What ListFolder gives, each name with its facts taken as the folder is read: from the
-  /// listing itself on Windows, elsewhere by a look relative to the open folder. Cheaper than
-  /// QueryFile on each name of a large folder.
-  virtual std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) = 0;
+  /// Everything in the folder `path` by name (not path), "." and ".." left out, in no particular
+  /// order. With `withFacts`, each name comes with its facts as QueryFile gives them, taken as the
+  /// folder is read (from the listing itself on Windows, elsewhere by a look relative to the open
+  /// folder): cheaper than QueryFile on each name. Without, facts may be missing. Empty if it is
+  /// no folder or cannot be read.
+  virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
+                                                            bool withFacts) = 0;
 
   // --- File system ------------------------------------------------------------------------------
 

@@ -17,13 +17,12 @@ constexpr int kMaxFolderDepth = 8;
 // The bytes of the regular files in `folder` and below it; links are not followed.
 std::uint64_t FolderSize(Platform& platform, const std::string& folder, int depth = 0) {
   std::uint64_t total = 0;
-  for (const std::string& name : platform.ListFolder(folder).value_or(std::vector<std::string>())) {
-    const std::string path = folder + "\\" + name;
-    const std::optional<FileFacts> facts = platform.QueryFile(path);
-    if (!facts) continue;
-    if (facts->kind == FileKind::kRegular) total += facts->size;
-    if (facts->kind == FileKind::kDirectory && depth < kMaxFolderDepth) {
-      total += FolderSize(platform, path, depth + 1);
+  for (const FolderItem& item :
+       platform.ListFolder(folder, true).value_or(std::vector<FolderItem>())) {
+    if (!item.facts) continue;
+    if (item.facts->kind == FileKind::kRegular) total += item.facts->size;
+    if (item.facts->kind == FileKind::kDirectory && depth < kMaxFolderDepth) {
+      total += FolderSize(platform, folder + "\\" + item.name, depth + 1);
     }
   }
   return total;

@@ -101,7 +101,10 @@ void Expand(Platform& platform, const std::string& base, const std::string& patt
   const std::string rest = slash == std::string::npos ? std::string() : pattern.substr(slash + 1);
   std::vector<std::string> names{level};
   if (level == "*") {
-    names = platform.ListFolder(base).value_or(std::vector<std::string>());
+    names.clear();
+    for (FolderItem& item : platform.ListFolder(base, false).value_or(std::vector<FolderItem>())) {
+      names.push_back(std::move(item.name));
+    }
     std::sort(names.begin(), names.end());
   }
   for (const std::string& name : names) {

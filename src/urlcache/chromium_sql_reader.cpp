@@ -200,12 +200,12 @@ class SqlReader : public CacheReader {
 bool CanReadChromiumSql() { return true; }
 
 std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std::string& folder) {
-  std::optional<std::vector<std::string>> names = platform.ListFolder(folder);
-  if (!names) return nullptr;
+  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, false);
+  if (!items) return nullptr;
   std::vector<std::pair<unsigned, std::string>> numbered;
-  for (const std::string& name : *names) {
-    if (const std::optional<unsigned> number = DatabaseNumber(name))
-      numbered.emplace_back(*number, name);
+  for (const FolderItem& item : *items) {
+    if (const std::optional<unsigned> number = DatabaseNumber(item.name))
+      numbered.emplace_back(*number, item.name);
   }
   if (numbered.empty()) return nullptr;
   std::sort(numbered.begin(), numbered.end());

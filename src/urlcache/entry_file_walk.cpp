@@ -68,14 +68,7 @@ class EntryFileWalk : public CacheReader {
 std::optional<std::vector<FolderItem>> ListEntryFiles(Platform& platform, const std::string& folder,
                                                       bool (*isEntryName)(const std::string&),
                                                       bool withFacts) {
-  std::optional<std::vector<FolderItem>> items;
-  if (withFacts) {
-    items = platform.ListFolderFacts(folder);
-  } else if (std::optional<std::vector<std::string>> names = platform.ListFolder(folder)) {
-    items.emplace();
-    items->reserve(names->size());
-    for (std::string& name : *names) items->push_back({std::move(name), std::nullopt});
-  }
+  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, withFacts);
   if (!items) return std::nullopt;
   items->erase(
       std::remove_if(items->begin(), items->end(),

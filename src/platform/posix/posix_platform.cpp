@@ -144,21 +144,8 @@ std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::strin
   return host ? OpenHostFile(*host) : nullptr;
 }
 
-std::optional<std::vector<std::string>> PosixPlatform::ListFolder(const std::string& path) {
-  const std::optional<std::vector<FolderItem>> items = ListHostFolder(path, false);
-  if (!items) return std::nullopt;
-  std::vector<std::string> names;
-  names.reserve(items->size());
-  for (const FolderItem& item : *items) names.push_back(item.name);
-  return names;
-}
-
-std::optional<std::vector<FolderItem>> PosixPlatform::ListFolderFacts(const std::string& path) {
-  return ListHostFolder(path, true);
-}
-
-std::optional<std::vector<FolderItem>> PosixPlatform::ListHostFolder(const std::string& path,
-                                                                     bool withFacts) {
+std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::string& path,
+                                                                 bool withFacts) {
   const std::optional<std::string> host = HostPathOf(path);
   if (!host) return std::nullopt;
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);

@@ -28,8 +28,8 @@ class PosixPlatform : public Platform {
                                     UrlCacheEntry& entry) override;
   std::optional<FileFacts> QueryFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
-  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
-  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
+  std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
+                                                    bool withFacts) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;
@@ -58,9 +58,6 @@ class PosixPlatform : public Platform {
   std::string DisplayPath(const std::string& path) override;
 
  private:
-  /// The items of the folder `path`, with their facts when `withFacts` is set.
-  std::optional<std::vector<FolderItem>> ListHostFolder(const std::string& path, bool withFacts);
-
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
   /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.

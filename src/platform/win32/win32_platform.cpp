@@ -198,16 +198,8 @@ std::unique_ptr<ReadableFile> Win32Platform::OpenFileForReading(const std::strin
   return OpenWindowsFile(path);
 }
 
-std::optional<std::vector<std::string>> Win32Platform::ListFolder(const std::string& path) {
-  const std::optional<std::vector<FolderItem>> items = ListWindowsFolder(path);
-  if (!items) return std::nullopt;
-  std::vector<std::string> names;
-  names.reserve(items->size());
-  for (const FolderItem& item : *items) names.push_back(item.name);
-  return names;
-}
-
-std::optional<std::vector<FolderItem>> Win32Platform::ListFolderFacts(const std::string& path) {
+std::optional<std::vector<FolderItem>> Win32Platform::ListFolder(const std::string& path,
+                                                                 bool /*withFacts*/) {
   return ListWindowsFolder(path);
 }
 

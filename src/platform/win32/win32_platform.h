@@ -34,8 +34,9 @@ class Win32Platform : public Platform {
   /// folder or reparse point; reads with ::ReadFile at an offset.
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   /// ::FindFirstFileA / ::FindNextFileA over "<path>\*".
-  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
-  std::optional<std::vector<FolderItem>> ListFolderFacts(const std::string& path) override;
+  /// The listing holds the facts: they come whether asked for or not.
+  std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
+                                                    bool withFacts) override;
   /// ::GetTempFileNameA beside the target, ::WriteFile, ::SetFileTime, then ::MoveFileExA with
   /// MOVEFILE_REPLACE_EXISTING; ::DeleteFileA when abandoned.
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;

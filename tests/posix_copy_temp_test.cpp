@@ -11,6 +11,7 @@
 
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/posix_platform.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -27,17 +28,13 @@ pid_t EndedProcess() {
 
 class CopyTempTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/murel-temp-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    dir = name;
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { ASSERT_FALSE(dir.empty()); }
   void Make(const std::string& name, mode_t mode) {
     std::ofstream(dir / name) << "x";
     ASSERT_EQ(::chmod((dir / name).c_str(), mode), 0);
   }
-  fs::path dir;
+  ScratchFolder folder_{"temp"};
+  const fs::path& dir = folder_.path();
 };
 
 TEST_F(CopyTempTest, RemovesOnlyTheTemporariesOfEndedRuns) {

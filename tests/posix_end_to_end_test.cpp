@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host_files.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -30,14 +31,11 @@ class EndToEndTest : public ::testing::Test {
   void SetUp() override {
     // The folder's name has a fixed length: paths over 235 characters take numbered names, so
     // the expected tree holds only for roots of this length.
-    char name[] = "/tmp/murel-e2e-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    scratch = name;
+    ASSERT_FALSE(scratch.empty());
     const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
     fs::copy(samples / "cache", scratch / "cache", fs::copy_options::recursive);
     fs::copy_file(samples / "murel.ini", scratch / "murel.ini");
   }
-  void TearDown() override { fs::remove_all(scratch); }
 
   // Runs the program in the scratch folder with `arguments` (shell words); its exit status.
   int Run(const std::string& arguments) {
@@ -56,7 +54,8 @@ class EndToEndTest : public ::testing::Test {
     return text;
   }
 
-  fs::path scratch;
+  ScratchFolder folder_{"e2e"};
+  const fs::path& scratch = folder_.path();
 };
 
 TEST_F(EndToEndTest, SampleCacheExportsTheExpectedTreeAndListing) {

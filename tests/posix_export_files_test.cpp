@@ -24,6 +24,7 @@
 #include "platform/posix/host_path.h"
 #include "platform/posix/posix_platform.h"
 #include "run/run_settings.h"
+#include "scratch_folder.h"
 
 namespace murel {
 namespace {
@@ -33,16 +34,12 @@ namespace fs = std::filesystem;
 class PosixExportFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "murel-export-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    host_ = pattern;
+    ASSERT_FALSE(host_.empty());
     fs::create_directories(host_ / "out");
     fs::create_directories(host_ / "cache");
     settings_.exportRoot = WindowsFormOf((host_ / "out").string()) + "\\";
     settings_.quiet = true;
   }
-
-  void TearDown() override { fs::remove_all(host_); }
 
   // Writes a cache file with the given content and last-write time (seconds since 1970).
   std::string CacheFile(const std::string& name, const std::string& content, std::time_t time) {
@@ -82,7 +79,8 @@ class PosixExportFilesTest : public ::testing::Test {
 
   fs::path Out() const { return host_ / "out"; }
 
-  fs::path host_;
+  ScratchFolder folder_{"export"};
+  const fs::path& host_ = folder_.path();
   PosixPlatform platform_;
   RunSettings settings_;
   BoxReporter reporter_{platform_, settings_};

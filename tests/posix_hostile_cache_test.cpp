@@ -13,6 +13,7 @@
 
 #include "host_files.h"
 #include "hostile_cache.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,9 +21,9 @@ namespace murel {
 namespace {
 
 TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
-  char name[] = "/tmp/murel-hostile-XXXXXX";
-  ASSERT_NE(::mkdtemp(name), nullptr);
-  const fs::path scratch = name;
+  const ScratchFolder folder("hostile");
+  const fs::path& scratch = folder.path();
+  ASSERT_FALSE(scratch.empty());
   // The export lies two levels down, so that climbing one or two levels lands in watched folders.
   const fs::path root = scratch / "a" / "b" / "out";
   fs::create_directories(root.parent_path());
@@ -45,7 +46,6 @@ TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
   // Every entry has its listing line, the 3,000 of one URL included.
   const std::string listing = ReadAll(root / "urls.txt");
   EXPECT_GT(std::count(listing.begin(), listing.end(), '\n'), 3000);
-  fs::remove_all(scratch);
 }
 
 }  // namespace

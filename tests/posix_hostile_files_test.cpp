@@ -14,6 +14,7 @@
 
 #include "host_files.h"
 #include "index_dat_writer.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,16 +24,13 @@ namespace {
 class HostileFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/murel-files-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    scratch_ = name;
+    ASSERT_FALSE(scratch_.empty());
     fs::create_directories(scratch_ / "cache" / "CONTENT1");
     fs::create_directories(scratch_ / "outside");
     std::ofstream(scratch_ / "secret.txt") << "secret";
     std::ofstream(scratch_ / "outside" / "page.htm") << "outside";
     fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples" / "murel.ini", scratch_ / "murel.ini");
   }
-  void TearDown() override { fs::remove_all(scratch_); }
 
   // Writes cache/index.dat with one entry per (url, file name, directory); the directory is one
   // of `directories` by index, or none.
@@ -60,7 +58,8 @@ class HostileFilesTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path scratch_;
+  ScratchFolder folder_{"files"};
+  const fs::path& scratch_ = folder_.path();
 };
 
 TEST_F(HostileFilesTest, ContentOutsideTheCacheThroughLinksOrPipesIsRefusedAndReported) {

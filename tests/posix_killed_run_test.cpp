@@ -18,6 +18,7 @@
 
 #include "firefox_entry_writer.h"
 #include "host_files.h"
+#include "scratch_folder.h"
 #include "synthetic_cache.h"
 
 namespace fs = std::filesystem;
@@ -81,9 +82,7 @@ std::map<std::string, std::string> WithoutMovedAsidePages(
 class KilledRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/murel-kill-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    scratch = name;
+    ASSERT_FALSE(scratch.empty());
     fs::create_directory(scratch / "cache");
     const std::vector<SyntheticEntry> entries = PlanSyntheticCache(kEntries, 7);
     ASSERT_TRUE(WriteSyntheticCache((scratch / "cache").string(), entries,
@@ -96,7 +95,6 @@ class KilledRunTest : public ::testing::Test {
     }
     fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples" / "murel.ini", scratch / "murel.ini");
   }
-  void TearDown() override { fs::remove_all(scratch); }
 
   // Starts the program exporting the cache into `out`; its process number.
   pid_t Start(const std::string& out) {
@@ -153,7 +151,8 @@ class KilledRunTest : public ::testing::Test {
 
   void ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();
 
-  fs::path scratch;
+  ScratchFolder folder_{"kill"};
+  const fs::path& scratch = folder_.path();
   std::string cache = "cache";
 };
 

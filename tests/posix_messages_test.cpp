@@ -14,6 +14,7 @@
 #include "host_files.h"
 #include "index_dat_writer.h"
 #include "platform/profile_lines.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -31,12 +32,7 @@ const std::string kRussianListHelp =
 
 class MessagesEndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/murel-messages-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    scratch_ = name;
-  }
-  void TearDown() override { fs::remove_all(scratch_); }
+  void SetUp() override { ASSERT_FALSE(scratch_.empty()); }
 
   // Runs `shell` (a command line that names the program as "$MUREL") in the scratch folder;
   // its exit status, or -1.
@@ -53,7 +49,8 @@ class MessagesEndToEnd : public ::testing::Test {
     return ReadAll(scratch_ / "help.txt");
   }
 
-  fs::path scratch_;
+  ScratchFolder folder_{"messages"};
+  const fs::path& scratch_ = folder_.path();
 };
 
 bool StartsWith(const std::string& text, const std::string& start) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host_files.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -19,12 +20,7 @@ namespace {
 
 class UserViewTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/murel-view-XXXXXX";
-    ASSERT_NE(::mkdtemp(name), nullptr);
-    scratch = name;
-  }
-  void TearDown() override { fs::remove_all(scratch); }
+  void SetUp() override { ASSERT_FALSE(scratch.empty()); }
 
   // Runs `command` (a shell command; "murel" stands for the program) in the scratch folder with
   // standard output and error in files; its exit status.
@@ -39,7 +35,8 @@ class UserViewTest : public ::testing::Test {
   std::string Out() { return ReadAll(scratch / "stdout.txt"); }
   std::string Err() { return ReadAll(scratch / "stderr.txt"); }
 
-  fs::path scratch;
+  ScratchFolder folder_{"view"};
+  const fs::path& scratch = folder_.path();
 };
 
 TEST_F(UserViewTest, VersionTellsTheVersionAndTheFormats) {

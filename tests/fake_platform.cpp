@@ -54,6 +54,7 @@ class FakePlatform::FakeListing : public ListingFile {
   FakeListing(FakePlatform& platform, std::string path)
       : platform_(platform), path_(std::move(path)) {}
   void Write(const std::string& text) override {
+    const Guard guard(platform_.mutex_);
     Node* node = platform_.Find(path_);
     if (node == nullptr) return;
     for (char c : text) {
@@ -62,6 +63,7 @@ class FakePlatform::FakeListing : public ListingFile {
     }
   }
   bool Close() override {
+    const Guard guard(platform_.mutex_);
     return platform_.Done(!platform_.Fails("CloseListing", Op::kWriteListing, path_));
   }
 
@@ -81,6 +83,7 @@ class FakePlatform::FakeFile : public ReadableFile {
   const FileFacts& Facts() const override { return facts_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override {
+    const Guard guard(platform_.mutex_);
     if (platform_.Fails("ReadAt", Op::kReadFile, path_)) {
       platform_.Done(false);
       return std::nullopt;
@@ -105,9 +108,11 @@ class FakePlatform::FakeBodyWriter : public BodyWriter {
   FakeBodyWriter(FakePlatform& platform, std::string temporary, std::string target)
       : platform_(platform), temporary_(std::move(temporary)), target_(std::move(target)) {}
   ~FakeBodyWriter() override {
+    const Guard guard(platform_.mutex_);
     if (!temporary_.empty()) platform_.nodes_.erase(Key(temporary_));
   }
   bool Append(const unsigned char* data, std::size_t size) override {
+    const Guard guard(platform_.mutex_);
     if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_))
       return platform_.Done(false);
     Node* node = platform_.Find(temporary_);
@@ -116,6 +121,7 @@ class FakePlatform::FakeBodyWriter : public BodyWriter {
     return platform_.Done(true);
   }
   bool Commit(FileTime time) override {
+    const Guard guard(platform_.mutex_);
     if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_))
       return platform_.Done(false);
     const Node* target = platform_.Find(target_);
@@ -160,6 +166,7 @@ FakePlatform::FakePlatform() {
 // --- Setting up and inspecting ------------------------------------------------------------------
 
 void FakePlatform::AddDirectory(const std::string& path) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   std::string level;
   for (const std::string& part : Components(full)) {
@@ -170,12 +177,14 @@ void FakePlatform::AddDirectory(const std::string& path) {
 }
 
 void FakePlatform::AddFile(const std::string& path, const std::string& content, FileTime time) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   AddDirectory(Parent(full));
   nodes_[Key(full)] = Node{full, false, content, time};
 }
 
 void FakePlatform::AddSpecial(const std::string& path, FileKind kind) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   AddDirectory(Parent(full));
   // The content stands for what lies behind the link or pipe; it must never reach an export.
@@ -185,32 +194,38 @@ void FakePlatform::AddSpecial(const std::string& path, FileKind kind) {
 }
 
 void FakePlatform::FailOn(Op op, const std::string& path) {
+  const Guard guard(mutex_);
   failures_.emplace(op, path.empty() ? std::string() : Key(Normalize(path)));
 }
 
 bool FakePlatform::IsDirectory(const std::string& path) const {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   return node != nullptr && node->directory;
 }
 
 bool FakePlatform::IsFile(const std::string& path) const {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   return node != nullptr && !node->directory;
 }
 
 std::optional<std::string> FakePlatform::Content(const std::string& path) const {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   if (node == nullptr || node->directory) return std::nullopt;
   return node->content;
 }
 
 std::optional<FileTime> FakePlatform::TimeOf(const std::string& path) const {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   if (node == nullptr || node->directory) return std::nullopt;
   return node->time;
 }
 
 std::vector<std::string> FakePlatform::Tree() const {
+  const Guard guard(mutex_);
   std::vector<std::string> tree;
   for (const auto& [key, node] : nodes_) {
     if (node.path.size() > 2) tree.push_back(node.directory ? node.path + "\\" : node.path);
@@ -223,6 +238,7 @@ std::vector<std::string> FakePlatform::Tree() const {
 
 bool FakePlatform::Fails(const std::string& what, std::optional<Op> op, const std::string& path,
                          const std::string& other) {
+  const Guard guard(mutex_);
   ++calls;
   log.push_back(what + " " + path + (other.empty() ? "" : " " + other));
   if (calls == failCall_) return true;
@@ -238,11 +254,13 @@ bool FakePlatform::Fails(const std::string& what, std::optional<Op> op, const st
 }
 
 bool FakePlatform::Done(bool ok) {
+  const Guard guard(mutex_);
   log.back() += ok ? " -> ok" : " -> fail";
   return ok;
 }
 
 std::string FakePlatform::Normalize(const std::string& path) const {
+  const Guard guard(mutex_);
   std::string base;
   std::string rest = path;
   if (HasDrive(path)) {
@@ -275,6 +293,7 @@ std::string FakePlatform::Normalize(const std::string& path) const {
 std::string FakePlatform::Key(const std::string& normalized) { return Upper(normalized); }
 
 FakePlatform::Node* FakePlatform::Find(const std::string& path) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   if (full.empty()) return nullptr;
   const auto it = nodes_.find(Key(full));
@@ -282,15 +301,18 @@ FakePlatform::Node* FakePlatform::Find(const std::string& path) {
 }
 
 const FakePlatform::Node* FakePlatform::Find(const std::string& path) const {
+  const Guard guard(mutex_);
   return const_cast<FakePlatform*>(this)->Find(path);
 }
 
 bool FakePlatform::ParentIsDirectory(const std::string& normalized) const {
+  const Guard guard(mutex_);
   const std::string parent = Parent(normalized);
   return !parent.empty() && IsDirectory(parent);
 }
 
 std::optional<std::string> FakePlatform::ProfileText(const std::string& file) {
+  const Guard guard(mutex_);
   const Node* node = Find(file);
   if (node == nullptr || node->directory) return std::nullopt;
   return node->content;
@@ -301,6 +323,7 @@ std::optional<std::string> FakePlatform::ProfileText(const std::string& file) {
 WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPattern*/,
                                                  std::uint32_t& recordSize, UrlCacheEntry& entry,
                                                  std::unique_ptr<CacheWalk>& walk) {
+  const Guard guard(mutex_);
   if (Fails("FindFirstUrlCacheEntryA", Op::kCacheOpen, "") || cache.empty()) {
     Done(false);
     return WalkStatus::kFailed;
@@ -313,6 +336,7 @@ WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPatt
 
 WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
                                                 UrlCacheEntry& entry) {
+  const Guard guard(mutex_);
   auto& fake = static_cast<FakeWalk&>(walk);
   if (Fails("FindNextUrlCacheEntryA", Op::kCacheNext, "") || fake.next >= cache.size()) {
     Done(false);
@@ -332,6 +356,7 @@ FileFacts FakePlatform::FactsOf(const Node& node) {
 }
 
 std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   if (Fails("QueryFile", Op::kQueryFile, path) || node == nullptr) {
     Done(false);
@@ -342,6 +367,7 @@ std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
 }
 
 std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string& path) {
+  const Guard guard(mutex_);
   const Node* node = Find(path);
   if (Fails("OpenFileForReading", Op::kOpenFile, path) || node == nullptr || node->directory ||
       node->kind != FileKind::kRegular) {
@@ -354,6 +380,7 @@ std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string
 
 std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::string& path,
                                                                 bool /*withFacts*/) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   if (Fails("ListFolder", Op::kListFolder, path) || !IsDirectory(full)) {
     Done(false);
@@ -372,15 +399,18 @@ std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::strin
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
+  const Guard guard(mutex_);
   return StartBody("CreateBodyWriter", target, false);
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateNewBodyWriter(const std::string& target) {
+  const Guard guard(mutex_);
   return StartBody("CreateNewBodyWriter", target, true);
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& call,
                                                     const std::string& target, bool onlyNew) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(target);
   if (Fails(call, Op::kCreateBody, target) || full.empty() || !ParentIsDirectory(full) ||
       (onlyNew && Find(full) != nullptr)) {
@@ -401,6 +431,7 @@ std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& call,
 // --- File system --------------------------------------------------------------------------------
 
 bool FakePlatform::CreateDirectoryA(const std::string& path) {
+  const Guard guard(mutex_);
   if (Fails("CreateDirectoryA", Op::kCreateDirectory, path)) return Done(false);
   const std::string full = Normalize(path);
   if (full.empty() || Find(full) != nullptr || !ParentIsDirectory(full)) return Done(false);
@@ -409,6 +440,7 @@ bool FakePlatform::CreateDirectoryA(const std::string& path) {
 }
 
 std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string& path) {
+  const Guard guard(mutex_);
   if (Fails("GetFileAttributesA", Op::kGetFileAttributes, path)) {
     Done(false);
     return std::nullopt;
@@ -423,6 +455,7 @@ std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string&
 std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir,
                                                           const std::string& prefix,
                                                           unsigned /*unique*/) {
+  const Guard guard(mutex_);
   if (Fails("GetTempFileNameA", Op::kGetTempFileName, dir) || !IsDirectory(dir)) {
     {
       Done(false);
@@ -441,6 +474,7 @@ std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir
 }
 
 bool FakePlatform::DeleteFileA(const std::string& path) {
+  const Guard guard(mutex_);
   if (Fails("DeleteFileA", Op::kDeleteFile, path)) return Done(false);
   const Node* node = Find(path);
   if (node == nullptr || node->directory) return Done(false);
@@ -449,6 +483,7 @@ bool FakePlatform::DeleteFileA(const std::string& path) {
 }
 
 bool FakePlatform::MoveFileA(const std::string& from, const std::string& to) {
+  const Guard guard(mutex_);
   if (Fails("MoveFileA", Op::kMoveFile, from, to)) return Done(false);
   const std::string source = Normalize(from);
   const std::string target = Normalize(to);
@@ -477,6 +512,7 @@ bool FakePlatform::MoveFileA(const std::string& from, const std::string& to) {
 }
 
 LastWriteTime FakePlatform::ReadLastWriteTime(const std::string& path) {
+  const Guard guard(mutex_);
   LastWriteTime result;
   const Node* node = Find(path);
   // Like CreateFileA without backup semantics, a directory does not open.
@@ -491,6 +527,7 @@ LastWriteTime FakePlatform::ReadLastWriteTime(const std::string& path) {
 }
 
 bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
+  const Guard guard(mutex_);
   if (Fails("CopyFileA", Op::kCopyFile, from, to)) return Done(false);
   const Node* source = Find(from);
   const Node* target = Find(to);
@@ -508,6 +545,7 @@ bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
 
 std::optional<std::string> FakePlatform::GetFullPathNameA(const std::string& path,
                                                           std::size_t limit) {
+  const Guard guard(mutex_);
   if (Fails("GetFullPathNameA", Op::kGetFullPathName, path)) {
     Done(false);
     return std::nullopt;
@@ -532,6 +570,7 @@ std::optional<std::string> FakePlatform::GetFullPathNameA(const std::string& pat
 }
 
 std::optional<std::string> FakePlatform::GetModuleFileNameA() {
+  const Guard guard(mutex_);
   if (Fails("GetModuleFileNameA", std::nullopt, "")) {
     Done(false);
     return std::nullopt;
@@ -541,6 +580,7 @@ std::optional<std::string> FakePlatform::GetModuleFileNameA() {
 }
 
 bool FakePlatform::SetCurrentDirectoryA(const std::string& path) {
+  const Guard guard(mutex_);
   if (Fails("SetCurrentDirectoryA", Op::kSetCurrentDirectory, path) || !IsDirectory(path)) {
     return Done(false);
   }
@@ -553,6 +593,7 @@ bool FakePlatform::SetCurrentDirectoryA(const std::string& path) {
 std::vector<std::string> FakePlatform::GetPrivateProfileSectionA(const std::string& section,
                                                                  const std::string& file,
                                                                  std::size_t capacity) {
+  const Guard guard(mutex_);
   if (Fails("GetPrivateProfileSectionA", std::nullopt, file, section)) {
     Done(false);
     return {};
@@ -564,6 +605,7 @@ std::vector<std::string> FakePlatform::GetPrivateProfileSectionA(const std::stri
 
 std::vector<std::string> FakePlatform::GetPrivateProfileStrings(
     const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+  const Guard guard(mutex_);
   if (Fails("GetPrivateProfileStrings", std::nullopt, file, section)) {
     Done(false);
     return std::vector<std::string>(keys.size());
@@ -574,6 +616,7 @@ std::vector<std::string> FakePlatform::GetPrivateProfileStrings(
 }
 
 void FakePlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+  const Guard guard(mutex_);
   if (Fails("MessageBoxA", std::nullopt, caption.Bytes())) {
     Done(false);
     return;
@@ -598,11 +641,13 @@ class RecordedStatusLine : public StatusLine {
 }  // namespace
 
 std::unique_ptr<StatusLine> FakePlatform::OpenStatusLine() {
+  const Guard guard(mutex_);
   if (!terminal) return nullptr;
   return std::make_unique<RecordedStatusLine>(statusLines);
 }
 
 std::unique_ptr<ListingFile> FakePlatform::OpenListingFile(const std::string& path) {
+  const Guard guard(mutex_);
   const std::string full = Normalize(path);
   const Node* existing = Find(full);
   if (Fails("OpenListingFile", Op::kOpenListing, path) || full.empty() ||

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -172,6 +173,10 @@ class FakePlatform : public Platform {
   bool ParentIsDirectory(const std::string& normalized) const;
   std::optional<std::string> ProfileText(const std::string& file);
 
+  // Every call takes the one lock, so that the two threads of a run can share the fake; it is
+  // recursive because calls use each other.
+  using Guard = std::lock_guard<std::recursive_mutex>;
+  mutable std::recursive_mutex mutex_;
   // Keys are normalized paths folded to upper case: names compare without regard to case.
   std::map<std::string, Node> nodes_;
   std::multimap<Op, std::string> failures_;

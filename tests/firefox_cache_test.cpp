@@ -3,6 +3,7 @@
 // scripts/compare-firefox; the fuzz target is fuzz/firefox_cache_fuzz.cpp.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "fake_platform.h"
@@ -191,6 +192,37 @@ TEST_F(FirefoxMade, StoredTimeIsTheResponseDateElseTheMetadataTime) {
             FileTimeOfUnixSeconds(784111777));
   EXPECT_EQ(stored("HTTP/1.1 200 OK\r\nDate: Sunday, 06-Nov-94 08:49:37 GMT\r\n"),
             FileTimeOfUnixSeconds(1700000000));
+}
+
+// The files are read on a thread ahead of the export, a bounded way: far more entries than it
+// reads ahead, every fifth one damaged, and a reader dropped while its thread waits for room.
+TEST(FirefoxReadAhead, KeepsTheOrderAndTheCountsAndEndsWhenDropped) {
+  FakePlatform fake;
+  constexpr int kFiles = 500;
+  for (int i = 0; i < kFiles; ++i) {
+    FirefoxEntryPlan plan;
+    plan.key = ":http://h/" + std::to_string(1000 + i);
+    std::string file = FirefoxEntryFile(plan);
+    if (i % 5 == 4) file.pop_back();
+    char name[41];
+    std::snprintf(name, sizeof name, "%040d", i);
+    fake.AddFile(kEntries + "\\" + name, file);
+  }
+  {
+    const std::unique_ptr<CacheReader> reader = OpenFirefoxCache(fake, kProfile);
+    CacheEntry entry;
+    for (int i = 0; i < kFiles; ++i) {
+      if (i % 5 == 4) continue;
+      ASSERT_TRUE(reader->Next(entry));
+      EXPECT_EQ(entry.url, "http://h/" + std::to_string(1000 + i));
+      EXPECT_EQ(reader->PassedOver(), static_cast<std::uint64_t>(i / 5)) << i;
+    }
+    EXPECT_FALSE(reader->Next(entry));
+    EXPECT_EQ(reader->PassedOver(), static_cast<std::uint64_t>(kFiles / 5));
+  }
+  const std::unique_ptr<CacheReader> dropped = OpenFirefoxCache(fake, kProfile);
+  CacheEntry entry;
+  EXPECT_TRUE(dropped->Next(entry));
 }
 
 TEST(FirefoxKey, TheUrlFollowsTheTagList) {

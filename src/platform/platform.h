@@ -199,6 +199,9 @@ class StatusLine {
   virtual void Finish(const std::string& text) = 0;
 };
 
+/// The system's services. A run reads a cache's files on a second thread while the first one
+/// writes, so every call may come from either thread while the other makes calls of its own;
+/// an object that a call gives (a file, a writer) is used by one thread at a time.
 class Platform {
  public:
   virtual ~Platform() = default;

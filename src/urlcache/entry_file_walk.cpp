@@ -1,6 +1,10 @@
 #include "urlcache/entry_file_walk.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "urlcache/held_file.h"
@@ -11,7 +15,21 @@ namespace {
 // Files up to this size are read whole in one call: nearly every entry of a browser cache is
 // smaller, and its parts and its body then cost that one read.
 constexpr std::size_t kHoldLimit = std::size_t{512} << 10;
+// How far the reading may run ahead of the export: in entries, and in bytes held for them. The
+// export takes what is ready all at once, so twice this can be in memory.
+constexpr std::size_t kAheadEntries = 64;
+constexpr std::uint64_t kAheadBytes = std::uint64_t{2} << 20;
 
+// An entry read ahead of the export, with how many files were passed over since the one before.
+struct ReadEntry {
+  CacheEntry entry;
+  std::uint64_t passedOverBefore = 0;
+};
+
+// Reads the entry files on a thread of its own, ahead of the export that takes the entries:
+// a first export then costs about what writing the files costs, as the reading, parsing and
+// checking of the next files goes on beside it. The memo is this thread's alone until the
+// walk has ended.
 class EntryFileWalk : public CacheReader {
  public:
   EntryFileWalk(Platform& platform, std::string folder, std::vector<FolderItem> items,
@@ -20,23 +38,87 @@ class EntryFileWalk : public CacheReader {
         folder_(std::move(folder)),
         items_(std::move(items)),
         read_(std::move(read)),
-        memo_(memo) {}
+        memo_(memo),
+        reader_([this] { ReadAll(); }) {}
+
+  ~EntryFileWalk() override {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopped_ = true;
+    }
+    changed_.notify_all();
+    reader_.join();
+  }
 
   bool Next(CacheEntry& entry) override {
-    while (next_ < items_.size()) {
-      const FolderItem& item = items_[next_++];
-      const std::string path = folder_ + "\\" + item.name;
-      const EntryMemo::Recall recalled = Recall(item, path, entry);
-      if (recalled == EntryMemo::Recall::kEntry) return true;
-      if (recalled == EntryMemo::Recall::kUnknown && Read(item.name, path, entry)) return true;
-      ++passedOver_;
-    }
-    return false;
+    if (taken_.empty()) Take();
+    if (taken_.empty()) return false;
+    entry = std::move(taken_.front().entry);
+    passedOver_ += taken_.front().passedOverBefore;
+    taken_.pop_front();
+    return true;
   }
 
   std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
+  // The export's side: waits for entries read ahead, or for the end, and takes all that are
+  // ready, so that the two threads meet once for many entries.
+  void Take() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    exportWaits_ = true;
+    changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
+    exportWaits_ = false;
+    taken_.swap(ready_);
+    readyBytes_ = 0;
+    if (taken_.empty()) passedOver_ += std::exchange(passedOverAtEnd_, 0);
+    if (readerWaits_) changed_.notify_all();
+  }
+
+  // The reading side: every item in order, each handed on when it gives an entry.
+  void ReadAll() {
+    std::uint64_t passedOver = 0;
+    for (const FolderItem& item : items_) {
+      ReadEntry read;
+      std::uint64_t bytes = 0;
+      if (!Resolve(item, read.entry, bytes)) {
+        ++passedOver;
+        continue;
+      }
+      read.passedOverBefore = std::exchange(passedOver, 0);
+      if (!HandOn(std::move(read), bytes)) return;
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    passedOverAtEnd_ = passedOver;
+    ended_ = true;
+    if (exportWaits_) changed_.notify_all();
+  }
+
+  // Queues `read`, which holds `bytes` of file in memory, once there is room. False when the
+  // walk is being ended.
+  bool HandOn(ReadEntry read, std::uint64_t bytes) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    readerWaits_ = true;
+    changed_.wait(lock, [this] {
+      return stopped_ || (ready_.size() < kAheadEntries && readyBytes_ < kAheadBytes);
+    });
+    readerWaits_ = false;
+    if (stopped_) return false;
+    ready_.push_back(std::move(read));
+    readyBytes_ += bytes;
+    if (exportWaits_) changed_.notify_all();
+    return true;
+  }
+
+  // The entry of one file, from the memo or read; false when it is passed over. `bytes` is what
+  // the entry holds of the file in memory.
+  bool Resolve(const FolderItem& item, CacheEntry& entry, std::uint64_t& bytes) {
+    const std::string path = folder_ + "\\" + item.name;
+    const EntryMemo::Recall recalled = Recall(item, path, entry);
+    if (recalled != EntryMemo::Recall::kUnknown) return recalled == EntryMemo::Recall::kEntry;
+    return Read(item.name, path, entry, bytes);
+  }
+
   // What the earlier memo says of the file, by its facts from the listing; a file that is no
   // regular file is passed over as reading it would.
   EntryMemo::Recall Recall(const FolderItem& item, const std::string& path, CacheEntry& entry) {
@@ -45,25 +127,43 @@ class EntryFileWalk : public CacheReader {
     return memo_->Find(item.name, path, *item.facts, entry);
   }
 
-  bool Read(const std::string& name, const std::string& path, CacheEntry& entry) {
+  bool Read(const std::string& name, const std::string& path, CacheEntry& entry,
+            std::uint64_t& bytes) {
     const std::shared_ptr<HeldFile> file = HeldFile::Open(platform_, path, kHoldLimit);
     if (!file) return false;
     const bool taken = read_(*file, path, entry);
     if (memo_ != nullptr) memo_->Remember(name, file->Facts(), taken ? &entry : nullptr);
+    if (!taken) return false;
     // The copy reads the body from the file as it was read here, open and mostly in memory.
-    if (taken && entry.storedBody) entry.storedBody->open = [file] { return file; };
-    return taken;
+    if (entry.storedBody) entry.storedBody->open = [file] { return file; };
+    bytes = std::min<std::uint64_t>(file->Facts().size, kHoldLimit);
+    return true;
   }
 
+  // Set up before the reading thread starts, then used by it alone.
   Platform& platform_;
   std::string folder_;
   std::vector<FolderItem> items_;
   EntryFileReading read_;
   EntryMemo* memo_;
-  std::size_t next_ = 0;
-  std::uint64_t passedOver_ = 0;
-};
 
+  // Shared by the two threads, under `mutex_`.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<ReadEntry> ready_;  ///< Read, not yet taken by the export.
+  std::uint64_t readyBytes_ = 0;
+  std::uint64_t passedOverAtEnd_ = 0;  ///< Passed over after the last entry handed on.
+  bool ended_ = false;                 ///< Every item has been read.
+  bool stopped_ = false;               ///< The walk is being ended: stop reading.
+  bool exportWaits_ = false;
+  bool readerWaits_ = false;
+
+  // The export's own.
+  std::deque<ReadEntry> taken_;
+  std::uint64_t passedOver_ = 0;
+
+  std::thread reader_;  ///< Last: it starts when everything it uses is set up.
+};
 // The entry files of `folder` in the order of their names, with their facts when `withFacts`.
 std::optional<std::vector<FolderItem>> ListEntryFiles(Platform& platform, const std::string& folder,
                                                       bool (*isEntryName)(const std::string&),

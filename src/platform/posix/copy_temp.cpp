@@ -19,6 +19,16 @@ constexpr const char* kSuffix = ".tmp";
 // Numbers of new names are 16-bit and never 0, like the system's temporary names.
 constexpr std::uint32_t kNumberRange = 0xFFFF;
 
+// The umask can only be read by setting it. It is read before main, while the process has one
+// thread, so that setting it back at once changes nothing for any file; nothing in a run
+// changes it afterwards.
+mode_t ReadCreationMask() {
+  const mode_t current = umask(0);
+  umask(current);
+  return current;
+}
+const mode_t kCreationMask = ReadCreationMask();
+
 // The process number in a temporary's name ".murel-<pid>-<hex>.tmp"; empty for any other name.
 std::optional<pid_t> WriterOf(const std::string& name) {
   const std::string prefix = kPrefix;
@@ -74,17 +84,7 @@ std::optional<std::string> CreateCopyTemp(const std::string& hostDir, std::uint3
                             nextNumber, fd);
 }
 
-bool FinishCopyTemp(int fd) {
-  // The umask can only be read by setting it; a run has one thread, so setting it back at once
-  // changes nothing for anyone. It is read once: nothing in a run changes it, and a process
-  // forked from the run inherits it.
-  static const mode_t mask = [] {
-    const mode_t current = umask(0);
-    umask(current);
-    return current;
-  }();
-  return fchmod(fd, 0666 & ~mask) == 0;
-}
+bool FinishCopyTemp(int fd) { return fchmod(fd, 0666 & ~kCreationMask) == 0; }
 
 void RemoveStaleCopyTemps(const std::string& hostDir) {
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(hostDir.c_str()), closedir);

@@ -170,12 +170,14 @@ std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::stri
 std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& target) {
   const std::optional<std::string> host = HostPathOf(target);
   if (!host) return nullptr;
+  const std::lock_guard<std::mutex> lock(namesMutex_);
   return PosixBodyWriter::Create(*host, cleanedFolders_, nextNumber_);
 }
 
 std::unique_ptr<BodyWriter> PosixPlatform::CreateNewBodyWriter(const std::string& target) {
   const std::optional<std::string> host = HostPathOf(target);
   if (!host) return nullptr;
+  const std::lock_guard<std::mutex> lock(namesMutex_);
   return PosixBodyWriter::CreateNew(*host, cleanedFolders_);
 }
 
@@ -202,6 +204,7 @@ std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& di
                                                            unsigned unique) {
   const std::optional<std::string> host = HostPathOf(dir);
   if (!host) return std::nullopt;
+  const std::lock_guard<std::mutex> lock(namesMutex_);
   // A non-zero number is where the search starts; the program passes 0.
   if (unique != 0) nextNumber_ = unique - 1;
   // Windows uses at most three characters of the prefix.
@@ -247,8 +250,11 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   struct stat info {};
   const int in = OpenRegularFile(*source, info);
   if (in < 0) return false;
-  const std::unique_ptr<PosixBodyWriter> writer =
-      PosixBodyWriter::Create(*target, cleanedFolders_, nextNumber_);
+  std::unique_ptr<PosixBodyWriter> writer;
+  {
+    const std::lock_guard<std::mutex> lock(namesMutex_);
+    writer = PosixBodyWriter::Create(*target, cleanedFolders_, nextNumber_);
+  }
   // The copy gets the source's modification time to the nanosecond.
   const bool copied = writer && CopyBytes(in, *writer) && writer->CommitWithTime(info.st_mtim);
   close(in);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -58,6 +59,8 @@ class PosixPlatform : public Platform {
   std::string DisplayPath(const std::string& path) override;
 
  private:
+  /// Guards the two members below: files are created from both threads of a run.
+  std::mutex namesMutex_;
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;
   /// The host folders that a copy or body has gone into in this run, rid of stale temporaries.

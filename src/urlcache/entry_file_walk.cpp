@@ -32,11 +32,11 @@ struct ReadEntry {
 // walk has ended.
 class EntryFileWalk : public CacheReader {
  public:
-  EntryFileWalk(Platform& platform, std::string folder, std::vector<FolderItem> items,
+  EntryFileWalk(Platform& platform, std::string folder, std::vector<std::string> names,
                 EntryFileReading read, EntryMemo* memo)
       : platform_(platform),
         folder_(std::move(folder)),
-        items_(std::move(items)),
+        names_(std::move(names)),
         read_(std::move(read)),
         memo_(memo),
         reader_([this] { ReadAll(); }) {}
@@ -78,10 +78,10 @@ class EntryFileWalk : public CacheReader {
   // The reading side: every item in order, each handed on when it gives an entry.
   void ReadAll() {
     std::uint64_t passedOver = 0;
-    for (const FolderItem& item : items_) {
+    for (const std::string& name : names_) {
       ReadEntry read;
       std::uint64_t bytes = 0;
-      if (!Resolve(item, read.entry, bytes)) {
+      if (!Resolve(name, read.entry, bytes)) {
         ++passedOver;
         continue;
       }
@@ -112,19 +112,23 @@ class EntryFileWalk : public CacheReader {
 
   // The entry of one file, from the memo or read; false when it is passed over. `bytes` is what
   // the entry holds of the file in memory.
-  bool Resolve(const FolderItem& item, CacheEntry& entry, std::uint64_t& bytes) {
-    const std::string path = folder_ + "\\" + item.name;
-    const EntryMemo::Recall recalled = Recall(item, path, entry);
+  bool Resolve(const std::string& name, CacheEntry& entry, std::uint64_t& bytes) {
+    const std::string path = folder_ + "\\" + name;
+    const EntryMemo::Recall recalled = Recall(name, path, entry);
     if (recalled != EntryMemo::Recall::kUnknown) return recalled == EntryMemo::Recall::kEntry;
-    return Read(item.name, path, entry, bytes);
+    return Read(name, path, entry, bytes);
   }
 
-  // What the earlier memo says of the file, by its facts from the listing; a file that is no
-  // regular file is passed over as reading it would.
-  EntryMemo::Recall Recall(const FolderItem& item, const std::string& path, CacheEntry& entry) {
-    if (memo_ == nullptr || !item.facts || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
-    if (item.facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
-    return memo_->Find(item.name, path, *item.facts, entry);
+  // What the earlier memo says of the file, by its facts; a file that is no regular file is
+  // passed over as reading it would. The facts are taken here, on the reading thread, rather
+  // than with the listing: a re-run then looks at the entry files beside the export's looks at
+  // its targets.
+  EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
+    if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
+    const std::optional<FileFacts> facts = platform_.QueryFile(path);
+    if (!facts) return EntryMemo::Recall::kUnknown;
+    if (facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
+    return memo_->Find(name, path, *facts, entry);
   }
 
   bool Read(const std::string& name, const std::string& path, CacheEntry& entry,
@@ -143,7 +147,7 @@ class EntryFileWalk : public CacheReader {
   // Set up before the reading thread starts, then used by it alone.
   Platform& platform_;
   std::string folder_;
-  std::vector<FolderItem> items_;
+  std::vector<std::string> names_;
   EntryFileReading read_;
   EntryMemo* memo_;
 
@@ -164,19 +168,19 @@ class EntryFileWalk : public CacheReader {
 
   std::thread reader_;  ///< Last: it starts when everything it uses is set up.
 };
-// The entry files of `folder` in the order of their names, with their facts when `withFacts`.
-std::optional<std::vector<FolderItem>> ListEntryFiles(Platform& platform, const std::string& folder,
-                                                      bool (*isEntryName)(const std::string&),
-                                                      bool withFacts) {
-  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, withFacts);
+// The names of the entry files of `folder`, in order.
+std::optional<std::vector<std::string>> ListEntryFiles(Platform& platform,
+                                                       const std::string& folder,
+                                                       bool (*isEntryName)(const std::string&)) {
+  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, false);
   if (!items) return std::nullopt;
-  items->erase(
-      std::remove_if(items->begin(), items->end(),
-                     [isEntryName](const FolderItem& item) { return !isEntryName(item.name); }),
-      items->end());
-  std::sort(items->begin(), items->end(),
-            [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
-  return items;
+  std::vector<std::string> names;
+  names.reserve(items->size());
+  for (FolderItem& item : *items) {
+    if (isEntryName(item.name)) names.push_back(std::move(item.name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace
@@ -185,11 +189,9 @@ std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::strin
                                             bool (*isEntryName)(const std::string&),
                                             EntryFileReading read, EntryMemo* memo) {
   if (memo != nullptr) memo->Begin(folder);
-  // The facts matter only to a memo that may know the files; a first run reads every file.
-  std::optional<std::vector<FolderItem>> items =
-      ListEntryFiles(platform, folder, isEntryName, memo != nullptr && memo->HasEarlier());
-  if (!items) return nullptr;
-  return std::make_unique<EntryFileWalk>(platform, folder, std::move(*items), std::move(read),
+  std::optional<std::vector<std::string>> names = ListEntryFiles(platform, folder, isEntryName);
+  if (!names) return nullptr;
+  return std::make_unique<EntryFileWalk>(platform, folder, std::move(*names), std::move(read),
                                          memo);
 }
 

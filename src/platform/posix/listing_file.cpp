@@ -28,8 +28,10 @@ std::unique_ptr<PosixListingFile> PosixListingFile::Create(const std::string& ho
     close(fd);
     return nullptr;
   }
-  std::setvbuf(file, nullptr, _IOFBF, kBufferSize);
-  return std::unique_ptr<PosixListingFile>(new PosixListingFile(file));
+  std::unique_ptr<PosixListingFile> listing(new PosixListingFile(file));
+  listing->buffer_ = std::make_unique<char[]>(kBufferSize);
+  std::setvbuf(file, listing->buffer_.get(), _IOFBF, kBufferSize);
+  return listing;
 }
 
 PosixListingFile::~PosixListingFile() {

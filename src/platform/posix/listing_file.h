@@ -30,6 +30,9 @@ class PosixListingFile : public ListingFile {
   void Put(std::string_view text);
 
   std::FILE* file_;
+  /// The stdio buffer; glibc takes a size only with a buffer of the caller's. It outlives the
+  /// stream, which is closed in Close or the destructor's body.
+  std::unique_ptr<char[]> buffer_;
   bool failed_ = false;
 };
 

@@ -20,9 +20,9 @@ peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
 time_exports() {
   local murel="$1" cache="$2" work="$3" runs="$4" run
   rm -rf "$work"/out* "$work"/copy*
-  # As in bench/run: nothing deleted while the clock runs, and 35 s after the last deletion.
+  # As in bench/run: nothing deleted while the clock runs, and 65 s after the last deletion.
   sync
-  sleep 35
+  sleep 65
   first=() cpfirst=() second=() cpsecond=()
   for run in $(seq "$runs"); do
     echo "== run $run of $runs"

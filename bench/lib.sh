@@ -1,5 +1,6 @@
 # shellcheck shell=bash
-# What bench/run-firefox and bench/run-chromium share: timing a browser's cache folder exported by
+# What the benchmarks share: timing and waiting for the file system to settle, and for
+# bench/run-firefox and bench/run-chromium, timing a browser's cache folder exported by
 # murel against cp of the same folder, and writing the rows to docs/benchmarks.md. Sourced.
 
 # Seconds of wall time of one command, to the millisecond.
@@ -14,15 +15,33 @@ median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? 
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
 peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
 
+# delete_and_settle PATH...: deletes what of PATH exists, then waits until file creation runs
+# at its usual speed. ext4 without a journal (this machine's) does not reuse an inode freed in
+# the last 60 s, 5 minutes more while its inode table block has unwritten changes (as new files
+# beside it give it), and scans past every such inode at each allocation: after the deletion of
+# a tree of 10,000 files, creating files is up to ten times slower, for murel and cp alike. So
+# nothing is deleted while the clock runs, and the timing starts 370 s after a deletion here, or
+# 65 s after any other work's.
+delete_and_settle() {
+  local path settle=65
+  for path in "$@"; do
+    if [[ -e "$path" ]]; then
+      rm -rf "$path"
+      settle=370
+    fi
+  done
+  sync
+  echo "== waiting ${settle} s for the file system to settle"
+  sleep "$settle"
+}
+
 # time_exports MUREL CACHE WORK RUNS: fills first, cpfirst, second and cpsecond with the seconds of
 # each run of murel's first export of CACHE into WORK/out<n>, cp -r of CACHE into WORK/copy<n>,
 # murel's second export onto the same, and cp -r -u onto the copy. Run from the rules folder.
 time_exports() {
   local murel="$1" cache="$2" work="$3" runs="$4" run
-  rm -rf "$work"/out* "$work"/copy*
-  # As in bench/run: nothing deleted while the clock runs, and 65 s after the last deletion.
-  sync
-  sleep 65
+  # The trees of the last run stay until here.
+  delete_and_settle "$work"/out* "$work"/copy*
   first=() cpfirst=() second=() cpsecond=()
   for run in $(seq "$runs"); do
     echo "== run $run of $runs"

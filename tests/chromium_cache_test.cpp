@@ -82,6 +82,21 @@ TEST_F(ChromiumCacheTest, ResponseInfoWithBadChecksumIsPassedOver) {
   EXPECT_EQ(Urls(), allButStyle);
 }
 
+// The body's end record holds its CRC when Chromium wrote the body in one pass, as it did here.
+TEST_F(ChromiumCacheTest, BodyWithBadChecksumIsPassedOverUnlessItHasNone) {
+  const std::string css = ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css");
+  const std::size_t body = Style().find(css);
+  ASSERT_NE(body, std::string::npos);
+  content[body + css.size() / 2] ^= 1;
+  SetStyle();
+  EXPECT_EQ(Urls(), allButStyle);
+  const std::size_t end1 = content.find(std::string("\xD8\x41\x0D\x97\x45\x6F\xFA\xF4", 8), body);
+  ASSERT_NE(end1, std::string::npos);
+  content[end1 + 8] &= ~1;  // no CRC kept
+  SetStyle();
+  EXPECT_EQ(Urls(), all);
+}
+
 TEST_F(ChromiumCacheTest, KeyWithoutUrlIsPassedOver) {
   const std::size_t url = Style().find(kHost + "style.css");
   content.replace(url, 4, "    ");  // no scheme left; the key's hash made right again

@@ -56,9 +56,9 @@ std::uint32_t SuperFastHash(const unsigned char* data, std::size_t size) {
   return hash;
 }
 
-std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
+std::uint32_t Crc32(const unsigned char* data, std::size_t size, std::uint32_t earlier) {
   // zlib takes a 32-bit length: a larger range goes in pieces.
-  uLong crc = crc32(0L, Z_NULL, 0);
+  uLong crc = earlier;
   for (std::size_t done = 0; done < size;) {
     const auto piece = static_cast<uInt>(std::min<std::size_t>(size - done, 1u << 30));
     crc = crc32(crc, data + done, piece);

@@ -10,7 +10,8 @@ namespace murel {
 /// and the one to three trailing bytes count as signed chars. Zero for no bytes.
 std::uint32_t SuperFastHash(const unsigned char* data, std::size_t size);
 
-/// The CRC-32 of zlib (IEEE polynomial, initial value 0) of `size` bytes.
-std::uint32_t Crc32(const unsigned char* data, std::size_t size);
+/// The CRC-32 of zlib (IEEE polynomial, initial value 0) of `size` bytes; of the bytes that
+/// gave `earlier` followed by these.
+std::uint32_t Crc32(const unsigned char* data, std::size_t size, std::uint32_t earlier = 0);
 
 }  // namespace murel

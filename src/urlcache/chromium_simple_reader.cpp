@@ -1,6 +1,7 @@
 #include "urlcache/chromium_simple_reader.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,8 @@ constexpr std::size_t kKeySha256Size = 32;
 // The header and end records: 24 bytes where the ABI pads them, 20 on i386.
 constexpr std::size_t kPaddedRecord = 24;
 constexpr std::size_t kPackedRecord = 20;
+// The body is read in pieces of this size for its CRC.
+constexpr std::uint64_t kCrcChunk = std::uint64_t{1} << 16;
 
 // "<16 lower-case hex digits>_0".
 bool IsEntryFileName(const std::string& name) {
@@ -78,8 +81,26 @@ class EntryFile {
       return false;
     }
     info_.assign(middle.begin() + static_cast<std::ptrdiff_t>(record_), middle.end());
+    if ((LoadU32(middle.data() + 8) & kHasCrc32) != 0) bodyCrc_ = LoadU32(middle.data() + 12);
     return (flags & kHasCrc32) == 0 ||
            Crc32(info_.data(), info_.size()) == LoadU32(end.data() + 12);
+  }
+
+  // Whether the body matches the CRC-32 that its end record holds, if it holds one (Chromium
+  // leaves it out when the body was not written in one pass).
+  bool BodyMatches() const {
+    if (!bodyCrc_) return true;
+    std::vector<unsigned char> chunk(
+        static_cast<std::size_t>(std::min<std::uint64_t>(BodySize(), kCrcChunk)));
+    std::uint32_t crc = 0;
+    for (std::uint64_t at = BodyOffset(); at < bodyEnd_;) {
+      const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(bodyEnd_ - at, kCrcChunk));
+      const std::optional<std::size_t> got = file_.ReadAt(at, chunk.data(), size);
+      if (!got || *got != size) return false;
+      crc = Crc32(chunk.data(), size, crc);
+      at += size;
+    }
+    return crc == *bodyCrc_;
   }
 
   std::string_view Key() const { return {reinterpret_cast<const char*>(key_.data()), key_.size()}; }
@@ -94,6 +115,7 @@ class EntryFile {
   std::vector<unsigned char> key_;
   std::vector<unsigned char> info_;
   std::uint64_t bodyEnd_ = 0;
+  std::optional<std::uint32_t> bodyCrc_;  ///< From the body's end record, when it has one.
 };
 
 // Reads one open "_0" file into `entry`; false for a file that is damaged, never closed or not
@@ -105,8 +127,10 @@ bool ReadEntryFile(ReadableFile& file, const std::string& path, CacheEntry& entr
   body.file = path;
   body.offset = parts.BodyOffset();
   body.size = parts.BodySize();
+  // The body is checked last, and only for an entry that is exported: it is most of the file.
   return ToExportedEntry(parts.Key(), parts.Info().data(), parts.Info().size(), std::move(body),
-                         entry);
+                         entry) &&
+         parts.BodyMatches();
 }
 
 }  // namespace

@@ -140,6 +140,11 @@ TEST_F(UserViewTest, TerminalShowsProgressAndSummaryAndAPipeShowsNeither) {
   EXPECT_NE(Out().find("30 entries seen, 13 exported, 17 unchanged, 0 not selected"),
             std::string::npos)
       << Out();
+  // A cache of one file an entry tells its total before the reading.
+  fs::copy(samples / "firefox-cache", scratch / "firefox", fs::copy_options::recursive);
+  ASSERT_EQ(Shell("script -qec \"" + Program() + " -c firefox fout\" /dev/null"), 0) << Err();
+  EXPECT_NE(Out().find("\r\x1b[Kmurel: 1 of 4 entries, 1 files written"), std::string::npos)
+      << Out();
   // Quiet on a terminal, and through a pipe: nothing, as before.
   ASSERT_EQ(Shell("script -qec \"" + Program() + " -nm -c cache out\" /dev/null"), 0);
   EXPECT_EQ(Out(), "");

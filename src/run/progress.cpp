@@ -12,7 +12,8 @@ std::string SummaryLine(const ExportCounts& counts, std::uint64_t passedOver,
          to_string(counts.failed) + " failed -> " + exportFolder;
 }
 
-Progress::Progress(Platform& platform, bool quiet) : platform_(platform) {
+Progress::Progress(Platform& platform, bool quiet, std::optional<std::uint64_t> total)
+    : platform_(platform), ofTotal_(total ? " of " + std::to_string(*total) : "") {
   if (!quiet) line_ = platform.OpenStatusLine();
 }
 
@@ -22,7 +23,7 @@ void Progress::Update(const ExportCounts& counts, std::uint64_t passedOver) {
   if (drawn_ && now - drawnAt_ < kRedrawMilliseconds) return;
   drawn_ = true;
   drawnAt_ = now;
-  line_->Redraw("murel: " + std::to_string(counts.seen + passedOver) + " entries, " +
+  line_->Redraw("murel: " + std::to_string(counts.seen + passedOver) + ofTotal_ + " entries, " +
                 std::to_string(counts.exported) + " files written");
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "export/export_state.h"
@@ -20,10 +21,11 @@ std::string SummaryLine(const ExportCounts& counts, std::uint64_t passedOver,
 /// otherwise does nothing, so that what a script sees stays as it was.
 class Progress {
  public:
-  Progress(Platform& platform, bool quiet);
+  /// The progress of a reading of `total` entries, when that is known.
+  Progress(Platform& platform, bool quiet, std::optional<std::uint64_t> total);
 
-  /// Redraws the progress line (entries done, files written) unless it was drawn less than
-  /// kRedrawMilliseconds ago.
+  /// Redraws the progress line (entries done, of the total when known, and files written)
+  /// unless it was drawn less than kRedrawMilliseconds ago.
   void Update(const ExportCounts& counts, std::uint64_t passedOver);
 
   /// Ends the line with SummaryLine.
@@ -36,6 +38,7 @@ class Progress {
  private:
   Platform& platform_;
   std::unique_ptr<StatusLine> line_;
+  std::string ofTotal_;  ///< " of <total>" when the total is known.
   std::uint64_t drawnAt_ = 0;
   bool drawn_ = false;
 };

@@ -66,7 +66,7 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
   const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath, &memo);
   if (!reader) return false;
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
-  Progress progress(platform, settings.quiet);
+  Progress progress(platform, settings.quiet, reader->Total());
   for (CacheEntry entry; reader->Next(entry);) {
     ExportEntry(platform, settings, state, reporter, entry);
     progress.Update(state.counts, reader->PassedOver());

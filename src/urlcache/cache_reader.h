@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "urlcache/cache_entry.h"
 
@@ -17,6 +18,9 @@ class CacheReader {
   /// How many entries the reading has passed over so far because they have no body to export
   /// (redirects, errors, range pieces, cut or damaged bodies); 0 for a format that passes none.
   virtual std::uint64_t PassedOver() const { return 0; }
+  /// How many entries the reading goes through in all, those it passes over among them, when the
+  /// format tells it before the reading; empty otherwise.
+  virtual std::optional<std::uint64_t> Total() const { return std::nullopt; }
 };
 
 }  // namespace murel

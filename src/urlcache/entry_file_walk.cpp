@@ -60,6 +60,7 @@ class EntryFileWalk : public CacheReader {
   }
 
   std::uint64_t PassedOver() const override { return passedOver_; }
+  std::optional<std::uint64_t> Total() const override { return names_.size(); }
 
  private:
   // The export's side: waits for entries read ahead, or for the end, and takes all that are

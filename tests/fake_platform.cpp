@@ -631,8 +631,8 @@ namespace {
 class RecordedStatusLine : public StatusLine {
  public:
   explicit RecordedStatusLine(std::vector<std::string>& lines) : lines_(lines) {}
-  void Redraw(const std::string& text) override { lines_.push_back(text); }
-  void Finish(const std::string& text) override { lines_.push_back("finish: " + text); }
+  void Redraw(const ShownText& text) override { lines_.push_back(text.Bytes()); }
+  void Finish(const ShownText& text) override { lines_.push_back("finish: " + text.Bytes()); }
 
  private:
   std::vector<std::string>& lines_;

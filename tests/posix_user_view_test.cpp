@@ -112,12 +112,15 @@ TEST_F(UserViewTest, ListCachesFindsEveryCacheInTheHomeAndEachExports) {
   }
 }
 
+// In the user's language: Russian for the C locale, English for another.
 TEST_F(UserViewTest, ListCachesInAnEmptyHomeSaysSoWithStatusOne) {
   fs::create_directories(scratch / "home");
-  EXPECT_EQ(
-      Shell("env -i HOME='" + (scratch / "home").string() + "' " + Program() + " --list-caches"),
-      1);
+  const std::string env = "env -i HOME='" + (scratch / "home").string() + "' ";
+  EXPECT_EQ(Shell(env + "LANG=en_US.UTF-8 " + Program() + " --list-caches"), 1);
   EXPECT_NE(Out().find("No cache found"), std::string::npos) << Out();
+  EXPECT_EQ(Shell(env + "LANG=C " + Program() + " --list-caches"), 1);
+  EXPECT_NE(Out().find("\xD0\xBA\xD1\x8D\xD1\x88 \xD0\xBD\xD0\xB5"), std::string::npos)
+      << Out();  // "кэш не"
 }
 
 // The progress and the summary go to standard error only when that is a terminal: under `script`,
@@ -126,7 +129,8 @@ TEST_F(UserViewTest, TerminalShowsProgressAndSummaryAndAPipeShowsNeither) {
   const fs::path samples = fs::path(MUREL_SOURCE_DIR) / "samples";
   fs::copy(samples / "cache", scratch / "cache", fs::copy_options::recursive);
   fs::copy_file(samples / "murel.ini", scratch / "murel.ini");
-  const std::string onTerminal = "script -qec \"" + Program() + " -c cache out";
+  const std::string english = "env -u LC_ALL -u LC_MESSAGES LANG=en_US.UTF-8 ";
+  const std::string onTerminal = english + "script -qec \"" + Program() + " -c cache out";
   ASSERT_EQ(Shell(onTerminal + " http://example.com/\" /dev/null"), 0) << Err();
   const std::string first = Out();
   EXPECT_NE(first.find("\r\x1b[Kmurel: 1 entries, 0 files written"), std::string::npos) << first;
@@ -140,10 +144,19 @@ TEST_F(UserViewTest, TerminalShowsProgressAndSummaryAndAPipeShowsNeither) {
   EXPECT_NE(Out().find("30 entries seen, 13 exported, 17 unchanged, 0 not selected"),
             std::string::npos)
       << Out();
-  // A cache of one file an entry tells its total before the reading.
+  // A cache of one file an entry tells its total before the reading; in Russian for the C
+  // locale: "записей: 1 из 4, записано файлов: 1".
   fs::copy(samples / "firefox-cache", scratch / "firefox", fs::copy_options::recursive);
-  ASSERT_EQ(Shell("script -qec \"" + Program() + " -c firefox fout\" /dev/null"), 0) << Err();
-  EXPECT_NE(Out().find("\r\x1b[Kmurel: 1 of 4 entries, 1 files written"), std::string::npos)
+  ASSERT_EQ(Shell("env -u LC_ALL -u LC_MESSAGES LANG=C script -qec \"" + Program() +
+                  " -c firefox fout\" /dev/null"),
+            0)
+      << Err();
+  EXPECT_NE(
+      Out().find(
+          "\r\x1b[Kmurel: \xD0\xB7\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD0\xB5\xD0\xB9: 1 "
+          "\xD0\xB8\xD0\xB7 4, \xD0\xB7\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD0\xB0\xD0\xBD\xD0\xBE "
+          "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xD0\xBE\xD0\xB2: 1"),
+      std::string::npos)
       << Out();
   // Quiet on a terminal, and through a pipe: nothing, as before.
   ASSERT_EQ(Shell("script -qec \"" + Program() + " -nm -c cache out\" /dev/null"), 0);

@@ -194,9 +194,9 @@ class StatusLine {
  public:
   virtual ~StatusLine() = default;
   /// Replaces the line's text with `text` (one line, no "\n").
-  virtual void Redraw(const std::string& text) = 0;
+  virtual void Redraw(const ShownText& text) = 0;
   /// Replaces the line's text with `text` and ends the line, so that later output goes below.
-  virtual void Finish(const std::string& text) = 0;
+  virtual void Finish(const ShownText& text) = 0;
 };
 
 /// The system's services. A run reads a cache's files on a second thread while the first one

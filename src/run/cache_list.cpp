@@ -3,13 +3,12 @@
 #include <cstdio>
 
 #include "run/run_driver.h"
+#include "text/text_lookup.h"
 #include "urlcache/cache_finder.h"
 
 namespace murel {
 namespace {
 
-constexpr const char* kListCaption = "Caches murel can read (format, entries, size, path for -c)";
-constexpr const char* kNoCache = "No cache found for this user.";
 // Folders nested deeper than this are not counted: no cache nests so deep, and a bound keeps a
 // strange tree from taking the walk far.
 constexpr int kMaxFolderDepth = 8;
@@ -63,15 +62,16 @@ std::string ReadableSize(std::uint64_t bytes) {
   return text;
 }
 
-int ListCaches(Platform& platform) {
+int ListCaches(Platform& platform, const TextOptions& options) {
+  Texts texts(platform, options);
   std::vector<FoundCache> caches = FindUserCaches(platform);
   if (caches.empty()) {
-    platform.MessageBoxA(kNoCache, kListCaption, BoxIcon::kNone);
+    platform.MessageBoxA(texts.Shown(kListNone), texts.Shown(kListCaption), BoxIcon::kNone);
     return kExitCacheUnopened;
   }
   std::string text;
   for (FoundCache& cache : caches) text += (text.empty() ? "" : "\n") + Line(platform, cache);
-  platform.MessageBoxA(text, kListCaption, BoxIcon::kNone);
+  platform.MessageBoxA(text, texts.Shown(kListCaption), BoxIcon::kNone);
   return kExitOk;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "text/text_options.h"
 
 namespace murel {
 
@@ -14,7 +15,7 @@ std::string ReadableSize(std::uint64_t bytes);
 /// Shows, in one box without icon, every cache that FindUserCaches finds, one line each: the
 /// format, the number of entries, the size of its files and the path to give "-c" (the system's
 /// own cache: "(without -c)"). Returns kExitOk when a cache is found, else kExitCacheUnopened
-/// after a box that says so.
-int ListCaches(Platform& platform);
+/// after a box that says so. The caption and that box's text are in the run's language.
+int ListCaches(Platform& platform, const TextOptions& options);
 
 }  // namespace murel

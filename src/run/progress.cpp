@@ -2,18 +2,20 @@
 
 namespace murel {
 
-std::string SummaryLine(const ExportCounts& counts, std::uint64_t passedOver,
-                        const std::string& exportFolder) {
+ShownText SummaryLine(BoxReporter& texts, const ExportCounts& counts, std::uint64_t passedOver,
+                      const std::string& exportFolder) {
   using std::to_string;
-  return "murel: " + to_string(counts.seen + passedOver) + " entries seen, " +
-         to_string(counts.exported) + " exported, " + to_string(counts.unchanged) + " unchanged, " +
-         to_string(counts.notSelected) + " not selected, " +
-         to_string(counts.withoutBody + passedOver) + " without a body, " +
-         to_string(counts.failed) + " failed -> " + exportFolder;
+  return ShownText("murel: ")
+      .Append(texts.Text(kSummary,
+                         {to_string(counts.seen + passedOver), to_string(counts.exported),
+                          to_string(counts.unchanged), to_string(counts.notSelected),
+                          to_string(counts.withoutBody + passedOver), to_string(counts.failed)}))
+      .Append(" -> " + exportFolder);
 }
 
-Progress::Progress(Platform& platform, bool quiet, std::optional<std::uint64_t> total)
-    : platform_(platform), ofTotal_(total ? " of " + std::to_string(*total) : "") {
+Progress::Progress(Platform& platform, BoxReporter& texts, bool quiet,
+                   std::optional<std::uint64_t> total)
+    : platform_(platform), texts_(texts), total_(total) {
   if (!quiet) line_ = platform.OpenStatusLine();
 }
 
@@ -23,13 +25,16 @@ void Progress::Update(const ExportCounts& counts, std::uint64_t passedOver) {
   if (drawn_ && now - drawnAt_ < kRedrawMilliseconds) return;
   drawn_ = true;
   drawnAt_ = now;
-  line_->Redraw("murel: " + std::to_string(counts.seen + passedOver) + ofTotal_ + " entries, " +
-                std::to_string(counts.exported) + " files written");
+  const std::string done = std::to_string(counts.seen + passedOver);
+  const std::string written = std::to_string(counts.exported);
+  line_->Redraw(ShownText("murel: ").Append(
+      total_ ? texts_.Text(kProgressOfTotal, {done, std::to_string(*total_), written})
+             : texts_.Text(kProgress, {done, written})));
 }
 
 void Progress::Finish(const ExportCounts& counts, std::uint64_t passedOver,
                       const std::string& exportFolder) {
-  if (line_) line_->Finish(SummaryLine(counts, passedOver, exportFolder));
+  if (line_) line_->Finish(SummaryLine(texts_, counts, passedOver, exportFolder));
 }
 
 }  // namespace murel

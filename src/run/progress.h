@@ -8,21 +8,24 @@
 
 #include "export/export_state.h"
 #include "platform/platform.h"
+#include "text/reporter.h"
 
 namespace murel {
 
-/// The summary of a run in one line: the entries seen, exported, unchanged, not selected,
-/// without a body and failed, then "->" and `exportFolder`. `passedOver` entries, which the
-/// reader left out for want of a body, count as seen and without a body.
-std::string SummaryLine(const ExportCounts& counts, std::uint64_t passedOver,
-                        const std::string& exportFolder);
+/// The summary of a run in one line, in the run's language: the entries seen, exported,
+/// unchanged, not selected, without a body and failed, then "->" and `exportFolder`.
+/// `passedOver` entries, which the reader left out for want of a body, count as seen and without
+/// a body.
+ShownText SummaryLine(BoxReporter& texts, const ExportCounts& counts, std::uint64_t passedOver,
+                      const std::string& exportFolder);
 
 /// Shows how a run goes on the platform's status line, when it has one and the run is not quiet;
 /// otherwise does nothing, so that what a script sees stays as it was.
 class Progress {
  public:
-  /// The progress of a reading of `total` entries, when that is known.
-  Progress(Platform& platform, bool quiet, std::optional<std::uint64_t> total);
+  /// The progress of a reading of `total` entries, when that is known, in the language of
+  /// `texts`.
+  Progress(Platform& platform, BoxReporter& texts, bool quiet, std::optional<std::uint64_t> total);
 
   /// Redraws the progress line (entries done, of the total when known, and files written)
   /// unless it was drawn less than kRedrawMilliseconds ago.
@@ -37,8 +40,9 @@ class Progress {
 
  private:
   Platform& platform_;
+  BoxReporter& texts_;
   std::unique_ptr<StatusLine> line_;
-  std::string ofTotal_;  ///< " of <total>" when the total is known.
+  std::optional<std::uint64_t> total_;
   std::uint64_t drawnAt_ = 0;
   bool drawn_ = false;
 };

@@ -61,12 +61,12 @@ ShownText LookedFor(BoxReporter& reporter) {
 // Reads the cache and exports each entry, showing the progress and, at the end, the summary.
 // False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
-                 Reporter& reporter) {
+                 BoxReporter& reporter) {
   EntryMemo memo(platform, settings.exportRoot + kMemoName);
   const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath, &memo);
   if (!reader) return false;
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
-  Progress progress(platform, settings.quiet, reader->Total());
+  Progress progress(platform, reporter, settings.quiet, reader->Total());
   for (CacheEntry entry; reader->Next(entry);) {
     ExportEntry(platform, settings, state, reporter, entry);
     progress.Update(state.counts, reader->PassedOver());
@@ -102,7 +102,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
     ShowVersion(platform);
     return kExitOk;
   }
-  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform);
+  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform, settings);
   if (IsRefused(parsed)) {
     ReportRefusal(platform, settings, parsed);
     return kExitBadArguments;

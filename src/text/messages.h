@@ -162,11 +162,55 @@ inline constexpr Message kHelpMore{
     "Formats read: WinINet index.dat; Chromium's simple, blockfile and SQL caches; Firefox's "
     "cache2"};
 
+/// Progress line on a terminal: entries done, files written. Built-in text: "записей: %1, записано
+/// файлов: %2".
+inline constexpr Message kProgress{
+    "progress",
+    "\xE7\xE0\xEF\xE8\xF1\xE5\xE9: %1, \xE7\xE0\xEF\xE8\xF1\xE0\xED\xEE "
+    "\xF4\xE0\xE9\xEB\xEE\xE2: %2",
+    "%1 entries, %2 files written"};
+/// Progress line on a terminal when the reader knows the total: entries done, of how many, files
+/// written. Built-in text: "записей: %1 из %2, записано файлов: %3".
+inline constexpr Message kProgressOfTotal{
+    "progress_total",
+    "\xE7\xE0\xEF\xE8\xF1\xE5\xE9: %1 \xE8\xE7 %2, "
+    "\xE7\xE0\xEF\xE8\xF1\xE0\xED\xEE \xF4\xE0\xE9\xEB\xEE\xE2: %3",
+    "%1 of %2 entries, %3 files written"};
+/// Summary line at the end of a run on a terminal: entries seen, exported, unchanged, not
+/// selected, without a body, failed. Built-in text: "записей: %1, экспортировано: %2, без
+/// изменений: %3, не выбрано: %4, без тела: %5, с ошибкой: %6".
+inline constexpr Message kSummary{
+    "summary",
+    "\xE7\xE0\xEF\xE8\xF1\xE5\xE9: %1, "
+    "\xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xED\xEE: %2, \xE1\xE5\xE7 "
+    "\xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xE9: %3, \xED\xE5 "
+    "\xE2\xFB\xE1\xF0\xE0\xED\xEE: %4, \xE1\xE5\xE7 \xF2\xE5\xEB\xE0: %5, \xF1 "
+    "\xEE\xF8\xE8\xE1\xEA\xEE\xE9: %6",
+    "%1 entries seen, %2 exported, %3 unchanged, %4 not selected, %5 without a body, %6 failed"};
+/// Caption of the list of caches (--list-caches). Built-in text: "Кэши, которые murel может
+/// прочитать (формат, записей, размер, путь для -c)".
+inline constexpr Message kListCaption{
+    "list_caption",
+    "\xCA\xFD\xF8\xE8, \xEA\xEE\xF2\xEE\xF0\xFB\xE5 murel \xEC\xEE\xE6\xE5\xF2 "
+    "\xEF\xF0\xEE\xF7\xE8\xF2\xE0\xF2\xFC (\xF4\xEE\xF0\xEC\xE0\xF2, "
+    "\xE7\xE0\xEF\xE8\xF1\xE5\xE9, \xF0\xE0\xE7\xEC\xE5\xF0, \xEF\xF3\xF2\xFC "
+    "\xE4\xEB\xFF -c)",
+    "Caches murel can read (format, entries, size, path for -c)"};
+/// Text of the list of caches when none is found. Built-in text: "Для этого пользователя кэш не
+/// найден.".
+inline constexpr Message kListNone{
+    "list_none",
+    "\xC4\xEB\xFF \xFD\xF2\xEE\xE3\xEE "
+    "\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xFF \xEA\xFD\xF8 \xED\xE5 "
+    "\xED\xE0\xE9\xE4\xE5\xED.",
+    "No cache found for this user."};
+
 inline constexpr const Message* kAllMessages[] = {
     &kUsageCaption,   &kUsageWhere,       &kHelpList,       &kHelpTolvar,         &kHelpHelp,
     &kHelpQuiet,      &kHelpPath,         &kHelpUrl,        &kErrorCaption,       &kErrOpenCache,
     &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath, &kErrLongCommandLine, &kErrLongPath,
     &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,  &kErrLookedFor,       &kHelpMore,
+    &kProgress,       &kProgressOfTotal,  &kSummary,        &kListCaption,        &kListNone,
 };
 
 }  // namespace murel

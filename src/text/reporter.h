@@ -43,8 +43,11 @@ class BoxReporter : public Reporter {
   void Error(const Message& message, const std::string& path = std::string(),
              const ShownText& more = ShownText());
 
-  /// The text of `message` among the texts the boxes show.
-  ShownText Text(const Message& message) { return texts_.Shown(message); }
+  /// The text of `message` among the texts the boxes show, with `values` filled in (see
+  /// Texts::Shown).
+  ShownText Text(const Message& message, const std::vector<std::string>& values = {}) {
+    return texts_.Shown(message, values);
+  }
 
  private:
   Platform& platform_;

@@ -32,15 +32,32 @@ std::string JoinLines(const std::string* lines) {
   return text;
 }
 
+// `text` with each "%1" to "%9" that names one of `values` replaced by it. The values are not
+// looked at again, so what they hold is never taken for a mark.
+std::string FillIn(const std::string& text, const std::vector<std::string>& values) {
+  std::string filled;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool mark = text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' &&
+                      text[i + 1] <= '9' &&
+                      static_cast<std::size_t>(text[i + 1] - '1') < values.size();
+    if (!mark) {
+      filled += text[i];
+      continue;
+    }
+    filled += values[static_cast<std::size_t>(text[++i] - '1')];
+  }
+  return filled;
+}
+
 }  // namespace
 
 std::string Texts::Get(const Message& message) { return Shown(message).Bytes(); }
 
-ShownText Texts::Shown(const Message& message) {
+ShownText Texts::Shown(const Message& message, const std::vector<std::string>& values) {
   if (!loaded_) Load();
   const auto found = fromFile_.find(message.key);
-  if (found != fromFile_.end()) return ShownText(found->second);
-  return ShownText().Append(BuiltIn(message), CodePage::kBuiltIn);
+  if (found != fromFile_.end()) return ShownText(FillIn(found->second, values));
+  return ShownText().Append(FillIn(BuiltIn(message), values), CodePage::kBuiltIn);
 }
 
 void Texts::Load() {

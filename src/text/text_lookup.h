@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "buffer_limits.h"
 #include "platform/platform.h"
@@ -36,8 +37,9 @@ class Texts {
   std::string Get(const Message& message);
 
   /// The text of `message` as Get gives it, marked with its code page: the system's for a text
-  /// from the language file, Windows-1251 for a built-in one.
-  ShownText Shown(const Message& message);
+  /// from the language file, Windows-1251 for a built-in one. Each "%1" to "%9" in it stands for
+  /// that one of `values`, when there is one.
+  ShownText Shown(const Message& message, const std::vector<std::string>& values = {});
 
  private:
   void Load();

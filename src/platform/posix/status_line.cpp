@@ -24,11 +24,11 @@ class TerminalStatusLine : public StatusLine {
   TerminalStatusLine(const TerminalStatusLine&) = delete;
   TerminalStatusLine& operator=(const TerminalStatusLine&) = delete;
 
-  void Redraw(const std::string& text) override {
+  void Redraw(const ShownText& text) override {
     Write(kEraseLine + EscapeControls(TerminalText(text)));
     drawn_ = true;
   }
-  void Finish(const std::string& text) override {
+  void Finish(const ShownText& text) override {
     Write(kEraseLine + EscapeControls(TerminalText(text)) + "\n");
     drawn_ = false;
   }

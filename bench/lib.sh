@@ -59,8 +59,13 @@ time_exports() {
       first+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
     fi
     sync
-    second+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
-    cpsecond+=("$(seconds cp -r -u --preserve=timestamps "$cache/." "$work/copy$run/")")
+    if ((run % 2)); then
+      second+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
+      cpsecond+=("$(seconds cp -r -u --preserve=timestamps "$cache/." "$work/copy$run/")")
+    else
+      cpsecond+=("$(seconds cp -r -u --preserve=timestamps "$cache/." "$work/copy$run/")")
+      second+=("$(seconds "$murel" -nm -c "$cache" "$work/out$run")")
+    fi
   done
 }
 

@@ -398,6 +398,34 @@ std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::strin
   return items;
 }
 
+namespace {
+
+// Looks names up by their full paths through the fake's QueryFile.
+class FakeOpenedFolder : public OpenedFolder {
+ public:
+  FakeOpenedFolder(FakePlatform& platform, std::string path)
+      : platform_(platform), path_(std::move(path)) {}
+  std::optional<FileFacts> QueryName(const std::string& name) override {
+    return platform_.QueryFile(path_ + "\\" + name);
+  }
+
+ private:
+  FakePlatform& platform_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<OpenedFolder> FakePlatform::OpenFolder(const std::string& path) {
+  const Guard guard(mutex_);
+  if (Fails("OpenFolder", Op::kListFolder, path) || !IsDirectory(Normalize(path))) {
+    Done(false);
+    return nullptr;
+  }
+  Done(true);
+  return std::make_unique<FakeOpenedFolder>(*this, path);
+}
+
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
   const Guard guard(mutex_);
   return StartBody("CreateBodyWriter", target, false);

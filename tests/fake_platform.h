@@ -36,7 +36,7 @@ class FakePlatform : public Platform {
     kWriteListing,  ///< the listing file's Close reports failure
     kQueryFile,     ///< QueryFile
     kReadFile,      ///< ReadAt of an opened file
-    kListFolder,    ///< ListFolder
+    kListFolder,    ///< ListFolder, OpenFolder
     kCreateBody,    ///< CreateBodyWriter (matched against the target)
     kAppendBody,    ///< a body writer's Append (matched against the target)
     kCommitBody,    ///< a body writer's Commit (matched against the target)
@@ -111,6 +111,7 @@ class FakePlatform : public Platform {
   /// Gives the facts whether asked for or not.
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;
+  std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;

@@ -150,8 +150,17 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   EXPECT_TRUE(empty->empty());
   EXPECT_FALSE(P().ListFolder(In("f"), false));
   EXPECT_FALSE(P().ListFolder(In("none"), false));
+  const std::unique_ptr<OpenedFolder> opened = P().OpenFolder(setup_.scratch);
+  ASSERT_TRUE(opened);
+  EXPECT_FALSE(opened->QueryName("none"));
+  EXPECT_FALSE(P().OpenFolder(In("f")));
+  EXPECT_FALSE(P().OpenFolder(In("none")));
   for (const FolderItem& item : *items) {
     const std::optional<FileFacts> queried = P().QueryFile(In(item.name));
+    const std::optional<FileFacts> named = opened->QueryName(item.name);
+    ASSERT_TRUE(named) << item.name;
+    EXPECT_EQ(named->kind, queried->kind) << item.name;
+    EXPECT_EQ(named->time, queried->time) << item.name;
     ASSERT_TRUE(item.facts && queried) << item.name;
     EXPECT_EQ(item.facts->kind, queried->kind) << item.name;
     EXPECT_EQ(item.facts->time, queried->time) << item.name;

@@ -171,6 +171,16 @@ class BodyWriter {
   virtual bool Commit(FileTime time) = 0;
 };
 
+/// A folder held open, so that a name in it is looked at one step from the folder rather than
+/// along the folder's whole path. Closing happens on destruction.
+class OpenedFolder {
+ public:
+  virtual ~OpenedFolder() = default;
+  /// The facts of `name` (a name, not a path) in the folder, as QueryFile gives them for its
+  /// full path.
+  virtual std::optional<FileFacts> QueryName(const std::string& name) = 0;
+};
+
 /// An open cache walk. Destroying it ends the walk.
 class CacheWalk {
  public:
@@ -250,6 +260,10 @@ class Platform {
   /// no folder or cannot be read.
   virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                             bool withFacts) = 0;
+
+  /// Opens the folder `path` for looking at the names in it. Null if it is no folder or cannot be
+  /// opened.
+  virtual std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) = 0;
 
   // --- File system ------------------------------------------------------------------------------
 

@@ -121,12 +121,13 @@ class EntryFileWalk : public CacheReader {
   }
 
   // What the earlier memo says of the file, by its facts; a file that is no regular file is
-  // passed over as reading it would. The facts are taken here, on the reading thread, rather
-  // than with the listing: a re-run then looks at the entry files beside the export's looks at
-  // its targets.
+  // passed over as reading it would. The facts are taken here, on the reading thread and one
+  // step from the open folder, rather than with the listing: a re-run then looks at the entry
+  // files beside the export's looks at its targets.
   EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
     if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
-    const std::optional<FileFacts> facts = platform_.QueryFile(path);
+    if (!opened_) opened_ = platform_.OpenFolder(folder_);
+    const std::optional<FileFacts> facts = opened_ ? opened_->QueryName(name) : std::nullopt;
     if (!facts) return EntryMemo::Recall::kUnknown;
     if (facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
     return memo_->Find(name, path, *facts, entry);
@@ -151,6 +152,7 @@ class EntryFileWalk : public CacheReader {
   std::vector<std::string> names_;
   EntryFileReading read_;
   EntryMemo* memo_;
+  std::unique_ptr<OpenedFolder> opened_;  ///< The folder, open once a file is looked at.
 
   // Shared by the two threads, under `mutex_`.
   std::mutex mutex_;

@@ -144,6 +144,39 @@ std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::strin
   return host ? OpenHostFile(*host) : nullptr;
 }
 
+namespace {
+
+// A folder open as a file descriptor: a name in it is one step of a path from there.
+class PosixOpenedFolder : public OpenedFolder {
+ public:
+  explicit PosixOpenedFolder(int fd) : fd_(fd) {}
+  ~PosixOpenedFolder() override { close(fd_); }
+  PosixOpenedFolder(const PosixOpenedFolder&) = delete;
+  PosixOpenedFolder& operator=(const PosixOpenedFolder&) = delete;
+
+  std::optional<FileFacts> QueryName(const std::string& name) override {
+    struct stat info {};
+    if (name.find('/') != std::string::npos ||
+        fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      return std::nullopt;
+    }
+    return FactsOfName(info);
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<OpenedFolder> PosixPlatform::OpenFolder(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  if (!host) return nullptr;
+  const int fd = open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixOpenedFolder>(fd);
+}
+
 std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::string& path,
                                                                  bool withFacts) {
   const std::optional<std::string> host = HostPathOf(path);

@@ -31,6 +31,7 @@ class PosixPlatform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;
+  std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
   bool CreateDirectoryA(const std::string& path) override;

@@ -37,6 +37,7 @@ class Win32Platform : public Platform {
   /// The listing holds the facts: they come whether asked for or not.
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;
+  std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
   /// ::GetTempFileNameA beside the target, ::WriteFile, ::SetFileTime, then ::MoveFileExA with
   /// MOVEFILE_REPLACE_EXISTING; ::DeleteFileA when abandoned.
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;

@@ -67,10 +67,11 @@ bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes) {
 
 bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size_t rootLength,
                         KnownDirectories& known) {
-  const std::string directory = PathRemoveFileSpecA(target) + "\\";
+  const std::string folder = PathRemoveFileSpecA(target);
   // A directory that the run knows had every level above it made sure of first.
-  const auto knownDirectory = known.find(directory.substr(0, directory.size() - 1));
+  const auto knownDirectory = known.find(folder);
   if (knownDirectory != known.end()) return knownDirectory->second;
+  const std::string directory = folder + "\\";
   // The first "\" follows the drive; the levels start at the next one. Two backslashes in a row
   // give a level ending in "\", which names the directory before it and changes nothing.
   const std::size_t first = directory.find('\\');

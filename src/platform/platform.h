@@ -154,6 +154,9 @@ class ReadableFile {
   /// at the end of the file; empty on a read error.
   virtual std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                             std::size_t size) = 0;
+  /// All the file's bytes (Facts().size of them) when it holds them in memory, so that they can
+  /// be used where they are; null for a file read from the system.
+  virtual const unsigned char* HeldBytes() const { return nullptr; }
 };
 
 /// A new file written from chunks under a temporary name in its target's folder (POSIX: a target

@@ -23,8 +23,6 @@ constexpr std::size_t kKeySha256Size = 32;
 // The header and end records: 24 bytes where the ABI pads them, 20 on i386.
 constexpr std::size_t kPaddedRecord = 24;
 constexpr std::size_t kPackedRecord = 20;
-// The body is read in pieces of this size for its CRC.
-constexpr std::uint64_t kCrcChunk = std::uint64_t{1} << 16;
 
 // "<16 lower-case hex digits>_0".
 bool IsEntryFileName(const std::string& name) {
@@ -90,17 +88,13 @@ class EntryFile {
   // leaves it out when the body was not written in one pass).
   bool BodyMatches() const {
     if (!bodyCrc_) return true;
-    std::vector<unsigned char> chunk(
-        static_cast<std::size_t>(std::min<std::uint64_t>(BodySize(), kCrcChunk)));
     std::uint32_t crc = 0;
-    for (std::uint64_t at = BodyOffset(); at < bodyEnd_;) {
-      const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(bodyEnd_ - at, kCrcChunk));
-      const std::optional<std::size_t> got = file_.ReadAt(at, chunk.data(), size);
-      if (!got || *got != size) return false;
-      crc = Crc32(chunk.data(), size, crc);
-      at += size;
-    }
-    return crc == *bodyCrc_;
+    return ReadInPieces(file_, BodyOffset(), BodySize(),
+                        [&crc](const unsigned char* data, std::size_t size) {
+                          crc = Crc32(data, size, crc);
+                          return true;
+                        }) &&
+           crc == *bodyCrc_;
   }
 
   std::string_view Key() const { return {reinterpret_cast<const char*>(key_.data()), key_.size()}; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "urlcache/file_range.h"
 #include "urlcache/firefox_key.h"
 #include "urlcache/firefox_metadata.h"
 #include "urlcache/http_date.h"
@@ -16,16 +17,6 @@ namespace {
 // elements, the key and the chunk hashes), and with it the whole of a small entry, whose body
 // is then checked without a second read.
 constexpr std::size_t kTailWindow = std::size_t{512} << 10;
-
-bool ReadFully(ReadableFile& file, std::uint64_t offset, unsigned char* buffer, std::size_t size) {
-  std::size_t got = 0;
-  while (got < size) {
-    const std::optional<std::size_t> read = file.ReadAt(offset + got, buffer + got, size - got);
-    if (!read || *read == 0) return false;
-    got += *read;
-  }
-  return true;
-}
 
 // The decimal number at the start of `text`, taken off it; empty when there is none or it
 // passes 2^53.
@@ -86,7 +77,8 @@ std::optional<StoredBody> ExportableBody(const FirefoxMetadata& meta) {
 }  // namespace
 
 bool FirefoxEntryReader::ChunksMatch(ReadableFile& file, const FirefoxMetadata& meta,
-                                     std::uint64_t bodySize, std::uint64_t tailStart) {
+                                     std::uint64_t bodySize, const unsigned char* tail,
+                                     std::uint64_t tailStart) {
   const std::uint64_t chunks = (bodySize + kFirefoxChunkSize - 1) / kFirefoxChunkSize;
   for (std::uint64_t i = 0; i < chunks; ++i) {
     const std::uint64_t start = i * kFirefoxChunkSize;
@@ -94,10 +86,9 @@ bool FirefoxEntryReader::ChunksMatch(ReadableFile& file, const FirefoxMetadata& 
         static_cast<std::size_t>(std::min(meta.dataSize, start + kFirefoxChunkSize) - start);
     const unsigned char* bytes = nullptr;
     if (start >= tailStart) {
-      bytes = tail_.data() + (start - tailStart);
+      bytes = tail + (start - tailStart);
     } else {
-      chunk_.resize(static_cast<std::size_t>(kFirefoxChunkSize));
-      if (!ReadFully(file, start, chunk_.data(), size)) return false;
+      if (!ReadRange(file, start, size, chunk_)) return false;
       bytes = chunk_.data();
     }
     if ((JenkinsHash(bytes, size) & 0xFFFF) != meta.ChunkHash(i)) return false;
@@ -109,14 +100,18 @@ bool FirefoxEntryReader::Read(ReadableFile& file, const std::string& path, Cache
   const std::uint64_t fileSize = file.Facts().size;
   const std::size_t tailSize =
       static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTailWindow));
-  tail_.resize(tailSize);
-  if (!ReadFully(file, fileSize - tailSize, tail_.data(), tailSize)) return false;
-  const std::optional<FirefoxMetadata> meta =
-      ParseFirefoxMetadata(tail_.data(), tailSize, fileSize);
+  const std::uint64_t tailStart = fileSize - tailSize;
+  // A file held in memory is its own tail; any other is read into `tail_`.
+  const unsigned char* tail = file.HeldBytes() != nullptr ? file.HeldBytes() + tailStart : nullptr;
+  if (tail == nullptr) {
+    if (!ReadRange(file, tailStart, tailSize, tail_)) return false;
+    tail = tail_.data();
+  }
+  const std::optional<FirefoxMetadata> meta = ParseFirefoxMetadata(tail, tailSize, fileSize);
   if (!meta) return false;
   const std::optional<std::string_view> url = UrlOfFirefoxKey(meta->key);
   std::optional<StoredBody> body = ExportableBody(*meta);
-  if (!url || !body || !ChunksMatch(file, *meta, body->size, fileSize - tailSize)) return false;
+  if (!url || !body || !ChunksMatch(file, *meta, body->size, tail, tailStart)) return false;
   body->file = path;
   entry.url.assign(url->data(), url->size());
   entry.localFile.clear();

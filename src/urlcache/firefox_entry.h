@@ -28,11 +28,12 @@ class FirefoxEntryReader {
 
  private:
   /// True when every chunk that holds part of the first `bodySize` bytes of data matches its
-  /// hash; chunks from `tailStart` on are taken from `tail_`, earlier ones read one at a time.
+  /// hash; chunks from `tailStart` on are taken from `tail` (the file's bytes from there on),
+  /// earlier ones read one at a time.
   bool ChunksMatch(ReadableFile& file, const FirefoxMetadata& meta, std::uint64_t bodySize,
-                   std::uint64_t tailStart);
+                   const unsigned char* tail, std::uint64_t tailStart);
 
-  std::vector<unsigned char> tail_;   ///< The last bytes of the file being read.
+  std::vector<unsigned char> tail_;   ///< The last bytes of a file not held in memory.
   std::vector<unsigned char> chunk_;  ///< One chunk of data that lies before `tail_`.
 };
 

@@ -10,23 +10,24 @@ std::shared_ptr<HeldFile> HeldFile::Open(Platform& platform, const std::string& 
   std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
   if (!file) return nullptr;
   std::shared_ptr<HeldFile> held(new HeldFile(std::move(file)));
-  if (held->Facts().size <= holdLimit) {
-    const auto size = static_cast<std::size_t>(held->Facts().size);
-    held->bytes_.resize(size);
+  if (held->facts_.size <= holdLimit) {
+    const auto size = static_cast<std::size_t>(held->facts_.size);
+    // Not zero-filled: the read fills it whole or the file is given up.
+    held->bytes_.reset(new unsigned char[size]);
     // One call reads a regular file whole; a shorter count means it was cut since it was opened.
-    const std::optional<std::size_t> got = held->file_->ReadAt(0, held->bytes_.data(), size);
+    const std::optional<std::size_t> got = held->file_->ReadAt(0, held->bytes_.get(), size);
     if (!got || *got != size) return nullptr;
-    held->held_ = true;
+    held->file_.reset();
   }
   return held;
 }
 
 std::optional<std::size_t> HeldFile::ReadAt(std::uint64_t offset, unsigned char* buffer,
                                             std::size_t size) {
-  if (!held_) return file_->ReadAt(offset, buffer, size);
-  if (offset >= bytes_.size()) return 0;
-  const std::size_t count = std::min(size, bytes_.size() - static_cast<std::size_t>(offset));
-  std::memcpy(buffer, bytes_.data() + offset, count);
+  if (file_) return file_->ReadAt(offset, buffer, size);
+  if (offset >= facts_.size) return 0;
+  const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(size, facts_.size - offset));
+  std::memcpy(buffer, bytes_.get() + offset, count);
   return count;
 }
 

@@ -13,7 +13,8 @@
 namespace murel {
 
 /// A regular file open for reading that holds all its bytes in memory when it is small, so that
-/// the reader's look at its parts and the copy of its body cost one read between them.
+/// the reader's look at its parts and the copy of its body cost one read between them. A held
+/// file is closed at once: only its bytes stay.
 class HeldFile : public ReadableFile {
  public:
   /// Opens the regular file `path` and reads it whole when it has at most `holdLimit` bytes.
@@ -21,17 +22,19 @@ class HeldFile : public ReadableFile {
   static std::shared_ptr<HeldFile> Open(Platform& platform, const std::string& path,
                                         std::size_t holdLimit);
 
-  const FileFacts& Facts() const override { return file_->Facts(); }
+  const FileFacts& Facts() const override { return facts_; }
   /// From memory when the file is held, else from the file.
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override;
+  const unsigned char* HeldBytes() const override { return file_ ? nullptr : bytes_.get(); }
 
  private:
-  explicit HeldFile(std::unique_ptr<ReadableFile> file) : file_(std::move(file)) {}
+  explicit HeldFile(std::unique_ptr<ReadableFile> file)
+      : file_(std::move(file)), facts_(file_->Facts()) {}
 
-  std::unique_ptr<ReadableFile> file_;
-  std::vector<unsigned char> bytes_;  ///< The whole file when it is held.
-  bool held_ = false;
+  std::unique_ptr<ReadableFile> file_;  ///< Null once the file is held.
+  FileFacts facts_;
+  std::unique_ptr<unsigned char[]> bytes_;  ///< The whole file when it is held.
 };
 
 }  // namespace murel

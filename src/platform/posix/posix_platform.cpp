@@ -155,12 +155,8 @@ class PosixOpenedFolder : public OpenedFolder {
   PosixOpenedFolder& operator=(const PosixOpenedFolder&) = delete;
 
   std::optional<FileFacts> QueryName(const std::string& name) override {
-    struct stat info {};
-    if (name.find('/') != std::string::npos ||
-        fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      return std::nullopt;
-    }
-    return FactsOfName(info);
+    if (name.find('/') != std::string::npos) return std::nullopt;
+    return QueryHostName(fd_, name.c_str());
   }
 
  private:
@@ -189,10 +185,7 @@ std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::stri
     FolderItem item{entry->d_name, std::nullopt};
     if (item.name == "." || item.name == "..") continue;
     // A name looked up in the open folder costs one step of the path, not all of them.
-    struct stat info {};
-    if (withFacts && fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-      item.facts = FactsOfName(info);
-    }
+    if (withFacts) item.facts = QueryHostName(dirfd(dir.get()), entry->d_name);
     items.push_back(std::move(item));
     errno = 0;
   }

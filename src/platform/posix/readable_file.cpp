@@ -54,7 +54,9 @@ class HostFile : public ReadableFile {
 
 }  // namespace
 
-FileFacts FactsOfName(const struct stat& info) {
+std::optional<FileFacts> QueryHostName(int folderFd, const char* name) {
+  struct stat info {};
+  if (fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
   FileFacts facts = FactsOf(info);
   // A copy gets its permissions last: a file that no one may read is one that a killed run left
   // unfinished, in the way of the finished copy, never one.
@@ -63,9 +65,7 @@ FileFacts FactsOfName(const struct stat& info) {
 }
 
 std::optional<FileFacts> QueryHostFile(const std::string& hostPath) {
-  struct stat info {};
-  if (lstat(hostPath.c_str(), &info) != 0) return std::nullopt;
-  return FactsOfName(info);
+  return QueryHostName(AT_FDCWD, hostPath.c_str());
 }
 
 int OpenRegularFile(const std::string& hostPath, struct stat& info) {

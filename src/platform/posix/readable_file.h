@@ -10,12 +10,12 @@
 
 namespace murel {
 
-/// The facts of a name from its `lstat` information. A regular file that no one may read is of
-/// kind kOther: an unfinished copy (see PosixBodyWriter).
-FileFacts FactsOfName(const struct stat& info);
+/// The facts of `name` relative to the open folder `folderFd` (or to the current directory, for
+/// AT_FDCWD), without following a link at its last component. A regular file that no one may
+/// read is of kind kOther: an unfinished copy (see PosixBodyWriter).
+std::optional<FileFacts> QueryHostName(int folderFd, const char* name);
 
-/// The facts of the host path `hostPath`, without following a link at its last component, as
-/// FactsOfName gives them.
+/// The facts of the host path `hostPath`, as QueryHostName gives them.
 std::optional<FileFacts> QueryHostFile(const std::string& hostPath);
 
 /// Opens the regular file at `hostPath` for reading: null for a link at the last component, a

@@ -1,8 +1,11 @@
-"""A generated web site, a loopback HTTP server that records what it sent, and headless Firefox.
+"""Generated web sites, a loopback HTTP server that records what it sent, and headless browsers.
 
-Shared by scripts/compare-firefox (the comparison with the real browser) and
-scripts/make-firefox-sample. The server binds 127.0.0.1 only and its loop ends by itself.
+Shared by scripts/compare-chromium and scripts/compare-firefox (the comparisons with the real
+browsers), scripts/make-firefox-sample and the benchmarks. The server binds 127.0.0.1 only and
+its loop ends by itself.
 """
+import collections
+import email.utils
 import gzip
 import http.server
 import os
@@ -16,21 +19,38 @@ import time
 import zlib
 
 CACHEABLE = "public, max-age=86400"
+# Stored, but asked for again on every visit: what the server changes between two visits.
+REVALIDATED = "no-cache"
 
 
 class Resource:
-    """One response: status, headers, the bytes sent, and the original bytes before encoding."""
+    """One response: status, headers, the bytes sent, and the original bytes before encoding.
 
-    def __init__(self, status, content_type, original, encoding=None, extra=None):
+    `encoding` is the Content-Encoding as sent, codings in the order applied ("gzip, br");
+    "deflate-raw" is deflate without its zlib wrapper, sent as "deflate". A label that is no
+    coding ("UTF-8", "none", "identity") is sent as it is with the body unchanged. An `extra`
+    header replaces the one of the same name, or removes it when its value is None. `date`
+    is the Date header to send instead of the server's clock; `close` sends the body HTTP/1.0
+    style, ended by closing the connection (no Content-Length, not chunked)."""
+
+    def __init__(self, status, content_type, original, encoding=None, extra=None, date=None,
+                 close=False):
         self.status = status
         self.original = original
         self.encoding = encoding
-        self.sent = encode(original, encoding)
-        self.headers = [("Content-Type", content_type), ("Cache-Control", CACHEABLE)]
+        self.date = date
+        self.close = close
+        self.sent = original
+        for coding in (encoding or "").split(","):
+            self.sent = encode(self.sent, coding.strip())
+        self.headers = [("Content-Type", content_type)] if content_type else []
+        self.headers.append(("Cache-Control", CACHEABLE))
         if encoding:
-            self.headers.append(("Content-Encoding", encoding))
+            self.headers.append(("Content-Encoding", encoding.replace("deflate-raw", "deflate")))
         for name, value in (extra or []):
-            self.headers = [h for h in self.headers if h[0] != name] + [(name, value)]
+            self.headers = [h for h in self.headers if h[0] != name]
+            if value is not None:
+                self.headers.append((name, value))
 
     @property
     def cacheable(self):
@@ -39,14 +59,19 @@ class Resource:
             all(v != "no-store" for n, v in self.headers if n == "Cache-Control")
 
 
-def encode(data, encoding):
-    if encoding is None:
-        return data
-    if encoding == "gzip":
+def encode(data, coding):
+    """`data` encoded with one coding; a label that names none leaves it as it is."""
+    if coding == "gzip":
         return gzip.compress(data, mtime=0)
-    if encoding == "deflate":
+    if coding == "deflate":
         return zlib.compress(data)
-    tool = {"br": ["brotli", "-c"], "zstd": ["zstd", "-q", "-c"]}[encoding]
+    if coding == "deflate-raw":
+        squeeze = zlib.compressobj(wbits=-15)
+        return squeeze.compress(data) + squeeze.flush()
+    # Quality 5: the default, 11, takes seconds a megabyte, and any quality decodes the same way.
+    tool = {"br": ["brotli", "-q", "5", "-c"], "zstd": ["zstd", "-q", "-c"]}.get(coding)
+    if tool is None:
+        return data
     return subprocess.run(tool, input=data, stdout=subprocess.PIPE, check=True).stdout
 
 
@@ -64,15 +89,18 @@ def png(width, height, seed):
 
 
 def text(seed, size, line):
+    """At least `size` bytes of lines `line`, each with a random number in it."""
     rng = random.Random(seed)
-    out = []
-    while sum(len(x) for x in out) < size:
+    out, length = [], 0
+    while length < size:
         out.append(line % rng.randrange(10 ** 9))
+        length += len(out[-1])
     return "".join(out).encode()
 
 
-def comparison_site(port):
-    """The site for the browser comparison: path -> Resource. "/" is the page to visit."""
+def comparison_site(port, more=({}, "")):
+    """The site for the Firefox comparison: path -> Resource. "/" is the page to visit; the
+    resources and HTML of `more` (from revisit_site) join the site and the page."""
     other = "http://localhost:%d" % port
     long_name = "/long/" + "a-very-long-name-" * 14 + "end.css"
     css = lambda seed: text(seed, 3000, ".c%d { color: #123456; }\n")
@@ -115,8 +143,144 @@ def comparison_site(port):
             cors = " crossorigin=anonymous" if "cors" in path else ""
             page.append('<img src="%s"%s>' % (path, cors))
     page.append('<iframe src="/frame-gzip.html"></iframe>')
-    page.append('<iframe src="%s/frame.html"></iframe></body></html>' % other)
-    site["/"] = Resource(200, "text/html", "\n".join(page).encode())
+    page.append('<iframe src="%s/frame.html"></iframe>' % other)
+    page.append(more[1] + "</body></html>")
+    site.update(more[0])
+    site["/"] = Resource(200, "text/html", "\n".join(page).encode(),
+                         extra=[("Cache-Control", REVALIDATED)])
+    return site
+
+
+def fetched_site(more=({}, "")):
+    """The site for the Chromium comparison: path -> Resource. "/" is the page to visit; it
+    fetch()es most resources, so that redirects, errors and binaries are asked for as they are.
+    The resources and HTML of `more` (from revisit_site) join the site and the page."""
+    rng = random.Random(13)
+    words = ("".join(rng.choice("abcdefghij klmnop\n") for _ in range(20000))).encode()
+    site = {
+        "/style.css": Resource(200, "text/css", b"body { color: #123; }\n" * 40),
+        "/app.js": Resource(200, "text/javascript", b"var murel = 1;\n" * 50),
+        "/img/logo.png": Resource(200, "image/png", png(48, 48, 16)),
+        "/data/big.bin": Resource(200, None, rng.randbytes(1_500_000)),
+        "/data/small.bin": Resource(200, None, rng.randbytes(919)),
+        "/enc/gzip.txt": Resource(200, None, words, "gzip"),
+        "/enc/deflate.txt": Resource(200, None, words, "deflate"),
+        "/enc/deflate-raw.txt": Resource(200, None, words, "deflate-raw"),
+        "/enc/br.txt": Resource(200, None, words, "br"),
+        "/enc/zstd.txt": Resource(200, None, words, "zstd"),
+        "/enc/gzip-br.txt": Resource(200, None, words, "gzip, br"),
+        "/q?x=1&y=2": Resource(200, None, b"query one\n"),
+        "/q?x=2": Resource(200, None, b"query two\n"),
+        "/%C3%A9t%C3%A9/caf%C3%A9.txt": Resource(200, None, "été café\n".encode()),
+        "/long/" + "x" * 300 + ".txt": Resource(200, None, b"a long URL\n"),
+        "/docs": Resource(200, None, b"<p>docs page</p>"),
+        "/docs/a.html": Resource(200, None, b"<p>docs a</p>"),
+        "/validated.txt": Resource(200, None, b"no freshness, a validator\n", extra=[
+            ("Cache-Control", None), ("Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT")]),
+        "/redirect": Resource(301, None, b"", extra=[("Location", "/style.css")]),
+        "/found": Resource(302, None, b"", extra=[("Location", "/app.js"), ("Cache-Control", None)]),
+        "/missing": Resource(404, None, b"not here\n"),
+        "/nostore.txt": Resource(200, None, b"do not keep\n", extra=[("Cache-Control", "no-store")]),
+    }
+    fetched = [p for p in site if p not in ("/style.css", "/app.js", "/img/logo.png")]
+    script = "Promise.all([%s].map(u => fetch(u).then(r => r.arrayBuffer()).catch(e => 0)))" \
+             ".then(() => { document.title = 'done'; });" % ",".join('"%s"' % p for p in fetched)
+    page = ("<!doctype html><html><head><link rel=stylesheet href=/style.css>"
+            "<script src=/app.js></script></head><body><img src=/img/logo.png>"
+            "<script>%s</script>%s</body></html>" % (script, more[1])).encode()
+    site.update(more[0])
+    site["/"] = Resource(200, "text/html", page, extra=[("Cache-Control", REVALIDATED)])
+    return site
+
+
+# Bodies at the sizes where a decoder's buffers fill exactly (multiples of 64 KiB) and around them.
+SIZES = (64 * 1024, 1024 * 1024, 5 * 1024 * 1024, 300 * 1024, 1024 * 1024 + 1)
+CODINGS = (None, "gzip", "deflate", "br", "zstd")
+LONG_URLS = 40
+
+
+def sized_resources():
+    """path -> Resource: a stylesheet of each size of SIZES in each coding of CODINGS. Made once
+    (the encoding takes a few seconds) and served again unchanged."""
+    if not _sized:
+        base = text(77, SIZES[2] + 4096, "/* %09d: the quick brown fox jumps over the dog */\n")
+        for size in SIZES:
+            for k, coding in enumerate(CODINGS):
+                path = "/size/%d.%s.css" % (size, coding or "identity")
+                _sized[path] = Resource(200, "text/css", base[k * 701:k * 701 + size], coding)
+    return _sized
+
+
+_sized = {}
+
+
+def long_url(number):
+    """A URL path longer than any target path murel writes by its name (it gets a longurls name)."""
+    return "/longurl/%02d/" % number + "path-segment-of-a-long-url/" * 9 + "file-%02d.css" % number
+
+
+def revisit_site(visit, date):
+    """The resources of two visits of one browser profile, and the HTML that loads them: (path ->
+    Resource, html). `visit` is 1 or 2; between the two the server changes resources, and murel
+    exports each time into the same folder. `date` is the Unix time of the forged Date headers.
+
+    Visit 1 loads bodies of every size and coding, a connection-delimited body, bodies labelled
+    with codings that are none, a stylesheet that a form then POSTs to (its answer differs from
+    the GET's; visit 2 asks for it with GET again), LONG_URLS long URLs in order and the
+    resources that visit 2 changes. Those are
+    asked for again on visit 2 (no-cache) and answered anew: some with bodies of the same length,
+    some with the same Date as before or a Date an hour behind. Visit 2 loads the long URLs in
+    the reverse order, every fourth changed, with new ones among them, so that their walk order
+    and numbering change."""
+    def css(label, size=2000, version=visit):
+        """`size` bytes of a stylesheet, the same for the same label and version."""
+        seed = zlib.crc32(("%s %d" % (label, version)).encode())
+        return text(seed, size, "/* %s, version %d: %%09d */\n" % (label, version))[:size]
+
+    again = [("Cache-Control", REVALIDATED)]
+    first, behind = email.utils.formatdate(date, usegmt=True), email.utils.formatdate(
+        date - (0 if visit == 1 else 3600), usegmt=True)
+    site = {
+        "/changed/grown.css": Resource(200, "text/css", css("grown", 1000 * visit), extra=again),
+        "/changed/same-length.css": Resource(200, "text/css", css("same-length"), extra=again),
+        "/changed/same-date.css": Resource(200, "text/css", css("same-date", 1500 + 500 * visit),
+                                           extra=again, date=first),
+        "/changed/same-date-length.css": Resource(200, "text/css", css("same-date-length"),
+                                                  extra=again, date=first),
+        "/changed/same-date.gzip.css": Resource(200, "text/css", css("same-date-gzip"), "gzip",
+                                                extra=again, date=first),
+        "/changed/date-behind.css": Resource(200, "text/css", css("date-behind"), extra=again,
+                                             date=behind),
+    }
+    numbers = range(LONG_URLS) if visit == 1 else reversed(range(LONG_URLS + 8))
+    for n in numbers:
+        changes = n % 4 == 0 and n < LONG_URLS
+        body = css("long URL %d" % n, 300 + n * 37 % 400, visit if changes else 1)
+        site[long_url(n)] = Resource(200, "text/css", body, extra=again if changes else None)
+    # Asked for on both visits: Firefox drops a URL's entry when a POST to it succeeds, and
+    # asks for it again on the second visit.
+    site["/form.css"] = Resource(200, "text/css", css("the GET answer", version=1))
+    form = ""
+    if visit == 1:
+        site.update(sized_resources())
+        site["/close.css"] = Resource(200, "text/css", css("connection-delimited", 70000),
+                                      close=True)
+        for label in ("UTF-8", "none", "identity"):
+            site["/label/%s.css" % label.lower()] = Resource(200, "text/css", css(label), label)
+        site["POST /form.css"] = Resource(200, "text/css", css("the POST answer"))
+        # The script runs after the stylesheets before it have loaded: the POST comes last.
+        form = ("<iframe name=posted></iframe><form method=post action=/form.css target=posted>"
+                "<input type=hidden name=q value=1></form><script>document.forms[0].submit()"
+                "</script>")
+    links = "".join('<link rel=stylesheet href="%s">' % p for p in site if p[0] == "/")
+    return site, links + form
+
+
+def revisit_page(visit, date):
+    """The second visit's site: revisit_site's resources and a page "/" that loads them."""
+    site, html = revisit_site(visit, date)
+    site["/"] = Resource(200, "text/html", ("<!doctype html><html><body>%s</body></html>" %
+                                            html).encode(), extra=[("Cache-Control", REVALIDATED)])
     return site
 
 
@@ -143,10 +307,15 @@ def folder_site(folder):
     return site
 
 
+# One answer of the server: the Resource, the Date header sent with it and the Unix time it was sent.
+Sent = collections.namedtuple("Sent", "resource date at")
+
+
 class LoopbackServer:
-    """Serves a site on 127.0.0.1 (`port`, or one the system picks) in a thread until stop() or `seconds` have passed. `sent` maps
-    each URL requested ("http://host:port/path") to the list of (Resource, Date header) sent
-    for it."""
+    """Serves a site on 127.0.0.1 (`port`, or one the system picks) in a thread until stop() or
+    `seconds` have passed. The site maps a path to the Resource a GET gets, "POST " + path to the
+    one a POST gets; `site` may be replaced between two visits. `sent` maps each URL requested
+    ("http://host:port/path", "POST http://..." for a POST) to the list of answers sent for it."""
 
     def __init__(self, seconds=180, port=0):
         self.site = {}
@@ -179,25 +348,54 @@ class LoopbackServer:
             protocol_version = "HTTP/1.1"
 
             def do_GET(self):
-                resource = server.site.get(self.path)
+                self.answer("")
+
+            def do_POST(self):
+                self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                self.answer("POST ")
+
+            def answer(self, method):
+                resource = server.site.get(method + self.path)
                 if resource is None:
                     resource = Resource(404, "text/plain", b"no such resource")
                 url = "http://%s%s" % (self.headers.get("Host", ""), self.path)
+                self.forged_date = resource.date
+                if resource.close:
+                    # The status line says HTTP/1.0: the body ends where the connection does.
+                    self.protocol_version = "HTTP/1.0"
+                    self.close_connection = True
                 self.send_response(resource.status)
-                server.sent.setdefault(url, []).append((resource, self.date))
+                server.sent.setdefault(method + url, []).append(
+                    Sent(resource, self.date, time.time()))
                 for name, value in resource.headers:
                     self.send_header(name, value)
-                self.send_header("Content-Length", str(len(resource.sent)))
+                if not resource.close:
+                    self.send_header("Content-Length", str(len(resource.sent)))
                 self.end_headers()
                 self.wfile.write(resource.sent)
 
             def date_time_string(self, timestamp=None):
-                self.date = super().date_time_string(timestamp)
+                self.date = self.forged_date or super().date_time_string(timestamp)
                 return self.date
 
             def log_message(self, *args):
                 pass
         return Handler
+
+
+def run_chromium(profile, url, backend="simple", seconds=120):
+    """Visits `url` with headless Chromium on the profile folder `profile` and waits for it to
+    end; `backend` ("simple", "blockfile" or "sql") is the disk cache it writes, in
+    profile/Default/Cache/Cache_Data. Virtual time stands still while loads are pending, so the
+    page and everything it loads is in before the budget runs out. Killed after `seconds`."""
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+               "--no-first-run", "--disable-background-networking", "--disable-component-update",
+               "--disable-sync", "--user-data-dir=" + profile, "--virtual-time-budget=5000",
+               "--dump-dom", url]
+    if backend != "simple":
+        command.insert(1, "--enable-features=DiskCacheBackendExperiment:backend/" + backend)
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=seconds, check=False)
 
 
 USER_JS = """\

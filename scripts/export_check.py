@@ -75,7 +75,8 @@ def check_files(out, sent, bodies):
                          min(len(data), len(want)))
             problems.append("%s (%s): %d bytes exported, %d expected, differing from byte %d%s" % (
                 url, resource.encoding or "identity", len(data), len(want), first,
-                ", an earlier answer's bytes" if earlier_answer(sent[url], data, bodies) else ""))
+                whose_bytes(sent, url, data, bodies)))
+            continue
         mtime = os.stat(path).st_mtime
         stamp = email.utils.parsedate_to_datetime(answer.date).timestamp()
         if int(mtime) != int(stamp) and abs(mtime - answer.at) > 2:
@@ -84,10 +85,16 @@ def check_files(out, sent, bodies):
     return problems, listed
 
 
-def earlier_answer(answers, data, bodies):
-    """True when `data` is the body of an answer before the last one."""
-    return any(data == (a.resource.original if bodies == "decoded" else a.resource.sent)
-               for a in answers[:-1])
+def whose_bytes(sent, url, data, bodies):
+    """", an earlier answer's bytes" or ", a POST's answer" when `data` is one of those, for a
+    message; else nothing."""
+    def body(answer):
+        return answer.resource.original if bodies == "decoded" else answer.resource.sent
+    if any(data == body(a) for a in sent[url][:-1]):
+        return ", an earlier answer's bytes"
+    if any(data == body(a) for a in sent.get("POST " + url, [])):
+        return ", a POST's answer"
+    return ""
 
 
 def check_coverage(listed, sent, must):

@@ -6,6 +6,7 @@
 // fuzz/make-chromium-corpus.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,6 +17,7 @@
 #include "fake_platform.h"
 #include "fuzz_check.h"
 #include "urlcache/cache_opener.h"
+#include "urlcache/entry_url.h"
 
 namespace murel {
 
@@ -47,6 +49,10 @@ inline void ReadWholeCache(FakePlatform& platform, std::size_t inputSize) {
   while (reader->Next(entry)) {
     FuzzCheck(++entries <= inputSize, "more entries than input bytes");
     FuzzCheck(!entry.url.empty() && entry.storedBody.has_value(), "entry without URL or body");
+    FuzzCheck(HasScheme(entry.url), "a URL without a scheme");
+    FuzzCheck(std::none_of(entry.url.begin(), entry.url.end(),
+                           [](unsigned char c) { return c < 0x20 || c == 0x7F; }),
+              "a control byte in a URL, which would forge listing lines");
     FuzzCheck(entry.storedBody->file.rfind(std::string(kFuzzCacheFolder) + "\\", 0) == 0,
               "body outside the cache");
     const bool written =

@@ -10,6 +10,7 @@
 #include "fake_platform.h"
 #include "firefox_entry_writer.h"
 #include "fuzz_check.h"
+#include "urlcache/entry_url.h"
 #include "urlcache/firefox_cache_reader.h"
 
 namespace {
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (reader->Next(entry)) {
     murel::FuzzCheck(++delivered == 1, "one file gives at most one entry");
     murel::FuzzCheck(!entry.url.empty() && entry.storedBody.has_value(), "a URL and a body");
+    murel::FuzzCheck(murel::HasScheme(entry.url), "the URL names its scheme");
     const murel::StoredBody& body = *entry.storedBody;
     murel::FuzzCheck(body.file == path, "the body lies in the entry's own file");
     murel::FuzzCheck(body.offset == 0 && body.size < file.size(),

@@ -11,6 +11,7 @@
 #include "host_files.h"
 #include "urlcache/cache_opener.h"
 #include "urlcache/chromium_checksum.h"
+#include "urlcache/chromium_key.h"
 
 namespace murel {
 namespace {
@@ -107,6 +108,34 @@ TEST_F(ChromiumCacheTest, KeyWithoutUrlIsPassedOver) {
     content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
   SetStyle();
   EXPECT_EQ(Urls(), allButStyle);
+}
+
+// The answer to a form POST is keyed by the upload's id: it answers one request, and is no
+// resource of the URL.
+TEST_F(ChromiumCacheTest, AnswerToAnUploadIsPassedOver) {
+  const std::size_t id = Style().find("1/0/_dk_");
+  ASSERT_EQ(id, 24u);
+  content[id + 2] = '7';
+  const std::size_t keySize = content.find(kHost + "style.css") + kHost.size() + 9 - 24;
+  const std::uint32_t hash =
+      SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
+  for (int i = 0; i < 4; ++i)
+    content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  SetStyle();
+  EXPECT_EQ(Urls(), allButStyle);
+}
+
+TEST(ChromiumKey, TheUrlOfAGetAnswerAfterItsPrefixes) {
+  const std::string url = "http://h:1/a?b=c/d";
+  for (const char* prefix : {"", "1/0/", "0/0/", "1/0/_dk_http://h http://h ",
+                             "1/0/_dk_s_cn_http://h http://g 7 ", "0/", "_dk_http://h "}) {
+    EXPECT_EQ(UrlOfCacheKey(prefix + url), url) << prefix;
+  }
+  // An upload's id, today after the credentials, in older keys alone.
+  for (const char* prefix : {"1/7/", "1/-3/", "0/12/_dk_http://h http://h ", "5/", "1/00/"}) {
+    EXPECT_EQ(UrlOfCacheKey(prefix + url), std::nullopt) << prefix;
+  }
+  EXPECT_EQ(UrlOfCacheKey("1/0/urls.txt"), std::nullopt);
 }
 
 TEST_F(ChromiumCacheTest, EntryFileThatVanishedAfterTheListingIsPassedOver) {

@@ -9,6 +9,7 @@
 #include "fake_platform.h"
 #include "firefox_entry_writer.h"
 #include "run/run_driver.h"
+#include "urlcache/http_date.h"
 
 namespace murel {
 namespace {
@@ -98,6 +99,21 @@ TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun)
                    Entry("http://h/a", "page a"), kWritten);
   EXPECT_EQ(RunMurel(platform, "-nm -c D:\\other C:\\out"), kExitOk);
   EXPECT_EQ(Run(), "ABC");
+}
+
+// A page fetched again within one second, the server's Date unchanged, and the same length: the
+// entry file's later time makes the re-run read it and write the new body over the old one.
+TEST_F(EntryMemoTest, EntryWrittenAgainWithinTheSameSecondIsExportedAgain) {
+  const char* dated = "200 OK\r\nDate: Tue, 14 Nov 2023 22:13:20 GMT";
+  const FileTime second = FileTimeOfUnixSeconds(1700000000);
+  platform.AddFile(kEntries + EntryName('B'), Entry("http://h/b", "page b", dated), second + 1);
+  platform.now = second + 60 * kSecond;
+  EXPECT_EQ(Run(), "ABC");
+  platform.AddFile(kEntries + EntryName('B'), Entry("http://h/b", "page B", dated),
+                   second + kSecond / 2);
+  platform.now += 60 * kSecond;
+  EXPECT_EQ(Run(), "B");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\h\\b"), "page B");
 }
 
 // A memo that is cut, scrambled or forged in its numbers gives the export of a first run.

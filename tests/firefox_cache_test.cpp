@@ -170,28 +170,35 @@ TEST_F(FirefoxMade, DeliversOnlyCompleteGetResponsesWithAnExportableStatus) {
     if (name == "strongly-framed") plan.elements.push_back({name, value});
     return plan;
   };
-  EXPECT_EQ(ReadOne(with("strongly-framed", "0")), None());
+  const std::vector<std::string> body{"http://h/a=body"};
   EXPECT_EQ(ReadOne(with("request-method", "POST")), None());
   EXPECT_EQ(ReadOne(with("response-head", "HTTP/1.1 302 Found\r\nLocation: /\r\n")), None());
   EXPECT_EQ(ReadOne(with("response-head", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n")), None());
-  EXPECT_EQ(ReadOne(with("response-head", "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n")),
-            std::vector<std::string>{"http://h/a=body"});
+  EXPECT_EQ(ReadOne(with("response-head", "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n")), body);
+  // A body that ended with the connection is weakly framed, and whole: Firefox serves it.
+  EXPECT_EQ(ReadOne(with("strongly-framed", "0")), body);
+  // Weakly framed despite a declared length: the download was cut, whatever its coding.
+  FirefoxEntryPlan cut = with("strongly-framed", "0");
+  cut.elements[1].second = "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4\r\n";
+  EXPECT_EQ(ReadOne(cut), None());
 }
 
-TEST_F(FirefoxMade, StoredTimeIsTheResponseDateElseTheMetadataTime) {
-  const auto stored = [](const std::string& head) {
+// The entry's own time, as the browser keeps it, tells a changed entry from the one exported
+// before, whatever Date the server sent: the later of the metadata's whole seconds and the
+// entry file's finer last-write time, so that two writes within one second still differ.
+TEST_F(FirefoxMade, StoredTimeIsTheEntrysOwnTimeNotTheResponseDate) {
+  const auto stored = [](FileTime fileTime) {
     FirefoxEntryPlan plan;
-    plan.elements[1].second = head;
+    plan.elements[1].second = "HTTP/1.1 200 OK\r\nDate: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
     FakePlatform fake;
-    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(plan));
+    fake.AddFile(kEntries + "\\" + NameOf(0), FirefoxEntryFile(plan), fileTime);
     CacheEntry entry;
     OpenFirefoxCache(fake, kProfile)->Next(entry);
     return entry.storedBody->stored;
   };
-  EXPECT_EQ(stored("HTTP/1.1 200 OK\r\ndate: Sun, 06 Nov 1994 08:49:37 GMT\r\n"),
-            FileTimeOfUnixSeconds(784111777));
-  EXPECT_EQ(stored("HTTP/1.1 200 OK\r\nDate: Sunday, 06-Nov-94 08:49:37 GMT\r\n"),
-            FileTimeOfUnixSeconds(1700000000));
+  const FileTime metadata = FileTimeOfUnixSeconds(1700000000);
+  EXPECT_EQ(stored(metadata - 10000000), metadata);
+  EXPECT_EQ(stored(metadata + 5000000), metadata + 5000000);
 }
 
 // The files are read on a thread ahead of the export, a bounded way: far more entries than it
@@ -234,6 +241,11 @@ TEST(FirefoxKey, TheUrlFollowsTheTagList) {
   EXPECT_EQ(UrlOfFirefoxKey("ab,:http://h/a"), std::nullopt);
   EXPECT_EQ(UrlOfFirefoxKey("O^x=1:http://h/a"), std::nullopt);
   EXPECT_EQ(UrlOfFirefoxKey("a,:"), std::nullopt);
+  // The URL names its scheme, as every reader requires.
+  EXPECT_EQ(UrlOfFirefoxKey(":urls.txt"), std::nullopt);
+  EXPECT_EQ(UrlOfFirefoxKey("a,:http:"), std::nullopt);
+  EXPECT_EQ(UrlOfFirefoxKey(":1http://h/a"), std::nullopt);
+  EXPECT_EQ(UrlOfFirefoxKey(":view-source:http://h/a"), "view-source:http://h/a");
 }
 
 }  // namespace

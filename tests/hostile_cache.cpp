@@ -28,6 +28,7 @@ std::vector<std::string> HostileUrls() {
       "http://host/a:b/c:d.txt",
       "http://host/C:/escape6.txt",
       "http://host/ctl\x01\x1f\x7f.html",
+      "http://bank/login\t/etc/passwd\nhttp://forged/line\t/tmp/forged\r\n",
       "http://host/\xff\xfe\xc3(.html",
       "http://host/ . /. ./x",
       "http://host/" + std::string(5000, 'u'),
@@ -42,6 +43,10 @@ bool WriteFile(const std::string& path, const std::string& content) {
 }
 
 }  // namespace
+
+std::size_t HostileCacheEntryCount() {
+  return HostileCacheOrdinaryEntries().size() + HostileUrls().size() + kSameUrlCopies;
+}
 
 std::vector<ExpectedExport> HostileCacheOrdinaryEntries() {
   return {

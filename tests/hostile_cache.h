@@ -21,6 +21,9 @@ struct ExpectedExport {
 /// running program can open). False if a file cannot be written.
 bool WriteHostileCache(const std::string& cacheFolder);
 
+/// How many entries the hostile cache holds, each of which makes one listing line.
+std::size_t HostileCacheEntryCount();
+
 /// The ordinary entries of the hostile cache.
 std::vector<ExpectedExport> HostileCacheOrdinaryEntries();
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "fake_platform.h"
 #include "firefox_entry_writer.h"
@@ -118,6 +120,35 @@ TEST_F(RunDriverTest, BrowserCacheWithNothingToExportIsAnEmptyRun) {
   const std::vector<unsigned char> bytes = empty.Bytes();
   platform.AddFile("D:\\ie\\index.dat", std::string(bytes.begin(), bytes.end()));
   EXPECT_EQ(RunMurel(platform, "-nm -c D:\\ie C:\\out"), kExitCacheUnopened);
+}
+
+// URLs with control bytes would forge listing lines and make names that hold them: such an
+// entry fails like a failed copy, one listing line for one entry, and the run goes on.
+TEST_F(RunDriverTest, EntryWhoseUrlHoldsControlBytesFailsOnOneLine) {
+  const std::string folder = "D:\\profile\\cache2\\entries\\";
+  FirefoxEntryPlan forged;
+  forged.key = ":http://bank/login\t/etc/passwd\nhttp://evil/x\tC:\\evil\n";
+  platform.AddFile(folder + std::string(40, 'A'), FirefoxEntryFile(forged));
+  forged.key = ":http://h/bell\x07\x7f";
+  platform.AddFile(folder + std::string(40, 'B'), FirefoxEntryFile(forged));
+  FirefoxEntryPlan plain;
+  plain.key = ":http://h/plain";
+  platform.AddFile(folder + std::string(40, 'C'), FirefoxEntryFile(plain));
+
+  EXPECT_EQ(RunMurel(platform, "-c D:\\profile C:\\out"), kExitOk);
+  std::vector<std::string> urls;
+  const std::string listing = Listing().value_or("");
+  for (std::string_view rest = listing; !rest.empty();) {
+    const std::size_t end = rest.find("\r\n");
+    urls.emplace_back(rest.substr(0, std::min(end, rest.find('\t'))));
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
+  }
+  EXPECT_EQ(urls, (std::vector<std::string>{
+                      "http://bank/login%09/etc/passwd%0Ahttp://evil/x%09C:\\evil%0A",
+                      "http://h/bell%07%7F", "http://h/plain"}));
+  EXPECT_EQ(platform.boxes.size(), 2u);
+  EXPECT_EQ(platform.Content("C:\\out\\http\\h\\plain"), "body");
+  EXPECT_FALSE(platform.IsDirectory("C:\\out\\http\\bank"));
 }
 
 TEST_F(RunDriverTest, UnopenedCacheLeavesAnEmptyListingAndEndsWithStatusOne) {

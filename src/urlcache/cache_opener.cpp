@@ -3,6 +3,7 @@
 #include "buffer_limits.h"
 #include "urlcache/chromium_cache.h"
 #include "urlcache/chromium_sql_reader.h"
+#include "urlcache/entry_url.h"
 #include "urlcache/firefox_cache_reader.h"
 #include "urlcache/index_dat_reader.h"
 #include "urlcache/system_cache_reader.h"
@@ -14,6 +15,28 @@ namespace {
 std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::string& folder,
                                                 EntryMemo* /*memo*/) {
   return OpenIndexDatReader(platform, folder + "\\index.dat");
+}
+
+// The reader for `cachePath`, as OpenCache gives it but for the check of its URLs.
+std::unique_ptr<CacheReader> OpenAnyCache(Platform& platform, const std::string& cachePath,
+                                          EntryMemo* memo) {
+  if (cachePath.empty()) {
+    const std::optional<std::string> index = platform.DefaultCachePath();
+    return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
+  }
+  // Files are named from the full path, so that they open wherever the current directory is.
+  std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
+  if (!full || full->empty()) return nullptr;
+  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
+  // A named file is a cache file; a named folder may be a link: that is the user's choice.
+  if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
+    return OpenIndexDatReader(platform, *full);
+  }
+  while (full->size() > 3 && full->back() == '\\') full->pop_back();
+  for (const CacheFormat& format : CacheFormats()) {
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) return reader;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -35,23 +58,8 @@ const std::vector<CacheFormat>& CacheFormats() {
 
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
                                        EntryMemo* memo) {
-  if (cachePath.empty()) {
-    const std::optional<std::string> index = platform.DefaultCachePath();
-    return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
-  }
-  // Files are named from the full path, so that they open wherever the current directory is.
-  std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
-  if (!full || full->empty()) return nullptr;
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
-  // A named file is a cache file; a named folder may be a link: that is the user's choice.
-  if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
-    return OpenIndexDatReader(platform, *full);
-  }
-  while (full->size() > 3 && full->back() == '\\') full->pop_back();
-  for (const CacheFormat& format : CacheFormats()) {
-    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) return reader;
-  }
-  return nullptr;
+  // Every format's URLs are checked here, those of the system's own walk among them.
+  return RefusingControlBytes(OpenAnyCache(platform, cachePath, memo));
 }
 
 }  // namespace murel

@@ -31,7 +31,8 @@ const std::vector<CacheFormat>& CacheFormats();
 /// The reader for the cache `cachePath` as the user named it ("-c"): a cache file (index.dat),
 /// or a folder of any format of CacheFormats (the format is told from the folder's contents). An
 /// empty `cachePath` means the platform's default cache, or the system's own cache walk where the
-/// platform has one. Null if nothing readable is found. `memo`, when given, is begun by a reader
+/// platform has one. Null if nothing readable is found. An entry whose URL holds a control byte
+/// is delivered refused (see RefuseControlBytes). `memo`, when given, is begun by a reader
 /// that keeps one entry a file (see EntryMemo); the caller saves it after the reading.
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
                                        EntryMemo* memo = nullptr);

@@ -1,6 +1,6 @@
 #include "urlcache/chromium_key.h"
 
-#include <cctype>
+#include "urlcache/entry_url.h"
 
 namespace murel {
 namespace {
@@ -22,37 +22,30 @@ bool DropPrefix(std::string_view& text, std::string_view prefix) {
   return true;
 }
 
-// A URL starts with a scheme ("http:") and has no blank or control character.
-bool LooksLikeUrl(std::string_view url) {
-  const std::size_t colon = url.find(':');
-  if (colon == 0 || colon == std::string_view::npos) return false;
-  for (std::size_t i = 0; i < colon; ++i) {
-    const char c = url[i];
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
-      return false;
-  }
-  for (const char c : url) {
-    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) return false;
-  }
-  return std::isalpha(static_cast<unsigned char>(url[0])) != 0;
-}
-
 }  // namespace
 
 std::optional<std::string> UrlOfCacheKey(std::string_view key) {
   if (key.substr(0, 6) == "Range_" || key.substr(0, 4) == "_key") return std::nullopt;
-  // "<credentials>/<upload id>/" today, "<upload id>/" before it.
+  // "<credentials>/<upload id>/" today, "<upload id>/" before it, which only an upload had. The
+  // answer to an upload (a form POST) answers that one request: only a GET's, id 0, is the
+  // resource at the URL.
   if (const std::size_t first = NumberAndSlash(key, false)) {
+    std::string_view upload = key.substr(0, first - 1);
     key.remove_prefix(first);
-    key.remove_prefix(NumberAndSlash(key, true));
+    if (const std::size_t second = NumberAndSlash(key, true)) {
+      upload = key.substr(0, second - 1);
+      key.remove_prefix(second);
+    }
+    if (upload != "0") return std::nullopt;
   }
   if (DropPrefix(key, "_dk_")) {
     DropPrefix(key, "s_");
     DropPrefix(key, "cn_");
   }
+  // Sites hold no blank, so the URL is the text after the last one.
   const std::size_t blank = key.rfind(' ');
   if (blank != std::string_view::npos) key.remove_prefix(blank + 1);
-  if (!LooksLikeUrl(key)) return std::nullopt;
+  if (!HasScheme(key)) return std::nullopt;
   return std::string(key);
 }
 

@@ -47,30 +47,32 @@ std::optional<std::uint64_t> BodySize(const FirefoxMetadata& meta) {
 }
 
 // The stored body of an entry that an export takes, as far as its metadata tells (the chunk
-// hashes are checked apart); empty for any other entry.
-std::optional<StoredBody> ExportableBody(const FirefoxMetadata& meta) {
+// hashes are checked apart), its entry file last written at `fileTime`; empty for any other entry.
+std::optional<StoredBody> ExportableBody(const FirefoxMetadata& meta, FileTime fileTime) {
   const std::optional<std::string_view> method = meta.Element("request-method");
   if (method && *method != "GET") return std::nullopt;
-  // Firefox marks a body whose end it did not see ("0"): a cut download.
-  const std::optional<std::string_view> framed = meta.Element("strongly-framed");
-  if (framed && *framed == "0") return std::nullopt;
   const std::optional<std::string_view> headText = meta.Element("response-head");
   if (!headText) return std::nullopt;
   const std::optional<HttpHead> head = ParseHttpHead(*headText);
   if (!head || !IsExportableStatus(head->status)) return std::nullopt;
   const std::optional<std::uint64_t> size = BodySize(meta);
   if (!size) return std::nullopt;
-  // The length of an encoded body is what was sent; only an unencoded one is checked against it.
-  if (head->contentEncodings.empty() && head->contentLength && *size < *head->contentLength) {
-    return std::nullopt;
+  if (head->contentLength) {
+    // Firefox marks a body that did not reach its declared length ("0"): a cut download, kept to
+    // be resumed. Without a declared length the mark only says that the body ended with the
+    // connection (HTTP/1.0, "Connection: close"), and Firefox serves such a body whole.
+    const std::optional<std::string_view> framed = meta.Element("strongly-framed");
+    if (framed && *framed == "0") return std::nullopt;
+    // The length of an encoded body is what was sent; only an unencoded one is checked against it.
+    if (head->contentEncodings.empty() && *size < *head->contentLength) return std::nullopt;
   }
   StoredBody body;
   body.size = *size;
   body.encodings = head->contentEncodings;
-  // The metadata's own time moves whenever the entry is touched; the Date header is when the
-  // response was made.
-  const std::optional<std::int64_t> date = ResponseDate(*headText);
-  body.stored = FileTimeOfUnixSeconds(date ? *date : std::int64_t{meta.lastModified});
+  // The entry's own time, which moves whenever Firefox stores the entry again, whatever Date the
+  // server sent (the same second, or a clock behind). The metadata keeps whole seconds; the entry
+  // file's last write, made with it, tells two writes within one second apart.
+  body.stored = std::max<FileTime>(FileTimeOfUnixSeconds(meta.lastModified), fileTime);
   return body;
 }
 
@@ -110,7 +112,7 @@ bool FirefoxEntryReader::Read(ReadableFile& file, const std::string& path, Cache
   const std::optional<FirefoxMetadata> meta = ParseFirefoxMetadata(tail, tailSize, fileSize);
   if (!meta) return false;
   const std::optional<std::string_view> url = UrlOfFirefoxKey(meta->key);
-  std::optional<StoredBody> body = ExportableBody(*meta);
+  std::optional<StoredBody> body = ExportableBody(*meta, file.Facts().time);
   if (!url || !body || !ChunksMatch(file, *meta, body->size, tail, tailStart)) return false;
   body->file = path;
   entry.url.assign(url->data(), url->size());

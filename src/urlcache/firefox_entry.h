@@ -17,12 +17,13 @@ struct FirefoxMetadata;
 class FirefoxEntryReader {
  public:
   /// Reads the entry file `file` (full path `path`) into `entry`: the URL of its key, and its body
-  /// as a stored body of that file with the content codings and the time of its response head
-  /// (the Date header, else the time the metadata was last written). True only for an entry
-  /// that an export takes: a GET response with a 2xx status other than 206, whose body is
-  /// complete (not marked as cut short, not shorter than the Content-Length of a body without
-  /// content coding) and matches its chunk hashes. Alternative data kept after the body is not
-  /// part of it. False, with `entry` untouched, for any other entry, a damaged one,
+  /// as a stored body of that file with the content codings of its response head, stored at the
+  /// entry's own time (the later of the metadata's last-modified time and the file's last-write
+  /// time). True only for an entry that an export takes: a GET response with a 2xx status other
+  /// than 206, whose body is complete (not marked weakly framed while it declares a length, not
+  /// shorter than the Content-Length of a body without content coding) and matches its chunk
+  /// hashes. A body that ended with the connection is complete. Alternative data kept after the
+  /// body is not part of it. False, with `entry` untouched, for any other entry, a damaged one,
   /// or a file that cannot be read whole; the metadata must lie in the file's last 512 KiB.
   bool Read(ReadableFile& file, const std::string& path, CacheEntry& entry);
 

@@ -1,5 +1,7 @@
 #include "urlcache/firefox_key.h"
 
+#include "urlcache/entry_url.h"
+
 namespace murel {
 namespace {
 
@@ -31,8 +33,10 @@ std::optional<std::string_view> UrlOfFirefoxKey(std::string_view key) {
     at = EndOfTag(key, at);
     if (at == std::string_view::npos) return std::nullopt;
   }
-  if (at + 1 >= key.size()) return std::nullopt;
-  return key.substr(at + 1);
+  if (at == key.size()) return std::nullopt;
+  const std::string_view url = key.substr(at + 1);
+  if (!HasScheme(url)) return std::nullopt;
+  return url;
 }
 
 }  // namespace murel

@@ -11,7 +11,7 @@ namespace murel {
 /// requested. The tags (origin attributes with the partition key "O^...", anonymous "a",
 /// private "p", the POST id "~<n>", and older ones) tell apart copies of one URL; the URL is
 /// the same for all. Empty when the key has no ':' where a tag would begin, a tag is not closed,
-/// or the URL is empty.
+/// or the URL does not begin with a scheme (see HasScheme).
 std::optional<std::string_view> UrlOfFirefoxKey(std::string_view key);
 
 }  // namespace murel

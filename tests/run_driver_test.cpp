@@ -198,45 +198,7 @@ TEST_F(RunDriverTest, FailedCopyEndsWithStatusFourAfterTheOtherEntries) {
   EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
 }
 
-TEST_F(RunDriverTest, UnixRunWithoutPathExportsIntoTheCurrentFolder) {
-  platform.conventions = Conventions::kUnix;
-  platform.AddDirectory("C:\\prog");
-  platform.AddFile("C:\\prog\\murel.lng", "[strings]\nerr_copy1=beside the program\n");
-  platform.FailOn(FakePlatform::Op::kCopyFile, "C:\\cache\\0\\b.htm");
-  EXPECT_EQ(RunMurel(platform, ""), kExitNotAllExported);
-  EXPECT_TRUE(platform.IsFile("C:\\work\\urls.txt"));
-  EXPECT_EQ(platform.Content("C:\\work\\http\\host\\a\\__"), "A");
-  EXPECT_FALSE(platform.IsFile("C:\\prog\\urls.txt"));
-  EXPECT_EQ(platform.currentDirectory, "C:\\work");
-  ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_NE(platform.boxes[0].caption, "beside the program");
-}
-
-// Without rules every URL is a path as it is, which the export refuses ("http:" holds a colon):
-// on Unix the run then says once, after the failures, where the rules were looked for.
-TEST_F(RunDriverTest, UnixRunWithoutRulesSaysWhereTheyWereLookedFor) {
-  platform.conventions = Conventions::kUnix;
-  platform.userLanguage = "en";
-  platform.configurationFolders = {"C:\\home\\murel", "C:\\etc\\murel"};
-  const std::string rules = *platform.Content("C:\\work\\murel.ini");
-  platform.DeleteFileA("C:\\work\\murel.ini");
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
-  ASSERT_EQ(platform.boxes.size(), 4u);
-  EXPECT_EQ(platform.boxes[0].text,
-            "C:\\cache\\0\\a.htm\nhttp://host/a -> C:\\out\\http://host/a\n"
-            "the target would lie outside the export folder");
-  EXPECT_EQ(platform.boxes[3].text,
-            "No rules file murel.ini was found, so each URL was used as a path as it is. Looked "
-            "for in the folders\n- C:\\work\n- C:\\home\\murel\n- C:\\etc\\murel");
-
-  // The rules in a configuration folder serve as well as those in the current folder.
-  platform.AddFile("C:\\etc\\murel\\murel.ini", rules);
-  platform.boxes.clear();
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
-  EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\a\\b"), "B");
-}
-
+// The Windows program shows what it always has when it runs without rules: a box for each failure.
 TEST_F(RunDriverTest, WindowsRunWithoutRulesShowsTheFailuresAlone) {
   platform.DeleteFileA("C:\\work\\murel.ini");
   EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);

@@ -40,6 +40,15 @@ TEST(Win32ExitStatus, ACopyThatFailsEndsWithStatusFour) {
              static_cast<std::streamsize>(bytes.size()));
   const std::string target = scratch + "\\out\\http\\h\\page";
   std::ofstream(target) << "old";
+  {
+    // Older than the cache's copy, so that the copy replaces it once it may.
+    HANDLE file = ::CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const FILETIME old{0, 0x01000000};
+    ASSERT_TRUE(::SetFileTime(file, nullptr, nullptr, &old));
+    ::CloseHandle(file);
+  }
   const std::string command = "\"" + std::string(MUREL_BINARY) + "\" -nm -c cache out";
 
   HANDLE held = ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,

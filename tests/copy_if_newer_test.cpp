@@ -120,7 +120,7 @@ TEST(CopyIfNewer, CaptionComesFromTheLanguageFile) {
   TextOptions settings;
   BoxReporter reporter(fake, settings);
   fake.AddFile("C:\\work\\murel.lng", "[strings]\nerr_copy1=Copy failed\n");
-  reporter.CopyFailed(kSource);
+  reporter.CopyFailed({kSource, "http://example.com/", kTarget, {}});
   ASSERT_EQ(fake.boxes.size(), 1u);
   EXPECT_EQ(fake.boxes[0].caption, "Copy failed");
   EXPECT_EQ(fake.boxes[0].text, kSource);
@@ -180,6 +180,44 @@ TEST_F(StoredBodyCopyTest, ABodyThatIsShortOrUndecodableIsReportedAndNotWritten)
   EXPECT_EQ(fake.boxes.size(), 2u);
   CopyIfNewer(fake, reporter, entry, true, kTarget);
   EXPECT_EQ(fake.Content(kTarget)->size(), entry.storedBody->size) << "--raw writes what is stored";
+}
+
+// Where the platform follows Unix conventions, each failure says where the body was to go and
+// why, in the user's language; the Windows boxes keep the cache file alone.
+TEST_F(StoredBodyCopyTest, AFailureSaysWhyWhereTheUserIsOnUnix) {
+  fake.conventions = Conventions::kUnix;
+  fake.userLanguage = "en";
+  fake.lastErrorText = "No space left on device";
+  entry.url = "http://host/page";
+  const auto reason = [this](const std::string& target, const std::string& destination) {
+    fake.boxes.clear();
+    CopyIfNewer(fake, reporter, entry, false, target);
+    EXPECT_EQ(fake.boxes.size(), 1u);
+    if (fake.boxes.empty()) return std::string();
+    const std::string head = "C:\\cache\\data_1\nhttp://host/page -> " + destination + "\n";
+    EXPECT_EQ(fake.boxes[0].text.rfind(head, 0), 0u) << fake.boxes[0].text;
+    EXPECT_EQ(fake.boxes[0].caption, "Copy error");
+    return fake.boxes[0].text.substr(head.size());
+  };
+  fake.FailOn(Op::kAppendBody, kTarget);
+  EXPECT_EQ(reason(kTarget, kTarget), "the target cannot be written: No space left on device");
+  // A folder at a page's name holds the page as "__": a folder there is in the way.
+  fake.AddDirectory("C:\\out\\dir\\__");
+  EXPECT_EQ(reason("C:\\out\\dir", "C:\\out\\dir\\__"), "the target is a folder");
+  const std::string other = "C:\\out\\other";
+  entry.storedBody->size -= 11;  // the gzip stream cut short
+  EXPECT_EQ(reason(other, other), "the body cannot be decoded (gzip)");
+  entry.storedBody->size += 100;  // past the end of the cache file
+  EXPECT_EQ(reason(other, other), "the cache file does not hold the whole body");
+  entry.storedBody->encodings = {"gzip", "x-unknown"};
+  entry.storedBody->size -= 89;
+  EXPECT_EQ(reason(other, other), "the body has a coding murel does not know (gzip, x-unknown)");
+
+  fake.conventions = Conventions::kWindows;
+  fake.boxes.clear();
+  CopyIfNewer(fake, reporter, entry, false, other);
+  ASSERT_EQ(fake.boxes.size(), 1u);
+  EXPECT_EQ(fake.boxes[0].text, "C:\\cache\\data_1");
 }
 
 }  // namespace

@@ -85,14 +85,17 @@ class FakePlatform : public Platform {
   std::string currentDirectory = "C:\\work";
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
-  std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
-  std::string userLanguage;                     ///< What UserLanguage gives.
-  std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
-  bool terminal = false;                        ///< Whether OpenStatusLine gives a line.
-  std::vector<std::string> statusLines;         ///< Redrawn texts, then "finish: <text>".
-  std::uint64_t clock = 0;                      ///< What SteadyMilliseconds gives.
-  std::uint64_t clockStep = 0;                  ///< How far each call moves the clock on.
-  FileTime now = 0;                             ///< What CurrentTime gives.
+  std::optional<std::string> defaultCachePath;      ///< What DefaultCachePath gives.
+  std::string userLanguage;                         ///< What UserLanguage gives.
+  std::vector<UserFolder> userFolders;              ///< What UserFolders gives.
+  std::vector<std::string> configurationFolders;    ///< What ConfigurationFolders gives.
+  Conventions conventions = Conventions::kWindows;  ///< What UserConventions gives.
+  std::string lastErrorText = "injected failure";   ///< What LastErrorText gives.
+  bool terminal = false;                            ///< Whether OpenStatusLine gives a line.
+  std::vector<std::string> statusLines;             ///< Redrawn texts, then "finish: <text>".
+  std::uint64_t clock = 0;                          ///< What SteadyMilliseconds gives.
+  std::uint64_t clockStep = 0;                      ///< How far each call moves the clock on.
+  FileTime now = 0;                                 ///< What CurrentTime gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -131,6 +134,9 @@ class FakePlatform : public Platform {
   std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
                                                     const std::vector<std::string>& keys,
                                                     const std::string& file) override;
+  std::vector<std::string> ConfigurationFolders() override { return configurationFolders; }
+  Conventions UserConventions() override { return conventions; }
+  std::string LastErrorText() override { return lastErrorText; }
   std::string UserLanguage() override { return userLanguage; }
   /// Records the box with its texts' bytes joined.
   void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;

@@ -83,6 +83,7 @@ void MakeHome(const fs::path& home) {
 
 TEST_F(UserViewTest, ListCachesFindsEveryCacheInTheHomeAndEachExports) {
   MakeHome(scratch / "home");
+  fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples/murel.ini", scratch / "murel.ini");
   const std::string env =
       "env -i PATH=\"$PATH\" HOME='" + (scratch / "home").string() + "' USER=me ";
   ASSERT_EQ(Shell(env + Program() + " --list-caches"), 0) << Err();

@@ -80,7 +80,7 @@ TEST(RootGuard, RefusedTargetsChangeNothing) {
       MakeDirectoryChain(fake, target, settings.exportRoot.size(), known);
       CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\f"), false, target);
     } else {
-      reporter.CopyFailed("C:\\cache\\f");
+      reporter.CopyFailed({"C:\\cache\\f", "http://x/", target, {}});
     }
     EXPECT_EQ(fake.Tree(), before) << target;
     EXPECT_EQ(fake.Content("C:\\victim"), "keep");

@@ -215,5 +215,27 @@ TEST_F(RunDriverTest, RunWithoutArgumentsExportsIntoTheProgramDirectory) {
   EXPECT_TRUE(platform.IsFile("C:\\prog\\urls.txt"));
 }
 
+// A copy that fails lets the run go on, and the status tells it, quiet or not; a listing that
+// cannot be written still says so first.
+TEST_F(RunDriverTest, FailedCopyEndsWithStatusFourAfterTheOtherEntries) {
+  platform.FailOn(FakePlatform::Op::kCopyFile, "C:\\cache\\0\\b.htm");
+  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  EXPECT_EQ(platform.Content("C:\\out\\ftp\\files\\f.zip"), "F");
+  EXPECT_EQ(platform.boxes.size(), 1u);
+  platform.boxes.clear();
+  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNotAllExported);
+  EXPECT_TRUE(platform.boxes.empty());
+  platform.FailOn(FakePlatform::Op::kWriteListing);
+  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
+}
+
+// The Windows program shows what it always has when it runs without rules: a box for each failure.
+TEST_F(RunDriverTest, WindowsRunWithoutRulesShowsTheFailuresAlone) {
+  platform.DeleteFileA("C:\\work\\murel.ini");
+  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  ASSERT_EQ(platform.boxes.size(), 3u);
+  EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\0\\a.htm");
+}
+
 }  // namespace
 }  // namespace murel

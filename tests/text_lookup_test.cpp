@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
+#include "text/config_files.h"
 #include "text/reporter.h"
 
 namespace murel {
@@ -170,6 +171,24 @@ TEST(ShownTextTest, BuiltInTextsAreMarkedWindows1251AndTheRestSystem) {
   cut.Cut(3);
   EXPECT_EQ(cut.Bytes(), "abc");
   EXPECT_EQ(cut.Pieces().back().codePage, CodePage::kSystem);
+}
+
+// The current folder comes first, then the configuration folders in their order; a folder of
+// the file's name is passed over.
+TEST(TextLookup, LanguageFileIsTheFirstFoundInTheConfigurationFolders) {
+  FakePlatform platform;
+  platform.configurationFolders = {"C:\\user\\murel", "C:\\system\\murel"};
+  platform.AddDirectory("C:\\user\\murel\\murel.lng");
+  platform.AddFile("C:\\system\\murel\\murel.lng", "[strings]\nwhere1=system\n");
+  EXPECT_EQ(Texts(platform, TextOptions()).Get(kMsg), "system");
+  EXPECT_EQ(FindConfigFile(platform, "murel.lng").path, "C:\\system\\murel\\murel.lng");
+  platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=here\n");
+  EXPECT_EQ(Texts(platform, TextOptions()).Get(kMsg), "here");
+  const ConfigFile none = FindConfigFile(platform, "murel.ini");
+  EXPECT_FALSE(none.found);
+  EXPECT_EQ(none.path, ".\\murel.ini");
+  EXPECT_EQ(ConfigFoldersShown(platform),
+            (std::vector<std::string>{"C:\\work", "C:\\user\\murel", "C:\\system\\murel"}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "export/copy_if_newer.h"
 
+#include <utility>
+
 #include "export/directory_chain.h"
 #include "export/stored_body_copy.h"
 
@@ -24,37 +26,50 @@ std::string Destination(Platform& platform, const std::string& target) {
   return target;
 }
 
-CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& localFile,
+// Reports that the content of `entry` did not reach `destination`, and why. A write that failed
+// because a folder stands at the destination says so rather than in the system's words.
+CopyOutcome Failed(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                   const std::string& destination, CopyReason reason) {
+  if (reason.fault == CopyFault::kCannotWrite) {
+    const std::optional<FileFacts> facts = platform.QueryFile(destination);
+    if (facts && facts->kind == FileKind::kDirectory) reason = {CopyFault::kTargetIsFolder, ""};
+  }
+  reporter.CopyFailed({ContentPath(entry), entry.url, destination, std::move(reason)});
+  return CopyOutcome::kFailed;
+}
+
+CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEntry& entry,
                           const std::string& target) {
+  const std::string& localFile = entry.localFile;
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
   const std::optional<FileFacts> facts = platform.QueryFile(localFile);
   if (!facts) return CopyOutcome::kNoContent;
   if (facts->kind != FileKind::kRegular) {
-    reporter.CopyFailed(localFile);
-    return CopyOutcome::kFailed;
+    return Failed(platform, reporter, entry, target, {CopyFault::kNotRegular, ""});
   }
   const LastWriteTime source = platform.ReadLastWriteTime(localFile);
   if (!source.opened) return CopyOutcome::kNoContent;
   const std::string destination = Destination(platform, target);
   if (!TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
   if (platform.CopyFileA(localFile, destination)) return CopyOutcome::kCopied;
-  reporter.CopyFailed(localFile);
-  return CopyOutcome::kFailed;
+  return Failed(platform, reporter, entry, destination,
+                {CopyFault::kCannotWrite, platform.LastErrorText()});
 }
 
-// Reports how writing a stored body ended, and what that makes of the copy.
-CopyOutcome Reported(Reporter& reporter, const StoredBody& body, BodyCopy copy) {
-  if (copy == BodyCopy::kFailed) reporter.CopyFailed(body.file);
-  if (copy == BodyCopy::kNotInBuild) reporter.NotDecodable(body.file);
-  return copy == BodyCopy::kWritten ? CopyOutcome::kCopied : CopyOutcome::kFailed;
+// What writing a stored body to `destination` makes of the copy, reporting a failure.
+CopyOutcome Reported(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                     const std::string& destination, BodyCopy copy, CopyReason reason) {
+  if (copy == BodyCopy::kWritten) return CopyOutcome::kCopied;
+  return Failed(platform, reporter, entry, destination, std::move(reason));
 }
 
 // One look at the target tells where the body goes and whether what is there is as new: a re-run
 // over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
 // pipe) is in the way and is replaced, never followed.
-CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
-                           const std::string& target) {
+CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                           bool raw, const std::string& target) {
+  const StoredBody& body = *entry.storedBody;
   std::string destination = target;
   std::optional<FileFacts> existing = platform.QueryFile(target);
   if (existing && existing->kind == FileKind::kDirectory) {
@@ -64,28 +79,31 @@ CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const StoredB
   if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) {
     return CopyOutcome::kUpToDate;
   }
-  return Reported(reporter, body, WriteStoredBody(platform, body, raw, destination));
+  CopyReason reason;
+  const BodyCopy copy = WriteStoredBody(platform, body, raw, destination, false, &reason);
+  return Reported(platform, reporter, entry, destination, copy, std::move(reason));
 }
 
-CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
-                           const std::string& target, bool freshFolder) {
+CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                           bool raw, const std::string& target, bool freshFolder) {
   // In a folder the run made, the target is nearly always free, and creating it is the look:
   // only a name the run wrote itself (the same URL twice, a page that became a folder) is taken.
   if (freshFolder) {
-    const BodyCopy copy = WriteStoredBody(platform, body, raw, target, true);
-    if (copy != BodyCopy::kNotNew) return Reported(reporter, body, copy);
+    CopyReason reason;
+    const BodyCopy copy = WriteStoredBody(platform, *entry.storedBody, raw, target, true, &reason);
+    if (copy != BodyCopy::kNotNew) {
+      return Reported(platform, reporter, entry, target, copy, std::move(reason));
+    }
   }
-  return CopyOverTarget(platform, reporter, body, raw, target);
+  return CopyOverTarget(platform, reporter, entry, raw, target);
 }
 
 }  // namespace
 
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
                         const std::string& target, bool freshFolder) {
-  if (entry.storedBody) {
-    return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target, freshFolder);
-  }
-  return CopyLocalFile(platform, reporter, entry.localFile, target);
+  if (entry.storedBody) return CopyStoredBody(platform, reporter, entry, raw, target, freshFolder);
+  return CopyLocalFile(platform, reporter, entry, target);
 }
 
 }  // namespace murel

@@ -66,7 +66,8 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     return;
   }
   if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target, state.directories)) {
-    reporter.CopyFailed(ContentPath(entry));
+    const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
+    reporter.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
     ++state.counts.failed;
     return;
   }

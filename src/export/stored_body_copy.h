@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "text/reporter.h"
 #include "urlcache/cache_entry.h"
 
 namespace murel {
@@ -22,7 +23,10 @@ enum class BodyCopy {
 /// file cannot be opened or is shorter than the range, the codings cannot be undone, the decoded
 /// body passes DecodedSizeLimit, a write fails) nothing is left and the old file stays. With
 /// `onlyNew`, the body is written only where nothing is at the destination yet (kNotNew else).
+/// On kFailed and kNotInBuild, `why` (when given) is set to the reason: the system's own words
+/// for a failed open or write, the codings for a body that cannot be decoded.
 BodyCopy WriteStoredBody(Platform& platform, const StoredBody& body, bool raw,
-                         const std::string& destination, bool onlyNew = false);
+                         const std::string& destination, bool onlyNew = false,
+                         CopyReason* why = nullptr);
 
 }  // namespace murel

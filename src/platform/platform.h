@@ -108,6 +108,18 @@ struct UserFolder {
   std::string path;
 };
 
+/// The habits of the system's users that a run follows where the Windows program's own behaviour
+/// would surprise them.
+enum class Conventions {
+  /// The Windows program's: a run without a path exports beside the program, and a failed copy
+  /// shows the path of the cache file alone.
+  kWindows,
+  /// A Unix command-line tool's: a run without a path exports to the current folder, a failed
+  /// copy also says the URL, the target and why, and a run that fails without rules says where
+  /// the rules were looked for.
+  kUnix,
+};
+
 /// One entry of the system's cache walk: the URL and the full path of the local file that holds
 /// its content (empty when the entry has no local file).
 struct UrlCacheEntry {
@@ -344,6 +356,21 @@ class Platform {
   virtual std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
                                                             const std::vector<std::string>& keys,
                                                             const std::string& file) = 0;
+
+  // --- Configuration ----------------------------------------------------------------------------
+
+  /// The folders where murel's configuration files (murel.ini, murel.lng) are looked for after the
+  /// current folder, in that order, as full paths whether they exist or not. Linux:
+  /// $XDG_CONFIG_HOME/murel (else ~/.config/murel), then <folder>/murel for each absolute folder
+  /// of $XDG_CONFIG_DIRS (else /etc/xdg/murel). Windows: none.
+  virtual std::vector<std::string> ConfigurationFolders() = 0;
+
+  /// Which users' habits the run follows.
+  virtual Conventions UserConventions() = 0;
+
+  /// The system's words for why the service just called on this thread failed (POSIX: errno;
+  /// Windows: GetLastError), to be asked right after the failure; empty when it names no reason.
+  virtual std::string LastErrorText() = 0;
 
   // --- User interface and output ----------------------------------------------------------------
 

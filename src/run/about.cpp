@@ -1,6 +1,7 @@
 #include "run/about.h"
 
 #include "buffer_limits.h"
+#include "run/rules_file.h"
 #include "text/messages.h"
 #include "text/text_lookup.h"
 #include "text/usage.h"
@@ -24,6 +25,7 @@ void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
   Texts texts(platform, settings);
   ShownText text = UsageShownText(texts);
   text.Append("\n\n").Append(texts.Shown(kHelpMore));
+  text.Append("\n\n").Append(ConfigurationHelp(platform, texts));
   text.Cut(kMaxShownText);
   platform.MessageBoxA(text, texts.Shown(kUsageCaption), BoxIcon::kNone);
 }

@@ -161,8 +161,14 @@ ParsedCommandLine ParseCommandLine(const std::string& tail, Platform& platform,
     return scanned;
   }
   if (text.empty()) {
-    // No path: the export goes beside the program. Only a run without any argument also reads
-    // its language file there.
+    // No path: a Unix tool works in the current folder; the program's own folder is a system
+    // folder once it is installed.
+    if (platform.UserConventions() == Conventions::kUnix) {
+      settings.rootText = ".";
+      return {};
+    }
+    // The Windows program exports beside itself. Only a run without any argument also reads its
+    // language file there.
     const std::optional<std::string> dir = ProgramDirectory(platform);
     if (!dir) {
       return {ParseOutcome::kLongPath, ""};

@@ -38,7 +38,8 @@ struct ParsedCommandLine {
 /// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
 /// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `rootText`, `urlFilter`, and
 /// `programDir` in a run without arguments. A tail without a path gives the program's directory
-/// (from the platform's module file name, cut at its last "\") as the root text. A quoted path
+/// (from the platform's module file name, cut at its last "\") as the root text, or "." (the
+/// current folder, and no `programDir`) where the platform follows Unix conventions. A quoted path
 /// without its closing quote takes the rest of the tail. A text over its buffer is refused, never
 /// cut. On a refusal `settings` holds the options read before it (so "-nm" before an unknown
 /// option, or at the start of an over-long tail, counts).

@@ -8,6 +8,7 @@
 #include "run/cache_list.h"
 #include "run/command_line.h"
 #include "run/progress.h"
+#include "run/rules_file.h"
 #include "run/run_settings.h"
 #include "text/messages.h"
 #include "text/reporter.h"
@@ -17,17 +18,9 @@
 namespace murel {
 namespace {
 
-constexpr const char* kConfigurationFile = ".\\murel.ini";
-constexpr const char* kRuleSection = "all";
 constexpr const char* kListingName = "urls.txt";
 // The memo of the entry files read, for the next run into the same root.
 constexpr const char* kMemoName = ".murel-memo";
-
-void LoadRules(Platform& platform, RunSettings& settings) {
-  LoadRuleSet(
-      platform.GetPrivateProfileSectionA(kRuleSection, kConfigurationFile, kSectionBufferSize),
-      settings.allRules);
-}
 
 // The absolute form of the root text, ending in "\"; empty when it is empty, cannot be
 // resolved, or is too long to hold "urls.txt" after it.
@@ -107,7 +100,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
     ReportRefusal(platform, settings, parsed);
     return kExitBadArguments;
   }
-  LoadRules(platform, settings);
+  const bool rulesFound = LoadRules(platform, settings.allRules);
 
   BoxReporter reporter(platform, settings);
   const std::optional<std::string> root = ResolveExportRoot(platform, settings.rootText);
@@ -139,7 +132,12 @@ int RunMurel(Platform& platform, const std::string& tail) {
     }
     return kExitCacheUnopened;
   }
-  return CloseListing(state, reporter, listing) ? kExitOk : kExitNoListing;
+  if (!CloseListing(state, reporter, listing)) return kExitNoListing;
+  if (state.counts.failed == 0) return kExitOk;
+  if (!rulesFound) ReportMissingRules(platform, reporter);
+  // Copy failures let the run go on, but the status tells a script that the tree is incomplete,
+  // also under "-nm", whose silence otherwise hid them.
+  return kExitNotAllExported;
 }
 
 }  // namespace murel

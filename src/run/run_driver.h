@@ -9,10 +9,11 @@ namespace murel {
 
 /// Exit statuses of a run.
 enum ExitStatus : int {
-  kExitOk = 0,             ///< A run, or the usage box.
-  kExitCacheUnopened = 1,  ///< The cache walk cannot be opened.
-  kExitBadArguments = 2,   ///< A command line that cannot be taken, or an unusable export root.
-  kExitNoListing = 3,      ///< "urls.txt" cannot be created or written.
+  kExitOk = 0,              ///< A run, or the usage box.
+  kExitCacheUnopened = 1,   ///< The cache walk cannot be opened.
+  kExitBadArguments = 2,    ///< A command line that cannot be taken, or an unusable export root.
+  kExitNoListing = 3,       ///< "urls.txt" cannot be created or written.
+  kExitNotAllExported = 4,  ///< The run went through, but a selected entry could not be written.
 };
 
 /// Performs one run for the command-line tail `tail` (the text after the program's name, as the

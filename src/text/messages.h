@@ -205,12 +205,116 @@ inline constexpr Message kListNone{
     "\xED\xE0\xE9\xE4\xE5\xED.",
     "No cache found for this user."};
 
+/// Reason of a failed copy: the reader refused the content's place. Built-in text: "файл кэша лежит
+/// вне папки кэша или за ссылкой и не читается".
+inline constexpr Message kWhyUnsafe{
+    "why_unsafe",
+    "\xF4\xE0\xE9\xEB \xEA\xFD\xF8\xE0 \xEB\xE5\xE6\xE8\xF2 \xE2\xED\xE5 \xEF\xE0\xEF\xEA\xE8 "
+    "\xEA\xFD\xF8\xE0 \xE8\xEB\xE8 \xE7\xE0 \xF1\xF1\xFB\xEB\xEA\xEE\xE9 \xE8 \xED\xE5 "
+    "\xF7\xE8\xF2\xE0\xE5\xF2\xF1\xFF",
+    "the cache file lies outside the cache folder or behind a link, and is not read"};
+/// Reason of a failed copy: the URL leads out of the export root. Built-in text: "цель оказалась бы
+/// вне папки экспорта".
+inline constexpr Message kWhyOutsideRoot{
+    "why_outside",
+    "\xF6\xE5\xEB\xFC \xEE\xEA\xE0\xE7\xE0\xEB\xE0\xF1\xFC \xE1\xFB \xE2\xED\xE5 "
+    "\xEF\xE0\xEF\xEA\xE8 \xFD\xEA\xF1\xEF\xEE\xF0\xF2\xE0",
+    "the target would lie outside the export folder"};
+/// Reason of a failed copy: the local file is a link, pipe or folder. Built-in text: "файл кэша не
+/// является обычным файлом".
+inline constexpr Message kWhyNotRegular{
+    "why_notfile",
+    "\xF4\xE0\xE9\xEB \xEA\xFD\xF8\xE0 \xED\xE5 \xFF\xE2\xEB\xFF\xE5\xF2\xF1\xFF "
+    "\xEE\xE1\xFB\xF7\xED\xFB\xEC \xF4\xE0\xE9\xEB\xEE\xEC",
+    "the cache file is not an ordinary file"};
+/// Reason of a failed copy: the cache file cannot be opened or read; %1 is the system's reason.
+/// Built-in text: "невозможно прочитать файл кэша: %1".
+inline constexpr Message kWhyCannotRead{
+    "why_read",
+    "\xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xEF\xF0\xEE\xF7\xE8\xF2\xE0\xF2\xFC "
+    "\xF4\xE0\xE9\xEB \xEA\xFD\xF8\xE0: %1",
+    "the cache file cannot be read: %1"};
+/// Reason of a failed copy: the cache file ends before the body does. Built-in text: "файл кэша не
+/// содержит тело целиком".
+inline constexpr Message kWhyShortSource{
+    "why_short",
+    "\xF4\xE0\xE9\xEB \xEA\xFD\xF8\xE0 \xED\xE5 \xF1\xEE\xE4\xE5\xF0\xE6\xE8\xF2 \xF2\xE5\xEB\xEE "
+    "\xF6\xE5\xEB\xE8\xEA\xEE\xEC",
+    "the cache file does not hold the whole body"};
+/// Reason of a failed copy: the target cannot be written; %1 is the system's reason. Built-in text:
+/// "невозможно записать цель: %1".
+inline constexpr Message kWhyCannotWrite{"why_write",
+                                         "\xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE "
+                                         "\xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xF6\xE5\xEB\xFC: %1",
+                                         "the target cannot be written: %1"};
+/// Reason of a failed copy: a folder stands at the target's name. Built-in text: "цель является
+/// папкой".
+inline constexpr Message kWhyTargetFolder{
+    "why_folder", "\xF6\xE5\xEB\xFC \xFF\xE2\xEB\xFF\xE5\xF2\xF1\xFF \xEF\xE0\xEF\xEA\xEE\xE9",
+    "the target is a folder"};
+/// Reason of a failed copy: the stored bytes are no valid stream of their codings, named in %1.
+/// Built-in text: "тело невозможно раскрыть (%1)".
+inline constexpr Message kWhyNotDecodable{
+    "why_decode",
+    "\xF2\xE5\xEB\xEE \xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xF0\xE0\xF1\xEA\xF0\xFB\xF2\xFC "
+    "(%1)",
+    "the body cannot be decoded (%1)"};
+/// Reason of a failed copy: a content coding murel does not know; the codings in %1. Built-in text:
+/// "тело сжато неизвестным способом (%1)".
+inline constexpr Message kWhyUnknownCoding{
+    "why_coding",
+    "\xF2\xE5\xEB\xEE \xF1\xE6\xE0\xF2\xEE \xED\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xFB\xEC "
+    "\xF1\xEF\xEE\xF1\xEE\xE1\xEE\xEC (%1)",
+    "the body has a coding murel does not know (%1)"};
+/// Reason of a failed copy: the decoded body passes its bound, %1 bytes. Built-in text: "раскрытое
+/// тело превысило бы %1 байт".
+inline constexpr Message kWhyTooLarge{
+    "why_large",
+    "\xF0\xE0\xF1\xEA\xF0\xFB\xF2\xEE\xE5 \xF2\xE5\xEB\xEE \xEF\xF0\xE5\xE2\xFB\xF1\xE8\xEB\xEE "
+    "\xE1\xFB %1 \xE1\xE0\xE9\xF2",
+    "the decoded body would pass %1 bytes"};
+/// Words before the folders where "--help" says the configuration files are looked for. Built-in
+/// text: "murel.ini (правила) и murel.lng (тексты) ищутся в таком порядке".
+inline constexpr Message kHelpConfig{
+    "help_config",
+    "murel.ini (\xEF\xF0\xE0\xE2\xE8\xEB\xE0) \xE8 murel.lng (\xF2\xE5\xEA\xF1\xF2\xFB) "
+    "\xE8\xF9\xF3\xF2\xF1\xFF \xE2 \xF2\xE0\xEA\xEE\xEC \xEF\xEE\xF0\xFF\xE4\xEA\xE5",
+    "murel.ini (the rules) and murel.lng (the texts) are looked for in this order"};
+/// Words before the rules file that a run started in the current folder uses, as "--help" tells
+/// it. Built-in text: "Используемые правила".
+inline constexpr Message kHelpRulesUsed{
+    "help_rules", "\xC8\xF1\xEF\xEE\xEB\xFC\xE7\xF3\xE5\xEC\xFB\xE5 \xEF\xF0\xE0\xE2\xE8\xEB\xE0",
+    "Rules in use"};
+/// What "--help" says when no rules file is found. Built-in text: "Используемые правила: файл не
+/// найден, каждый URL используется как путь без изменений".
+inline constexpr Message kHelpNoRules{
+    "help_norules",
+    "\xC8\xF1\xEF\xEE\xEB\xFC\xE7\xF3\xE5\xEC\xFB\xE5 \xEF\xF0\xE0\xE2\xE8\xEB\xE0: "
+    "\xF4\xE0\xE9\xEB \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED, \xEA\xE0\xE6\xE4\xFB\xE9 URL "
+    "\xE8\xF1\xEF\xEE\xEB\xFC\xE7\xF3\xE5\xF2\xF1\xFF \xEA\xE0\xEA \xEF\xF3\xF2\xFC \xE1\xE5\xE7 "
+    "\xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xE9",
+    "Rules in use: none found, so each URL is used as a path as it is"};
+/// Text of the box at the end of a run in which entries failed and no rules file was found; the
+/// folders looked in follow. Built-in text: "Файл правил murel.ini не найден, поэтому каждый URL
+/// использован как путь без изменений. Искали в папках".
+inline constexpr Message kErrNoRules{
+    "err_norules",
+    "\xD4\xE0\xE9\xEB \xEF\xF0\xE0\xE2\xE8\xEB murel.ini \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED, "
+    "\xEF\xEE\xFD\xF2\xEE\xEC\xF3 \xEA\xE0\xE6\xE4\xFB\xE9 URL "
+    "\xE8\xF1\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xED \xEA\xE0\xEA \xEF\xF3\xF2\xFC \xE1\xE5\xE7 "
+    "\xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xE9. \xC8\xF1\xEA\xE0\xEB\xE8 \xE2 \xEF\xE0\xEF\xEA\xE0\xF5",
+    "No rules file murel.ini was found, so each URL was used as a path as it is. Looked for in the "
+    "folders"};
+
 inline constexpr const Message* kAllMessages[] = {
-    &kUsageCaption,   &kUsageWhere,       &kHelpList,       &kHelpTolvar,         &kHelpHelp,
-    &kHelpQuiet,      &kHelpPath,         &kHelpUrl,        &kErrorCaption,       &kErrOpenCache,
-    &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath, &kErrLongCommandLine, &kErrLongPath,
-    &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,  &kErrLookedFor,       &kHelpMore,
-    &kProgress,       &kProgressOfTotal,  &kSummary,        &kListCaption,        &kListNone,
+    &kUsageCaption,   &kUsageWhere,       &kHelpList,        &kHelpTolvar,         &kHelpHelp,
+    &kHelpQuiet,      &kHelpPath,         &kHelpUrl,         &kErrorCaption,       &kErrOpenCache,
+    &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath,  &kErrLongCommandLine, &kErrLongPath,
+    &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,   &kErrLookedFor,       &kHelpMore,
+    &kProgress,       &kProgressOfTotal,  &kSummary,         &kListCaption,        &kListNone,
+    &kWhyUnsafe,      &kWhyOutsideRoot,   &kWhyNotRegular,   &kWhyCannotRead,      &kWhyShortSource,
+    &kWhyCannotWrite, &kWhyTargetFolder,  &kWhyNotDecodable, &kWhyUnknownCoding,   &kWhyTooLarge,
+    &kHelpConfig,     &kHelpRulesUsed,    &kHelpNoRules,     &kErrNoRules,
 };
 
 }  // namespace murel

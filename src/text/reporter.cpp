@@ -2,16 +2,53 @@
 
 namespace murel {
 
-void BoxReporter::CopyFailed(const std::string& source) {
-  if (options_.quiet) return;
-  platform_.MessageBoxA(platform_.DisplayPath(source), texts_.Shown(kErrCopyCaption),
-                        BoxIcon::kWarning);
+namespace {
+
+const Message& ReasonMessage(CopyFault fault) {
+  switch (fault) {
+    case CopyFault::kUnsafeSource:
+      return kWhyUnsafe;
+    case CopyFault::kOutsideRoot:
+      return kWhyOutsideRoot;
+    case CopyFault::kNotRegular:
+      return kWhyNotRegular;
+    case CopyFault::kCannotRead:
+      return kWhyCannotRead;
+    case CopyFault::kShortSource:
+      return kWhyShortSource;
+    case CopyFault::kCannotWrite:
+      return kWhyCannotWrite;
+    case CopyFault::kTargetIsFolder:
+      return kWhyTargetFolder;
+    case CopyFault::kNotInBuild:
+      return kErrNotInBuild;
+    case CopyFault::kNotDecodable:
+      return kWhyNotDecodable;
+    case CopyFault::kUnknownCoding:
+      return kWhyUnknownCoding;
+    case CopyFault::kTooLarge:
+      return kWhyTooLarge;
+  }
+  return kWhyCannotWrite;
 }
 
-void BoxReporter::NotDecodable(const std::string& source) {
+}  // namespace
+
+ShownText BoxReporter::ReasonText(const CopyReason& reason) {
+  return texts_.Shown(ReasonMessage(reason.fault), {reason.detail});
+}
+
+void BoxReporter::CopyFailed(const FailedCopy& failure) {
   if (options_.quiet) return;
-  platform_.MessageBoxA(texts_.Shown(kErrNotInBuild).Append("\n" + platform_.DisplayPath(source)),
-                        texts_.Shown(kErrCopyCaption), BoxIcon::kWarning);
+  ShownText text(platform_.DisplayPath(failure.source));
+  if (platform_.UserConventions() == Conventions::kUnix) {
+    // A terminal user needs what the box leaves out: which URL, where to, and why.
+    text.Append("\n" + failure.url + " -> " + platform_.DisplayPath(failure.target) + "\n")
+        .Append(ReasonText(failure.reason));
+  } else if (failure.reason.fault == CopyFault::kNotInBuild) {
+    text = texts_.Shown(kErrNotInBuild).Append("\n").Append(text);
+  }
+  platform_.MessageBoxA(text, texts_.Shown(kErrCopyCaption), BoxIcon::kWarning);
 }
 
 void BoxReporter::Error(const Message& message, const std::string& path, const ShownText& more) {

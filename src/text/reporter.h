@@ -10,16 +10,42 @@
 
 namespace murel {
 
+/// Why an entry's content did not reach its target.
+enum class CopyFault {
+  kUnsafeSource,    ///< The reader found the content's place unsafe to read.
+  kOutsideRoot,     ///< The target would lie outside the export root.
+  kNotRegular,      ///< The local file is a link, a pipe, a folder: no regular file.
+  kCannotRead,      ///< The cache file cannot be opened; `detail` is the system's reason.
+  kShortSource,     ///< The cache file ends, or its reading fails, before the body's end.
+  kCannotWrite,     ///< The target cannot be written; `detail` is the system's reason.
+  kTargetIsFolder,  ///< A folder stands where the content was to go.
+  kNotInBuild,      ///< A coding this build has no decoder for; `detail` names the codings.
+  kNotDecodable,    ///< The stored bytes are no valid stream of their codings, named in `detail`.
+  kUnknownCoding,   ///< A coding murel does not know; `detail` names the codings.
+  kTooLarge,        ///< The decoded body passes its bound; `detail` is the bound in bytes.
+};
+
+/// Why a copy failed: the fault and what the reason's text names.
+struct CopyReason {
+  CopyFault fault = CopyFault::kCannotWrite;
+  std::string detail;
+};
+
+/// An entry whose content did not reach its target.
+struct FailedCopy {
+  std::string source;  ///< The cache file (or local file) that holds the content.
+  std::string url;     ///< The entry's URL.
+  std::string target;  ///< Where the content was to go.
+  CopyReason reason;
+};
+
 /// What the export steps report. The steps decide what happened; the reporter decides whether
 /// and how it is shown.
 class Reporter {
  public:
   virtual ~Reporter() = default;
-  /// The content of an entry did not reach its target; `source` is the path of the cache file
-  /// (or local file) that could not be exported.
-  virtual void CopyFailed(const std::string& source) = 0;
-  /// The body stored in `source` is compressed with a coding this build has no decoder for.
-  virtual void NotDecodable(const std::string& source) = 0;
+  /// The content of an entry did not reach its target.
+  virtual void CopyFailed(const FailedCopy& failure) = 0;
 };
 
 /// Reports in message boxes with the run's texts (language file or built-in, read once), or not
@@ -29,13 +55,14 @@ class BoxReporter : public Reporter {
   BoxReporter(Platform& platform, const TextOptions& options)
       : platform_(platform), options_(options), texts_(platform, options) {}
 
-  /// A warning box captioned with the message "err_copy" whose text is `source` as the platform
-  /// shows paths.
-  void CopyFailed(const std::string& source) override;
+  /// A warning box captioned with the message "err_copy". Its text is the source as the platform
+  /// shows paths; where the platform follows Unix conventions, then the URL, "->" and the target
+  /// on the next line, and the reason on the one after (see ReasonText). Otherwise a body in a
+  /// coding this build cannot undo has the message "err_notinbuild" before the source.
+  void CopyFailed(const FailedCopy& failure) override;
 
-  /// A warning box captioned with the message "err_copy" whose text is the message
-  /// "err_notinbuild" and, on the next line, `source` as the platform shows paths.
-  void NotDecodable(const std::string& source) override;
+  /// The reason of a failed copy in the run's language, with its detail filled in.
+  ShownText ReasonText(const CopyReason& reason);
 
   /// An error box captioned "err" with the text of `message`, followed on a new line by `path`
   /// as the platform shows paths when `path` is not empty, and on the next by `more` when that

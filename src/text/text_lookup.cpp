@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text/config_files.h"
+
 namespace murel {
 namespace {
 
@@ -68,8 +70,8 @@ void Texts::Load() {
   // One pass over the file for every line of every message: a large language file costs its
   // reading once per run, not once per message.
   const std::vector<std::string> keys = LineKeys();
-  std::vector<std::string> values =
-      platform_.GetPrivateProfileStrings(kLanguageSection, keys, kLanguageFile);
+  std::vector<std::string> values = platform_.GetPrivateProfileStrings(
+      kLanguageSection, keys, FindConfigFile(platform_, kLanguageFileName).path);
   values.resize(keys.size());
   std::size_t first = 0;
   for (const Message* message : kAllMessages) {

@@ -14,9 +14,6 @@
 
 namespace murel {
 
-/// The language file, read relative to the current directory.
-inline constexpr const char* kLanguageFile = ".\\murel.lng";
-
 /// The section of the language file that holds the texts.
 inline constexpr const char* kLanguageSection = "strings";
 
@@ -28,7 +25,8 @@ class Texts {
       : platform_(platform), options_(std::move(options)) {}
 
   /// The text of `message`. At the first text asked for, `options.programDir`, when known,
-  /// becomes the current directory (and stays so), and ".\murel.lng" is read. The lines
+  /// becomes the current directory (and stays so), and "murel.lng" is read where FindConfigFile
+  /// finds it (the current directory first). The lines
   /// key + "1", key + "2", ... of its section "strings" are taken up to the first missing or
   /// empty one (at most 29, each as the profile key reader gives it: cut to 499 characters) and
   /// joined by "\n"; a line that would take the text past kMaxShownText characters ends it. When

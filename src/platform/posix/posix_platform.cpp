@@ -12,11 +12,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <utility>
 #include <vector>
 
 #include "platform/posix/body_writer.h"
+#include "platform/posix/config_folders.h"
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/listing_file.h"
@@ -324,6 +326,24 @@ std::vector<std::string> PosixPlatform::GetPrivateProfileStrings(
   SectionValues reader(section, keys);
   if (!host || !ReadProfileFile(*host, reader)) return std::vector<std::string>(keys.size());
   return reader.Values();
+}
+
+std::vector<std::string> PosixPlatform::ConfigurationFolders() {
+  // The home folder comes first among the user's folders.
+  const std::string home = HostUserFolders().front().second;
+  std::vector<std::string> folders;
+  for (const std::string& host :
+       XdgConfigFolders(home, std::getenv("XDG_CONFIG_HOME"), std::getenv("XDG_CONFIG_DIRS"))) {
+    folders.push_back(WindowsFormOf(host));
+  }
+  return folders;
+}
+
+Conventions PosixPlatform::UserConventions() { return Conventions::kUnix; }
+
+std::string PosixPlatform::LastErrorText() {
+  // In English: murel sets no locale, so the C library gives its built-in messages.
+  return errno != 0 ? std::strerror(errno) : std::string();
 }
 
 std::string PosixPlatform::UserLanguage() {

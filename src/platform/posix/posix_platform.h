@@ -51,6 +51,9 @@ class PosixPlatform : public Platform {
   std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
                                                     const std::vector<std::string>& keys,
                                                     const std::string& file) override;
+  std::vector<std::string> ConfigurationFolders() override;
+  Conventions UserConventions() override;
+  std::string LastErrorText() override;
   std::string UserLanguage() override;
   void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   std::unique_ptr<StatusLine> OpenStatusLine() override;

@@ -347,6 +347,26 @@ std::vector<std::string> Win32Platform::GetPrivateProfileStrings(
   return values;
 }
 
+// The program reads its configuration from the current folder only, as it always has.
+std::vector<std::string> Win32Platform::ConfigurationFolders() { return {}; }
+
+Conventions Win32Platform::UserConventions() { return Conventions::kWindows; }
+
+std::string Win32Platform::LastErrorText() {
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_SUCCESS) return std::string();
+  char text[512];
+  DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, sizeof text, nullptr);
+  // The system ends its sentences with a period and a line break; a reason is shown without them,
+  // as the C library gives its own.
+  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                        text[length - 1] == ' ' || text[length - 1] == '.')) {
+    --length;
+  }
+  return std::string(text, length);
+}
+
 std::string Win32Platform::UserLanguage() { return std::string(); }
 
 void Win32Platform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {

@@ -75,6 +75,9 @@ class Win32Platform : public Platform {
                                                     const std::vector<std::string>& keys,
                                                     const std::string& file) override;
   /// Empty: the program's own Russian texts are the default on Windows.
+  std::vector<std::string> ConfigurationFolders() override;
+  Conventions UserConventions() override;
+  std::string LastErrorText() override;
   std::string UserLanguage() override;
 
   /// ::MessageBoxW with MB_OK and the icon, owned by no window; each piece is turned into

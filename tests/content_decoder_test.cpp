@@ -120,6 +120,14 @@ TEST(ContentDecoder, RefusesWhatCannotBeDecodedWhole) {
     for (std::size_t i = 0; i < 64; ++i) damaged[i + 2] = static_cast<char>(~damaged[i + 2]);
     EXPECT_NE(Decode(damaged, {coding}, 4096).status, DecodeStatus::kOk) << coding << " damaged";
   }
+  // zstd as an HTTP coding keeps its window within 8 MiB, and browsers refuse a larger one.
+  const Bytes large(9 << 20, 'z');
+  ZSTD_CCtx* context = ZSTD_createCCtx();
+  ZSTD_CCtx_setParameter(context, ZSTD_c_windowLog, 24);
+  Bytes wide(ZSTD_compressBound(large.size()), '\0');
+  wide.resize(ZSTD_compress2(context, wide.data(), wide.size(), large.data(), large.size()));
+  ZSTD_freeCCtx(context);
+  EXPECT_EQ(Decode(wide, {"zstd"}, 1 << 16).status, DecodeStatus::kCorrupt);
 }
 
 // Browsers pass a label they do not know over, and serve the body as stored.

@@ -48,7 +48,7 @@ bool WriteFile(const std::string& path, const std::string& content) {
 std::string Gzip(const std::string& in) {
   z_stream z{};
   deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, in.size()), '\0');
+  std::string out(deflateBound(&z, static_cast<uLong>(in.size())), '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
   z.avail_in = static_cast<uInt>(in.size());
   z.next_out = reinterpret_cast<Bytef*>(out.data());

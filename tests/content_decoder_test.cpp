@@ -102,6 +102,9 @@ TEST(ContentDecoder, UndoesEveryCodingAndTheirSequencesInAnyPieces) {
 TEST(ContentDecoder, TakesTheFormsServersSend) {
   const Bytes body = "<html>hello</html>";
   EXPECT_EQ(Decode(Encode(body, "raw-deflate"), {"deflate"}, 4).bytes, body);
+  // The first byte alone does not tell zlib-wrapped deflate from raw.
+  EXPECT_EQ(Decode(Encode(body, "deflate"), {"deflate"}, 1).bytes, body);
+  EXPECT_EQ(Decode(Encode(body, "raw-deflate"), {"deflate"}, 1).bytes, body);
   EXPECT_EQ(Decode(Encode(body, "gzip") + Encode(body, "gzip"), {"x-gzip"}, 5).bytes, body + body);
   EXPECT_EQ(Decode(Encode(body, "gzip") + "junk", {"GZIP"}, 64).bytes, body);
   EXPECT_EQ(Decode(Encode(body, "zstd") + Encode(body, "zstd"), {"zstd"}, 3).bytes, body + body);

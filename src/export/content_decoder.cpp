@@ -107,10 +107,40 @@ class ZlibStage : public Stage {
   DecodeStatus Decode(Span& input, unsigned char* out, std::size_t room,
                       std::size_t& produced) override {
     produced = 0;
+    if (!started_) {
+      // The first two bytes tell zlib-wrapped deflate from raw: the first waits for the second.
+      for (; headSize_ < sizeof head_ && input.size > 0; input.Skip(1)) {
+        head_[headSize_++] = input.data[0];
+      }
+      if (headSize_ < sizeof head_) return DecodeStatus::kOk;
+      if (!Start()) return DecodeStatus::kCorrupt;
+      Span head{head_, headSize_};
+      const DecodeStatus status = Inflate(head, out, room, produced);
+      if (status != DecodeStatus::kOk) return status;
+    }
     if (ended_) input.Skip(input.size);
-    if (input.size == 0 && !started_) return DecodeStatus::kOk;
-    if (!started_ && !Start(input)) return DecodeStatus::kCorrupt;
     if (betweenMembers_ && !NextMember(input)) return DecodeStatus::kOk;
+    return Inflate(input, out + produced, room - produced, produced);
+  }
+
+  bool Ended() const override { return ended_ || betweenMembers_; }
+
+ private:
+  // A zlib header is a deflate method byte whose 16-bit pair divides by 31.
+  bool HasZlibHeader() const {
+    return (head_[0] & 0x0F) == 8 && (head_[0] * 256 + head_[1]) % 31 == 0;
+  }
+
+  bool Start() {
+    const int window = gzip_ ? 15 + 16 : HasZlibHeader() ? 15 : -15;
+    started_ = inflateInit2(&stream_, window) == Z_OK;
+    return started_;
+  }
+
+  // Inflates from `input` into `out`, taking what it used off `input` and adding the count
+  // written to `produced`.
+  DecodeStatus Inflate(Span& input, unsigned char* out, std::size_t room, std::size_t& produced) {
+    if (ended_ || betweenMembers_) return DecodeStatus::kOk;
     const uInt given = static_cast<uInt>(std::min<std::size_t>(input.size, UINT_MAX));
     stream_.next_in = const_cast<unsigned char*>(input.data);
     stream_.avail_in = given;
@@ -121,7 +151,7 @@ class ZlibStage : public Stage {
       return DecodeStatus::kCorrupt;
     }
     input.Skip(given - stream_.avail_in);
-    produced = room - stream_.avail_out;
+    produced += room - stream_.avail_out;
     if (result == Z_STREAM_END) {
       // Another gzip member may follow; anything else after the end is passed over, as
       // browsers do.
@@ -129,22 +159,6 @@ class ZlibStage : public Stage {
       ended_ = !gzip_;
     }
     return DecodeStatus::kOk;
-  }
-
-  bool Ended() const override { return ended_ || betweenMembers_; }
-
- private:
-  // A zlib header is a deflate method byte whose 16-bit pair divides by 31; one byte alone is
-  // taken as raw deflate.
-  static bool HasZlibHeader(const Span& input) {
-    const unsigned char* data = input.data;
-    return input.size >= 2 && (data[0] & 0x0F) == 8 && (data[0] * 256 + data[1]) % 31 == 0;
-  }
-
-  bool Start(const Span& input) {
-    const int window = gzip_ ? 15 + 16 : HasZlibHeader(input) ? 15 : -15;
-    started_ = inflateInit2(&stream_, window) == Z_OK;
-    return started_;
   }
 
   // Between gzip members: the next byte tells whether another member begins. False while no
@@ -158,6 +172,8 @@ class ZlibStage : public Stage {
   }
 
   bool gzip_;
+  unsigned char head_[2] = {};
+  std::size_t headSize_ = 0;
   bool started_ = false;
   bool ended_ = false;
   bool betweenMembers_ = false;

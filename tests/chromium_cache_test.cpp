@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/stored_body_copy.h"
@@ -11,6 +12,7 @@
 #include "host_files.h"
 #include "urlcache/cache_opener.h"
 #include "urlcache/chromium_checksum.h"
+#include "urlcache/chromium_entry.h"
 #include "urlcache/chromium_key.h"
 
 namespace murel {
@@ -155,6 +157,40 @@ TEST_F(ChromiumCacheTest, PackedRecordsOfOld32BitBuildsAreRead) {
   EXPECT_EQ(Urls(), all);
   EXPECT_EQ(platform.Content("C:\\out\\style.css"),
             ReadAll(fs::path(MUREL_SOURCE_DIR) / "samples/pages/style.css"));
+}
+
+// A version-3 pickle of a response with `headers` (lines ending in NUL).
+std::string ResponseInfoOf(const std::string& headers) {
+  std::string payload;
+  auto put32 = [&payload](std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) payload += static_cast<char>(value >> (8 * i));
+  };
+  put32(3);
+  payload += std::string(16, '\1');  // request and response times
+  put32(static_cast<std::uint32_t>(headers.size()));
+  payload += headers + std::string((4 - headers.size() % 4) % 4, '\0');
+  const std::string body = payload;
+  payload.clear();
+  put32(static_cast<std::uint32_t>(body.size()));
+  return payload + body;
+}
+
+// Chromium serves the whole body as stored once one of its labels is not a coding it knows.
+TEST(ChromiumEntry, CodingsAreUndoneOnlyWhenChromiumKnowsEveryOne) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
+      {"gzip, br", {"gzip", "br"}}, {"X-Gzip", {"x-gzip"}}, {"UTF-8", {}},
+      {"gzip, none", {}},           {"x-deflate", {}},
+  };
+  for (const auto& [header, codings] : cases) {
+    const std::string info = ResponseInfoOf(std::string("HTTP/1.1 200 OK") + '\0' +
+                                            "Content-Encoding: " + header + '\0');
+    CacheEntry entry;
+    ASSERT_TRUE(ToExportedEntry("1/0/http://h/a",
+                                reinterpret_cast<const unsigned char*>(info.data()), info.size(),
+                                StoredBody(), entry))
+        << header;
+    EXPECT_EQ(entry.storedBody->encodings, codings) << header;
+  }
 }
 
 }  // namespace

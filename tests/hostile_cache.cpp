@@ -1,9 +1,13 @@
 #include "hostile_cache.h"
 
+#include <zlib.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "firefox_entry_writer.h"
 #include "index_dat_writer.h"
 
 namespace murel {
@@ -40,6 +44,38 @@ bool WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;
   return static_cast<bool>(out.flush());
+}
+
+std::string Gzip(const std::string& in) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, static_cast<uLong>(in.size())), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// `content` under `layers` gzip codings, and the Content-Encoding that says so.
+std::pair<std::string, std::string> Gzipped(std::string content, int layers) {
+  std::string header;
+  for (int i = 0; i < layers; ++i) {
+    content = Gzip(content);
+    header += i == 0 ? "gzip" : ", gzip";
+  }
+  return {content, header};
+}
+
+// 64 MiB of empty gzip members, which decode to nothing, under two more gzip layers.
+std::pair<std::string, std::string> StageBomb() {
+  std::string members = Gzip("");
+  while (members.size() < (std::size_t{64} << 20)) members += members;
+  const auto [stored, codings] = Gzipped(members, 2);
+  return {stored, "gzip, " + codings};
 }
 
 }  // namespace
@@ -85,6 +121,41 @@ bool WriteHostileCache(const std::string& cacheFolder) {
   }
   const std::vector<unsigned char> bytes = writer.Bytes();
   return WriteFile(cacheFolder + "/index.dat", std::string(bytes.begin(), bytes.end())) && ok;
+}
+
+std::vector<ExpectedExport> HostileCodingsOrdinaryEntries() {
+  return {
+      {"http://h/twice.html", "http/h/twice.html", "gzipped twice"},
+      {"http://h/label.html", "http/h/label.html", "sent with an unknown label"},
+      {"http://h/plain.html", "http/h/plain.html", "no coding"},
+  };
+}
+
+bool WriteHostileCodingsCache(const std::string& profileFolder) {
+  const std::string entries = profileFolder + "/cache2/entries/";
+  std::error_code error;
+  std::filesystem::create_directories(entries, error);
+  const std::vector<ExpectedExport> ordinary = HostileCodingsOrdinaryEntries();
+  const std::vector<std::pair<std::string, std::string>> bodies{Gzipped(ordinary[0].content, 2),
+                                                                {ordinary[1].content, "UTF-8"},
+                                                                {ordinary[2].content, ""},
+                                                                Gzipped("nested", 130),
+                                                                StageBomb()};
+  const std::vector<std::string> urls{ordinary[0].url, ordinary[1].url, ordinary[2].url,
+                                      "http://h/nested.html", "http://h/bomb.html"};
+  bool ok = !error;
+  for (std::size_t i = 0; i < urls.size(); ++i) {
+    FirefoxEntryPlan plan;
+    plan.key = ":" + urls[i];
+    plan.data = bodies[i].first;
+    std::string head = "HTTP/1.1 200 OK\r\n";
+    if (!bodies[i].second.empty()) head += "Content-Encoding: " + bodies[i].second + "\r\n";
+    plan.elements = {{"request-method", "GET"}, {"response-head", head}};
+    char name[41];
+    std::snprintf(name, sizeof name, "%040zX", i);
+    ok = WriteFile(entries + name, FirefoxEntryFile(plan)) && ok;
+  }
+  return ok;
 }
 
 }  // namespace murel

@@ -27,4 +27,14 @@ std::size_t HostileCacheEntryCount();
 /// The ordinary entries of the hostile cache.
 std::vector<ExpectedExport> HostileCacheOrdinaryEntries();
 
+/// Writes a Firefox cache ("cache2/entries" under the existing folder `profileFolder`) whose
+/// content codings attack the decoder: "http://h/nested.html" under 130 layers of gzip (4 KB)
+/// and "http://h/bomb.html", whose 2 KB expand to 64 MiB between two gzip stages and to nothing
+/// at the end. Beside them, the entries of HostileCodingsOrdinaryEntries(). False if a file cannot
+/// be written.
+bool WriteHostileCodingsCache(const std::string& profileFolder);
+
+/// The entries of the codings cache that export: two gzip layers, an unknown label, no coding.
+std::vector<ExpectedExport> HostileCodingsOrdinaryEntries();
+
 }  // namespace murel

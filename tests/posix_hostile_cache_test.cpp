@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -52,6 +53,36 @@ TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
     const std::string name = item.path().filename().string();
     EXPECT_EQ(std::count_if(name.begin(), name.end(), [](unsigned char c) { return c < 0x20; }), 0)
         << name;
+  }
+}
+
+// Codings that crashed the program (hundreds of nested layers) or cost it half an hour (a bomb
+// between stages): each such entry fails alone, fast, and leaves nothing at its target; the run
+// goes on, twice (the second with what the first remembered).
+TEST(HostileCacheEndToEnd, HostileCodingsFailAloneAndFast) {
+  const ScratchFolder folder("codings");
+  const fs::path& scratch = folder.path();
+  ASSERT_FALSE(scratch.empty());
+  ASSERT_TRUE(WriteHostileCodingsCache((scratch / "profile").string()));
+  // Entry files of an hour ago: the second run takes them from what the first remembered.
+  for (const auto& file : fs::directory_iterator(scratch / "profile" / "cache2" / "entries")) {
+    fs::last_write_time(file.path(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+  }
+  fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples" / "murel.ini", scratch / "murel.ini");
+  const std::string command =
+      "cd '" + scratch.string() + "' && '" + MUREL_BINARY + "' -nm -c profile out >/dev/null 2>&1";
+  for (int run = 1; run <= 2; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "the program did not end normally, run " << run;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "run " << run;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << run;
+    for (const ExpectedExport& entry : HostileCodingsOrdinaryEntries()) {
+      EXPECT_EQ(ReadAll(scratch / "out" / entry.path), entry.content) << entry.url;
+    }
+    // No temporary either.
+    EXPECT_EQ(TreeOf(scratch / "out" / "http" / "h"),
+              (std::vector<std::string>{"label.html", "plain.html", "twice.html"}));
   }
 }
 

@@ -110,5 +110,27 @@ TEST(Win32HostileCache, NothingIsReadFromOutsideTheCacheFolder) {
   EXPECT_EQ(ReadAll(scratch + "\\out\\http\\h\\slash"), "");
 }
 
+// Hundreds of nested codings (on a main-thread stack smaller than Linux's) and a bomb between two
+// stages: each fails alone and leaves nothing at its target; the run goes on.
+TEST(Win32HostileCache, HostileCodingsFailAlone) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string scratch =
+      std::string(temp) + "murel-codings-" + std::to_string(::GetCurrentProcessId());
+  ::CreateDirectoryA(scratch.c_str(), nullptr);
+  ASSERT_TRUE(WriteHostileCodingsCache(scratch + "\\profile"));
+  ASSERT_TRUE(::CopyFileA((std::string(MUREL_SOURCE_DIR) + "/samples/murel.ini").c_str(),
+                          (scratch + "\\murel.ini").c_str(), FALSE));
+
+  EXPECT_EQ(RunMurelIn(scratch, "-nm -c profile out"), 0);
+  for (const ExpectedExport& entry : HostileCodingsOrdinaryEntries()) {
+    std::string path = entry.path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    EXPECT_EQ(ReadAll(scratch + "\\out\\" + path), entry.content) << entry.url;
+  }
+  EXPECT_EQ(TreeOutside(scratch + "\\out\\http\\h", ""),
+            (std::vector<std::string>{"label.html", "plain.html", "twice.html"}));
+}
+
 }  // namespace
 }  // namespace murel

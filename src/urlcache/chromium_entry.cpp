@@ -1,5 +1,6 @@
 #include "urlcache/chromium_entry.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "urlcache/chromium_key.h"
@@ -16,6 +17,15 @@ FileTime ToFileTime(std::int64_t chromeTime) {
   return micro > UINT64_MAX / 10 ? UINT64_MAX : micro * 10;
 }
 
+// Chromium undoes a response's codings only when it knows every one of them; a single label it
+// does not know ("none", a charset, x-deflate) makes it serve the whole body as stored.
+bool ChromiumUndoes(const std::vector<std::string>& codings) {
+  return std::all_of(codings.begin(), codings.end(), [](const std::string& coding) {
+    return coding == "gzip" || coding == "x-gzip" || coding == "deflate" || coding == "br" ||
+           coding == "zstd";
+  });
+}
+
 }  // namespace
 
 bool ToExportedEntry(std::string_view key, const unsigned char* responseInfo,
@@ -27,7 +37,8 @@ bool ToExportedEntry(std::string_view key, const unsigned char* responseInfo,
   std::optional<HttpHead> head = ParseHttpHead(info->headers);
   if (!head || !IsExportableStatus(head->status)) return false;
   if (head->contentLength && body.size < *head->contentLength) return false;
-  body.encodings = std::move(head->contentEncodings);
+  body.encodings.clear();
+  if (ChromiumUndoes(head->contentEncodings)) body.encodings = std::move(head->contentEncodings);
   body.stored = ToFileTime(info->responseTime);
   entry.url = std::move(*url);
   entry.localFile.clear();

@@ -79,7 +79,16 @@ class FakePlatform::FakeFile : public ReadableFile {
       : platform_(platform),
         path_(std::move(path)),
         content_(node.content),
-        facts_{FileKind::kRegular, node.content.size(), node.time} {}
+        facts_{FileKind::kRegular, node.content.size(), node.time} {
+    const Guard guard(platform_.mutex_);
+    platform_.mostOpenFiles = std::max(platform_.mostOpenFiles, ++platform_.openFiles);
+  }
+  ~FakeFile() override {
+    const Guard guard(platform_.mutex_);
+    --platform_.openFiles;
+  }
+  FakeFile(const FakeFile&) = delete;
+  FakeFile& operator=(const FakeFile&) = delete;
   const FileFacts& Facts() const override { return facts_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override {

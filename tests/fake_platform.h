@@ -97,9 +97,11 @@ class FakePlatform : public Platform {
   std::uint64_t clockStep = 0;                      ///< How far each call moves the clock on.
   FileTime now = 0;                                 ///< What CurrentTime gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
-  std::vector<Box> boxes;        ///< Message boxes shown, in order.
-  std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
-  std::size_t calls = 0;         ///< Platform calls made so far.
+  std::vector<Box> boxes;         ///< Message boxes shown, in order.
+  std::vector<std::string> log;   ///< One line per call: "<Method> <args> -> ok|fail".
+  std::size_t calls = 0;          ///< Platform calls made so far.
+  std::size_t openFiles = 0;      ///< Files opened for reading and not yet closed.
+  std::size_t mostOpenFiles = 0;  ///< The most files that were open for reading at once.
 
   // --- Platform ---------------------------------------------------------------------------------
   std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }

@@ -378,6 +378,12 @@ TEST(PosixTerminalText, ControlCharactersAreEscapedButLineBreaksAndTabsStay) {
   EXPECT_EQ(EscapeControls("x\xE2\x80\xAE.exe \xE2\x81\xA6y\xE2\x80\xA9"),
             "x\\u202e.exe \\u2066y\xE2\x80\xA9")
       << "bidirectional overrides and isolates are escaped, a paragraph separator stays";
+  EXPECT_EQ(EscapeControls("\xE2\x80\x8F"
+                           "1 \xE2\x80\x8E"
+                           "2 \xD8\x9C"
+                           "3 \xE2\x80\x8D\xD8\x9B\xE2\x80\x90"),
+            "\\u200f1 \\u200e2 \\u061c3 \xE2\x80\x8D\xD8\x9B\xE2\x80\x90")
+      << "the direction marks are escaped, the characters beside them stay";
 }
 
 TEST(PosixUserLanguage, FirstSetVariableNamesTheLanguage) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -122,6 +123,25 @@ TEST_F(UserViewTest, ListCachesInAnEmptyHomeSaysSoWithStatusOne) {
   EXPECT_EQ(Shell(env + "LANG=C " + Program() + " --list-caches"), 1);
   EXPECT_NE(Out().find("\xD0\xBA\xD1\x8D\xD1\x88 \xD0\xBD\xD0\xB5"), std::string::npos)
       << Out();  // "кэш не"
+}
+
+// With a stack limit past the address space no thread can start (a thread's stack is as large
+// as the limit), so each cache is read on the program's one thread; the check that a thread
+// indeed cannot start keeps the test from passing where the limit stops nothing.
+TEST_F(UserViewTest, WhereNoThreadCanStartCachesAreReadOnTheOneThread) {
+  const std::string noThreads = "ulimit -s 200000000000 && ";
+  ASSERT_NE(Shell(noThreads + "python3 -c 'import threading; threading.Thread().start()'"), 0);
+  const fs::path firefox = scratch / "home/.cache/mozilla/firefox/p/cache2";
+  fs::create_directories(firefox.parent_path());
+  fs::copy(fs::path(MUREL_SOURCE_DIR) / "samples/firefox-cache/cache2", firefox,
+           fs::copy_options::recursive);
+  ASSERT_EQ(Shell(noThreads + "murel -c '" + firefox.string() + "' out"), 0) << Err();
+  EXPECT_EQ(Out(), "");
+  const std::string listing = ReadAll(scratch / "out/urls.txt");
+  EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 4) << listing;
+  ASSERT_EQ(Shell(noThreads + "HOME='" + (scratch / "home").string() + "' murel --list-caches"), 0)
+      << Err();
+  EXPECT_NE(Out().find("Firefox          4 entries"), std::string::npos) << Out();
 }
 
 // The progress and the summary go to standard error only when that is a terminal: under `script`,

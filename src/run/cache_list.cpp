@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "run/run_driver.h"
+#include "text/control_escape.h"
 #include "text/text_lookup.h"
 #include "urlcache/cache_finder.h"
 
@@ -39,7 +40,10 @@ std::string Line(Platform& platform, FoundCache& cache) {
   const std::string format = cache.format ? cache.format->name : "WinINet";
   const std::string size =
       cache.path.empty() ? std::string("-") : ReadableSize(FolderSize(platform, cache.path));
-  const std::string path = cache.path.empty() ? "(without -c)" : platform.DisplayPath(cache.path);
+  // A folder name may hold a line feed or another control byte: escaped, the cache keeps to its
+  // one line for a reader of the list as for a script that reads it through a pipe.
+  const std::string path =
+      cache.path.empty() ? "(without -c)" : EscapeControlBytes(platform.DisplayPath(cache.path));
   char head[64];
   std::snprintf(head, sizeof head, "%-9s %8llu entries %10s  ", format.c_str(),
                 static_cast<unsigned long long>(CountEntries(*cache.reader)), size.c_str());
@@ -64,13 +68,15 @@ std::string ReadableSize(std::uint64_t bytes) {
 
 int ListCaches(Platform& platform, const TextOptions& options) {
   Texts texts(platform, options);
-  std::vector<FoundCache> caches = FindUserCaches(platform);
-  if (caches.empty()) {
+  // Each cache is counted while it is open, and closed before the next one opens.
+  std::string text;
+  const std::size_t found = ForEachUserCache(platform, [&](FoundCache& cache) {
+    text += (text.empty() ? "" : "\n") + Line(platform, cache);
+  });
+  if (found == 0) {
     platform.MessageBoxA(texts.Shown(kListNone), texts.Shown(kListCaption), BoxIcon::kNone);
     return kExitCacheUnopened;
   }
-  std::string text;
-  for (FoundCache& cache : caches) text += (text.empty() ? "" : "\n") + Line(platform, cache);
   platform.MessageBoxA(text, texts.Shown(kListCaption), BoxIcon::kNone);
   return kExitOk;
 }

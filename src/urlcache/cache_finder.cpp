@@ -146,7 +146,7 @@ void OpenFound(Platform& platform, FoundCache& found) {
 
 }  // namespace
 
-std::vector<FoundCache> FindUserCaches(Platform& platform) {
+std::size_t ForEachUserCache(Platform& platform, const std::function<void(FoundCache&)>& visit) {
   std::vector<std::string> candidates;
   for (const UserFolder& folder : AllUserFolders(platform)) {
     for (const Place& place : kPlaces) {
@@ -156,19 +156,26 @@ std::vector<FoundCache> FindUserCaches(Platform& platform) {
   const std::optional<std::string> defaultCache = platform.DefaultCachePath();
   if (defaultCache) candidates.push_back(defaultCache->substr(0, defaultCache->rfind('\\')));
 
-  std::vector<FoundCache> caches;
+  std::size_t visited = 0;
   std::set<std::string> seen;
   for (const std::string& path : candidates) {
     if (!seen.insert(path).second) continue;
+    // The reader lives for this step only: a cache holds its index in memory, and one that keeps
+    // an entry a file a reading thread, so keeping them all would cost the sum of them.
     FoundCache found{path, nullptr, nullptr};
     OpenFound(platform, found);
-    if (found.reader) caches.push_back(std::move(found));
+    if (!found.reader) continue;
+    visit(found);
+    ++visited;
   }
   if (!defaultCache) {
     FoundCache system{"", nullptr, OpenSystemCache(platform)};
-    if (system.reader) caches.push_back(std::move(system));
+    if (system.reader) {
+      visit(system);
+      ++visited;
+    }
   }
-  return caches;
+  return visited;
 }
 
 }  // namespace murel

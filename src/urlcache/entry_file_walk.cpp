@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -29,7 +30,9 @@ struct ReadEntry {
 // Reads the entry files on a thread of its own, ahead of the export that takes the entries:
 // a first export then costs about what writing the files costs, as the reading, parsing and
 // checking of the next files goes on beside it. The memo is this thread's alone until the
-// walk has ended.
+// walk has ended. When the system cannot start a thread (its threads or address space are used
+// up), the walk reads each entry on the export's thread when it is asked for: slower, but the
+// run goes on rather than ending on an exception.
 class EntryFileWalk : public CacheReader {
  public:
   EntryFileWalk(Platform& platform, std::string folder, std::vector<std::string> names,
@@ -38,10 +41,17 @@ class EntryFileWalk : public CacheReader {
         folder_(std::move(folder)),
         names_(std::move(names)),
         read_(std::move(read)),
-        memo_(memo),
-        reader_([this] { ReadAll(); }) {}
+        memo_(memo) {
+    // Started last, when everything it uses is set up.
+    try {
+      reader_ = std::thread([this] { ReadAll(); });
+    } catch (const std::system_error&) {
+      // reader_ stays without a thread: Next reads on the caller's thread.
+    }
+  }
 
   ~EntryFileWalk() override {
+    if (!reader_.joinable()) return;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       stopped_ = true;
@@ -51,7 +61,7 @@ class EntryFileWalk : public CacheReader {
   }
 
   bool Next(CacheEntry& entry) override {
-    if (taken_.empty()) Take();
+    if (taken_.empty()) reader_.joinable() ? Take() : ReadHere();
     if (taken_.empty()) return false;
     entry = std::move(taken_.front().entry);
     passedOver_ += taken_.front().passedOverBefore;
@@ -78,21 +88,40 @@ class EntryFileWalk : public CacheReader {
 
   // The reading side: every item in order, each handed on when it gives an entry.
   void ReadAll() {
-    std::uint64_t passedOver = 0;
-    for (const std::string& name : names_) {
-      ReadEntry read;
-      std::uint64_t bytes = 0;
-      if (!Resolve(name, read.entry, bytes)) {
-        ++passedOver;
-        continue;
-      }
-      read.passedOverBefore = std::exchange(passedOver, 0);
+    ReadEntry read;
+    std::uint64_t bytes = 0;
+    while (ReadNext(read, bytes)) {
       if (!HandOn(std::move(read), bytes)) return;
+      read = ReadEntry();
     }
     const std::lock_guard<std::mutex> lock(mutex_);
-    passedOverAtEnd_ = passedOver;
+    passedOverAtEnd_ = read.passedOverBefore;
     ended_ = true;
     if (exportWaits_) changed_.notify_all();
+  }
+
+  // Without a reading thread: the next entry, read on the caller's thread, into `taken_`.
+  void ReadHere() {
+    ReadEntry read;
+    std::uint64_t bytes = 0;
+    if (ReadNext(read, bytes)) {
+      taken_.push_back(std::move(read));
+    } else {
+      passedOver_ += read.passedOverBefore;
+    }
+  }
+
+  // Reads the items from `next_` on until one gives an entry, counting in `read` those passed
+  // over before it; false when the items ran out first (the count then holds those at the end).
+  // `bytes` is what the entry holds of its file in memory.
+  bool ReadNext(ReadEntry& read, std::uint64_t& bytes) {
+    while (next_ < names_.size()) {
+      // An item passed over may have filled part of the entry: each starts from an empty one.
+      read.entry = CacheEntry();
+      if (Resolve(names_[next_++], read.entry, bytes)) return true;
+      ++read.passedOverBefore;
+    }
+    return false;
   }
 
   // Queues `read`, which holds `bytes` of file in memory, once there is room. False when the
@@ -153,6 +182,7 @@ class EntryFileWalk : public CacheReader {
   EntryFileReading read_;
   EntryMemo* memo_;
   std::unique_ptr<OpenedFolder> opened_;  ///< The folder, open once a file is looked at.
+  std::size_t next_ = 0;                  ///< The item of `names_` to read next.
 
   // Shared by the two threads, under `mutex_`.
   std::mutex mutex_;
@@ -169,7 +199,7 @@ class EntryFileWalk : public CacheReader {
   std::deque<ReadEntry> taken_;
   std::uint64_t passedOver_ = 0;
 
-  std::thread reader_;  ///< Last: it starts when everything it uses is set up.
+  std::thread reader_;  ///< Without a thread when the system could not start one.
 };
 // The names of the entry files of `folder`, in order.
 std::optional<std::vector<std::string>> ListEntryFiles(Platform& platform,

@@ -20,10 +20,11 @@ using EntryFileReading =
 /// `isEntryName` takes, in the order of their names. Each file is opened once and, when small,
 /// read whole; the entry's body is then copied from what was read. The files are read on a
 /// thread of the reader's own, a bounded number of entries ahead of the caller, so `read` runs
-/// on that thread. With a memo (begun here), a file that the earlier memo knows by its size and
-/// time is not opened at all, and every file read or known goes into the new memo; the memo is the
-/// reading thread's until Next has given false. Files that vanish, are no regular files or cannot
-/// be read are passed over. Null if the folder cannot be listed.
+/// on that thread; when the system cannot start a thread, each file is read on the caller's
+/// thread as Next asks for its entry. With a memo (begun here), a file that the earlier memo knows
+/// by its size and time is not opened at all, and every file read or known goes into the new memo;
+/// the memo is the reading thread's until Next has given false. Files that vanish, are no regular
+/// files or cannot be read are passed over. Null if the folder cannot be listed.
 std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
                                             bool (*isEntryName)(const std::string&),
                                             EntryFileReading read, EntryMemo* memo);

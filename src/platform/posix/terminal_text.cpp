@@ -64,20 +64,23 @@ bool IsC0OrDelete(unsigned char byte) {
 
 // The length of the sequence at `at` when it is a code point that a terminal acts on rather than
 // shows, with the code point in `codePoint`; 0 for any other. These are the C1 controls (U+0080 to
-// U+009F, 0xC2 0x80 to 0xC2 0x9F) and the bidirectional embeddings, overrides and isolates (U+202A
-// to U+202E, 0xE2 0x80 0xAA to 0xAE; U+2066 to U+2069, 0xE2 0x81 0xA6 to 0xA9), which would
-// reorder the text shown after them.
+// U+009F, 0xC2 0x80 to 0xC2 0x9F) and every invisible character that sets the direction of what
+// follows: the Arabic letter mark (U+061C, 0xD8 0x9C), the left-to-right and right-to-left marks
+// (U+200E and U+200F, 0xE2 0x80 0x8E and 0x8F), the embeddings and overrides (U+202A to U+202E,
+// 0xE2 0x80 0xAA to 0xAE) and the isolates (U+2066 to U+2069, 0xE2 0x81 0xA6 to 0xA9).
 std::size_t ActiveCodePointAt(const std::string& text, std::size_t at, unsigned& codePoint) {
   const auto byte = [&text, at](std::size_t k) {
     return at + k < text.size() ? static_cast<unsigned char>(text[at + k]) : 0u;
   };
-  if (byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) < 0xA0) {
-    codePoint = byte(1);
+  const bool c1 = byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) < 0xA0;
+  if (c1 || (byte(0) == 0xD8 && byte(1) == 0x9C)) {
+    codePoint = ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
     return 2;
   }
+  const bool mark = byte(1) == 0x80 && (byte(2) == 0x8E || byte(2) == 0x8F);
   const bool embedding = byte(1) == 0x80 && byte(2) >= 0xAA && byte(2) <= 0xAE;
   const bool isolate = byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
-  if (byte(0) == 0xE2 && (embedding || isolate)) {
+  if (byte(0) == 0xE2 && (mark || embedding || isolate)) {
     codePoint = 0x2000 | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
     return 3;
   }

@@ -21,7 +21,8 @@ std::string TerminalText(const std::string& text);
 
 /// The UTF-8 text `utf8` with every control character except "\n" and "\t" written out as an
 /// escape: C0 controls and DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b", and the
-/// bidirectional embeddings, overrides and isolates (U+202A to U+202E, U+2066 to U+2069) as
+/// invisible characters that set the direction of what follows (the marks U+061C, U+200E and
+/// U+200F; the embeddings, overrides and isolates U+202A to U+202E and U+2066 to U+2069) as
 /// "\u202e". A text from a hostile cache, shown on a terminal, then can neither drive the
 /// terminal nor reorder what is shown after it.
 std::string EscapeControls(const std::string& utf8);

@@ -209,9 +209,11 @@ TEST_F(StoredBodyCopyTest, AFailureSaysWhyWhereTheUserIsOnUnix) {
   EXPECT_EQ(reason(other, other), "the body cannot be decoded (gzip)");
   entry.storedBody->size += 100;  // past the end of the cache file
   EXPECT_EQ(reason(other, other), "the cache file does not hold the whole body");
-  entry.storedBody->encodings = {"gzip", "x-unknown"};
   entry.storedBody->size -= 89;
-  EXPECT_EQ(reason(other, other), "the body has a coding murel does not know (gzip, x-unknown)");
+  entry.storedBody->encodings.assign(9, "gzip");
+  EXPECT_EQ(reason(other, other),
+            "the body names more codings than murel undoes (gzip, gzip, gzip, gzip, gzip, gzip, "
+            "gzip, gzip, gzip)");
 
   fake.conventions = Conventions::kWindows;
   fake.boxes.clear();

@@ -135,6 +135,7 @@ TEST_F(UserViewTest, WhereNoThreadCanStartCachesAreReadOnTheOneThread) {
   fs::create_directories(firefox.parent_path());
   fs::copy(fs::path(MUREL_SOURCE_DIR) / "samples/firefox-cache/cache2", firefox,
            fs::copy_options::recursive);
+  fs::copy_file(fs::path(MUREL_SOURCE_DIR) / "samples/murel.ini", scratch / "murel.ini");
   ASSERT_EQ(Shell(noThreads + "murel -c '" + firefox.string() + "' out"), 0) << Err();
   EXPECT_EQ(Out(), "");
   const std::string listing = ReadAll(scratch / "out/urls.txt");

@@ -25,8 +25,8 @@ CopyReason StreamReason(Platform& platform, const StoredBody& body, DecodeStatus
   switch (status) {
     case DecodeStatus::kOk:
       return {CopyFault::kShortSource, ""};
-    case DecodeStatus::kUnknown:
-      return {CopyFault::kUnknownCoding, Codings(body)};
+    case DecodeStatus::kTooManyCodings:
+      return {CopyFault::kTooManyCodings, Codings(body)};
     case DecodeStatus::kNotInBuild:
       return {CopyFault::kNotInBuild, Codings(body)};
     case DecodeStatus::kCorrupt:

@@ -259,13 +259,13 @@ inline constexpr Message kWhyNotDecodable{
     "\xF2\xE5\xEB\xEE \xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xF0\xE0\xF1\xEA\xF0\xFB\xF2\xFC "
     "(%1)",
     "the body cannot be decoded (%1)"};
-/// Reason of a failed copy: a content coding murel does not know; the codings in %1. Built-in text:
-/// "тело сжато неизвестным способом (%1)".
-inline constexpr Message kWhyUnknownCoding{
-    "why_coding",
-    "\xF2\xE5\xEB\xEE \xF1\xE6\xE0\xF2\xEE \xED\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xFB\xEC "
-    "\xF1\xEF\xEE\xF1\xEE\xE1\xEE\xEC (%1)",
-    "the body has a coding murel does not know (%1)"};
+/// Reason of a failed copy: the body names more content codings than murel undoes; the codings
+/// in %1. Built-in text: "у тела слишком много слоёв сжатия (%1)".
+inline constexpr Message kWhyTooManyCodings{
+    "why_codings",
+    "\xF3 \xF2\xE5\xEB\xE0 \xF1\xEB\xE8\xF8\xEA\xEE\xEC \xEC\xED\xEE\xE3\xEE \xF1\xEB\xEE\xB8\xE2 "
+    "\xF1\xE6\xE0\xF2\xE8\xFF (%1)",
+    "the body names more codings than murel undoes (%1)"};
 /// Reason of a failed copy: the decoded body passes its bound, %1 bytes. Built-in text: "раскрытое
 /// тело превысило бы %1 байт".
 inline constexpr Message kWhyTooLarge{
@@ -313,7 +313,7 @@ inline constexpr const Message* kAllMessages[] = {
     &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,   &kErrLookedFor,       &kHelpMore,
     &kProgress,       &kProgressOfTotal,  &kSummary,         &kListCaption,        &kListNone,
     &kWhyUnsafe,      &kWhyOutsideRoot,   &kWhyNotRegular,   &kWhyCannotRead,      &kWhyShortSource,
-    &kWhyCannotWrite, &kWhyTargetFolder,  &kWhyNotDecodable, &kWhyUnknownCoding,   &kWhyTooLarge,
+    &kWhyCannotWrite, &kWhyTargetFolder,  &kWhyNotDecodable, &kWhyTooManyCodings,  &kWhyTooLarge,
     &kHelpConfig,     &kHelpRulesUsed,    &kHelpNoRules,     &kErrNoRules,
 };
 

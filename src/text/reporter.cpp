@@ -24,8 +24,8 @@ const Message& ReasonMessage(CopyFault fault) {
       return kErrNotInBuild;
     case CopyFault::kNotDecodable:
       return kWhyNotDecodable;
-    case CopyFault::kUnknownCoding:
-      return kWhyUnknownCoding;
+    case CopyFault::kTooManyCodings:
+      return kWhyTooManyCodings;
     case CopyFault::kTooLarge:
       return kWhyTooLarge;
   }

@@ -21,7 +21,7 @@ enum class CopyFault {
   kTargetIsFolder,  ///< A folder stands where the content was to go.
   kNotInBuild,      ///< A coding this build has no decoder for; `detail` names the codings.
   kNotDecodable,    ///< The stored bytes are no valid stream of their codings, named in `detail`.
-  kUnknownCoding,   ///< A coding murel does not know; `detail` names the codings.
+  kTooManyCodings,  ///< More codings than murel undoes; `detail` names the codings.
   kTooLarge,        ///< The decoded body passes its bound; `detail` is the bound in bytes.
 };
 

@@ -8,19 +8,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "blockfile_writer.h"
-#include "firefox_entry_writer.h"
 #include "host_files.h"
 #include "hostile_cache.h"
 #include "platform/posix/posix_platform.h"
 #include "scratch_folder.h"
-#include "urlcache/cache_opener.h"
-#include "urlcache/file_range.h"
 
 namespace fs = std::filesystem;
 
@@ -55,87 +50,12 @@ TEST(HostileCacheEndToEnd, NothingLeavesTheRootAndOrdinaryEntriesAreExported) {
   EXPECT_GT(std::count(listing.begin(), listing.end(), '\n'), 3000);
 }
 
-// The real platform, with a hostile user who, at the `swapAt`th file opened in the folder
-// `folder`, moves that folder aside and puts a link to the folder `outside` in its place.
-class SwappingPlatform : public PosixPlatform {
- public:
-  SwappingPlatform(fs::path folder, fs::path outside, int swapAt)
-      : folder_(std::move(folder)), outside_(std::move(outside)), swapAt_(swapAt) {}
-
-  std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override {
-    if (path.find(folder_.filename().string()) != std::string::npos) Count();
-    return PosixPlatform::OpenFileForReading(path);
-  }
-
-  std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override {
-    std::unique_ptr<OpenedFolder> opened = PosixPlatform::OpenFolder(path);
-    return opened ? std::make_unique<Counted>(*this, std::move(opened)) : nullptr;
-  }
-
- private:
-  // Counts the files opened in a folder held open.
-  class Counted : public OpenedFolder {
-   public:
-    Counted(SwappingPlatform& platform, std::unique_ptr<OpenedFolder> folder)
-        : platform_(platform), folder_(std::move(folder)) {}
-    std::optional<FileFacts> QueryName(const std::string& name) override {
-      return folder_->QueryName(name);
-    }
-    std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
-      platform_.Count();
-      return folder_->OpenName(name);
-    }
-    std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
-      return folder_->OpenSubfolder(name);
-    }
-
-   private:
-    SwappingPlatform& platform_;
-    std::unique_ptr<OpenedFolder> folder_;
-  };
-
-  void Count() {
-    if (++opens_ != swapAt_) return;
-    fs::rename(folder_, folder_.string() + "-aside");
-    fs::create_directory_symlink(outside_, folder_);
-  }
-
-  fs::path folder_;
-  fs::path outside_;
-  int swapAt_;
-  int opens_ = 0;
-};
-
-// Writes a cache into `folder` whose bodies all begin with `mark`.
-using CacheMaker = void (*)(const fs::path& folder, const std::string& mark);
-
-void WriteFiles(const fs::path& folder, const std::map<std::string, std::string>& files) {
+// An SQL cache of one entry whose body is `mark`, as WriteMarkedFirefoxCache writes its own.
+void WriteMarkedSqlCache(const std::string& folder, const std::string& mark) {
   fs::create_directories(folder);
-  for (const auto& [name, bytes] : files) std::ofstream(folder / name, std::ios::binary) << bytes;
-}
-
-void MakeFirefoxCache(const fs::path& folder, const std::string& mark) {
-  std::map<std::string, std::string> files;
-  for (int i = 0; i < 6; ++i) {
-    FirefoxEntryPlan plan;
-    plan.key = ":http://h/" + std::to_string(i);
-    plan.data = mark + std::to_string(i);
-    files[std::string(39, 'A') + static_cast<char>('0' + i)] = FirefoxEntryFile(plan);
-  }
-  WriteFiles(folder, files);
-}
-
-void MakeBlockfileCache(const fs::path& folder, const std::string& mark) {
-  BlockfileWriter writer;
-  for (int i = 0; i < 3; ++i) writer.AddEntry({"http://h/" + std::to_string(i), mark});
-  writer.AddEntry({"http://h/big", mark + std::string(5000, '.')});
-  WriteFiles(folder, writer.Files());
-}
-
-void MakeSqlCache(const fs::path& folder, const std::string& mark) {
-  WriteFiles(folder, {{"index", "SQLCacheTruncate3"}});
+  std::ofstream(fs::path(folder) / "index") << "SQLCacheTruncate3";
   sqlite3* db = nullptr;
-  sqlite3_open((folder / "sqldb0").c_str(), &db);
+  sqlite3_open((fs::path(folder) / "sqldb0").c_str(), &db);
   const std::string sql =
       "CREATE TABLE resources(res_id INTEGER PRIMARY KEY, body_end INTEGER, doomed INTEGER, "
       "cache_key TEXT, head BLOB); CREATE TABLE blobs(blob_id INTEGER PRIMARY KEY, res_id "
@@ -147,36 +67,28 @@ void MakeSqlCache(const fs::path& folder, const std::string& mark) {
   sqlite3_close(db);
 }
 
-// Every body read from the cache in `folder` through `platform`.
-std::vector<std::string> Bodies(Platform& platform, const fs::path& folder) {
-  std::vector<std::string> bodies;
-  const std::unique_ptr<CacheReader> reader = OpenCache(platform, folder.string());
-  for (CacheEntry entry; reader && reader->Next(entry);) {
-    const StoredBody& body = *entry.storedBody;
-    const std::shared_ptr<ReadableFile> file =
-        body.open ? body.open() : platform.OpenFileForReading(body.file);
-    std::vector<unsigned char> bytes;
-    if (file && ReadRange(*file, body.offset, static_cast<std::size_t>(body.size), bytes))
-      bodies.emplace_back(bytes.begin(), bytes.end());
-  }
-  return bodies;
-}
-
 // Each cache folder is replaced by a link to a like cache outside, after its first file was
 // opened and after its second: nothing is read from outside, whatever is read comes from the
 // cache.
 TEST(HostileCacheSwap, AFolderSwappedDuringTheRunIsNotReadThrough) {
-  const std::pair<const char*, CacheMaker> caches[] = {
-      {"firefox", &MakeFirefoxCache}, {"blockfile", &MakeBlockfileCache}, {"sql", &MakeSqlCache}};
+  const std::pair<const char*, MarkedCacheWriter> caches[] = {
+      {"firefox", &WriteMarkedFirefoxCache},
+      {"blockfile", &WriteMarkedBlockfileCache},
+      {"sql", &WriteMarkedSqlCache}};
   for (const auto& [name, make] : caches) {
     for (const int swapAt : {1, 2}) {
       const ScratchFolder scratch("swap");
       ASSERT_FALSE(scratch.path().empty());
       const fs::path cache = scratch.path() / "entries";
-      make(cache, "good");
-      make(scratch.path() / "outside", "evil");
-      SwappingPlatform platform(cache, scratch.path() / "outside", swapAt);
-      const std::vector<std::string> bodies = Bodies(platform, cache);
+      const fs::path outside = scratch.path() / "outside";
+      make(cache.string(), "good");
+      make(outside.string(), "evil");
+      // The folder goes aside and a link to the other takes its place.
+      SwappingPlatform<PosixPlatform> platform(cache.filename().string(), swapAt, [&] {
+        fs::rename(cache, cache.string() + "-aside");
+        fs::create_directory_symlink(outside, cache);
+      });
+      const std::vector<std::string> bodies = BodiesOf(platform, cache.string());
       for (const std::string& body : bodies) {
         EXPECT_EQ(body.rfind("good", 0), 0u) << name << " swapped at " << swapAt << ": " << body;
       }

@@ -169,7 +169,8 @@ WalkStatus Deliver(const FakePlatform::FakeEntry& source, std::uint32_t& recordS
 }  // namespace
 
 FakePlatform::FakePlatform() {
-  for (const char* drive : {"C:", "D:"}) nodes_[drive] = Node{drive, true, {}, 0};
+  for (const char* drive : {"C:", "D:"})
+    nodes_[drive] = Node{drive, true, {}, 0, FileKind::kRegular, ++folderIds_};
 }
 
 // --- Setting up and inspecting ------------------------------------------------------------------
@@ -181,7 +182,7 @@ void FakePlatform::AddDirectory(const std::string& path) {
   for (const std::string& part : Components(full)) {
     level += level.empty() ? part : "\\" + part;
     Node& node = nodes_[Key(level)];
-    if (node.path.empty()) node = Node{level, true, {}, 0};
+    if (node.path.empty()) node = Node{level, true, {}, 0, FileKind::kRegular, ++folderIds_};
   }
 }
 
@@ -407,23 +408,46 @@ std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::strin
   return items;
 }
 
-namespace {
-
-// Looks names up by their full paths through the fake's QueryFile.
-class FakeOpenedFolder : public OpenedFolder {
+// A folder known by its id rather than its path, as a real folder held open is: moved, it is
+// still the folder read; removed, nothing is found in it.
+class FakePlatform::FakeFolder : public OpenedFolder {
  public:
-  FakeOpenedFolder(FakePlatform& platform, std::string path)
-      : platform_(platform), path_(std::move(path)) {}
+  FakeFolder(FakePlatform& platform, std::uint64_t id) : platform_(platform), id_(id) {}
   std::optional<FileFacts> QueryName(const std::string& name) override {
-    return platform_.QueryFile(path_ + "\\" + name);
+    const Guard guard(platform_.mutex_);
+    const std::optional<std::string> path = PathOf(name);
+    return path ? platform_.QueryFile(*path) : std::nullopt;
+  }
+  std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
+    const Guard guard(platform_.mutex_);
+    const std::optional<std::string> path = PathOf(name);
+    return path ? platform_.OpenFileForReading(*path) : nullptr;
+  }
+  std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
+    const Guard guard(platform_.mutex_);
+    const std::optional<std::string> path = PathOf(name);
+    const Node* node = path ? platform_.Find(*path) : nullptr;
+    if (node == nullptr || !node->directory) return nullptr;
+    return std::make_unique<FakeFolder>(platform_, node->folderId);
   }
 
  private:
-  FakePlatform& platform_;
-  std::string path_;
-};
+  // The path of `name` in the folder where it is now; empty for a name that is no one step down,
+  // or when the folder is gone.
+  std::optional<std::string> PathOf(const std::string& name) const {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("\\/") != std::string::npos) {
+      return std::nullopt;
+    }
+    for (const auto& [key, node] : platform_.nodes_) {
+      if (node.directory && node.folderId == id_) return node.path + "\\" + name;
+    }
+    return std::nullopt;
+  }
 
-}  // namespace
+  FakePlatform& platform_;
+  std::uint64_t id_;
+};
 
 std::unique_ptr<OpenedFolder> FakePlatform::OpenFolder(const std::string& path) {
   const Guard guard(mutex_);
@@ -432,7 +456,7 @@ std::unique_ptr<OpenedFolder> FakePlatform::OpenFolder(const std::string& path) 
     return nullptr;
   }
   Done(true);
-  return std::make_unique<FakeOpenedFolder>(*this, path);
+  return std::make_unique<FakeFolder>(*this, Find(path)->folderId);
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
@@ -472,7 +496,7 @@ bool FakePlatform::CreateDirectoryA(const std::string& path) {
   if (Fails("CreateDirectoryA", Op::kCreateDirectory, path)) return Done(false);
   const std::string full = Normalize(path);
   if (full.empty() || Find(full) != nullptr || !ParentIsDirectory(full)) return Done(false);
-  nodes_[Key(full)] = Node{full, true, {}, 0};
+  nodes_[Key(full)] = Node{full, true, {}, 0, FileKind::kRegular, ++folderIds_};
   return Done(true);
 }
 

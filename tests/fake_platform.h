@@ -154,12 +154,14 @@ class FakePlatform : public Platform {
   class FakeListing;
   class FakeFile;
   class FakeBodyWriter;
+  class FakeFolder;
   struct Node {
     std::string path;  // as created, with "\" separators
     bool directory = false;
     std::string content;
     FileTime time = 0;
     FileKind kind = FileKind::kRegular;  // of a name that is no directory
+    std::uint64_t folderId = 0;          // of a directory: stays when it is moved
   };
 
   /// Counts and logs one call; true if the test wants it to fail (by call number, or by `op` on
@@ -191,6 +193,7 @@ class FakePlatform : public Platform {
   std::multimap<Op, std::string> failures_;
   std::size_t failCall_ = 0;
   unsigned tempCounter_ = 0;
+  std::uint64_t folderIds_ = 0;  ///< The last folder id given.
 };
 
 }  // namespace murel

@@ -5,10 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <system_error>
 
+#include "blockfile_writer.h"
 #include "firefox_entry_writer.h"
 #include "index_dat_writer.h"
+#include "urlcache/cache_opener.h"
+#include "urlcache/file_range.h"
 
 namespace murel {
 namespace {
@@ -78,10 +82,47 @@ std::pair<std::string, std::string> StageBomb() {
   return {stored, "gzip, " + codings};
 }
 
+void WriteFiles(const std::string& folder, const std::map<std::string, std::string>& files) {
+  std::filesystem::create_directories(folder);
+  for (const auto& [name, bytes] : files) WriteFile(folder + "/" + name, bytes);
+}
+
 }  // namespace
 
 std::size_t HostileCacheEntryCount() {
   return HostileCacheOrdinaryEntries().size() + HostileUrls().size() + kSameUrlCopies;
+}
+
+void WriteMarkedFirefoxCache(const std::string& folder, const std::string& mark) {
+  std::map<std::string, std::string> files;
+  for (int i = 0; i < 6; ++i) {
+    FirefoxEntryPlan plan;
+    plan.key = ":http://h/" + std::to_string(i);
+    plan.data = mark + std::to_string(i);
+    files[std::string(39, 'A') + static_cast<char>('0' + i)] = FirefoxEntryFile(plan);
+  }
+  WriteFiles(folder, files);
+}
+
+void WriteMarkedBlockfileCache(const std::string& folder, const std::string& mark) {
+  BlockfileWriter writer;
+  for (int i = 0; i < 3; ++i) writer.AddEntry({"http://h/" + std::to_string(i), mark});
+  writer.AddEntry({"http://h/big", mark + std::string(5000, '.')});
+  WriteFiles(folder, writer.Files());
+}
+
+std::vector<std::string> BodiesOf(Platform& platform, const std::string& folder) {
+  std::vector<std::string> bodies;
+  const std::unique_ptr<CacheReader> reader = OpenCache(platform, folder);
+  for (CacheEntry entry; reader && reader->Next(entry);) {
+    const StoredBody& body = *entry.storedBody;
+    const std::shared_ptr<ReadableFile> file =
+        body.open ? body.open() : platform.OpenFileForReading(body.file);
+    std::vector<unsigned char> bytes;
+    if (file && ReadRange(*file, body.offset, static_cast<std::size_t>(body.size), bytes))
+      bodies.emplace_back(bytes.begin(), bytes.end());
+  }
+  return bodies;
 }
 
 std::vector<ExpectedExport> HostileCacheOrdinaryEntries() {

@@ -4,8 +4,13 @@
 // the native and the Windows end-to-end tests.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace murel {
 
@@ -36,5 +41,65 @@ bool WriteHostileCodingsCache(const std::string& profileFolder);
 
 /// The entries of the codings cache that export: two gzip layers, an unknown label, no coding.
 std::vector<ExpectedExport> HostileCodingsOrdinaryEntries();
+
+/// Writes a small cache into the new folder `folder` (a path the running program can open)
+/// whose bodies all begin with `mark`: two caches of one kind differ only in their bodies.
+using MarkedCacheWriter = void (*)(const std::string& folder, const std::string& mark);
+void WriteMarkedFirefoxCache(const std::string& folder, const std::string& mark);
+void WriteMarkedBlockfileCache(const std::string& folder, const std::string& mark);
+
+/// Every body that the cache at `folder` gives through `platform`, read as an export reads it.
+std::vector<std::string> BodiesOf(Platform& platform, const std::string& folder);
+
+/// The real platform `Base` with a hostile user who, when the `swapAt`th file is opened in a
+/// folder whose path holds `folderName`, first calls `swap` (which puts another folder at that
+/// folder's path). Opens by path and opens in a folder held open both count.
+template <class Base>
+class SwappingPlatform : public Base {
+ public:
+  SwappingPlatform(std::string folderName, int swapAt, std::function<void()> swap)
+      : folderName_(std::move(folderName)), swapAt_(swapAt), swap_(std::move(swap)) {}
+
+  std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override {
+    if (path.find(folderName_) != std::string::npos) Count();
+    return Base::OpenFileForReading(path);
+  }
+
+  std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override {
+    std::unique_ptr<OpenedFolder> opened = Base::OpenFolder(path);
+    return opened ? std::make_unique<Counted>(*this, std::move(opened)) : nullptr;
+  }
+
+ private:
+  // A folder held open whose file opens count.
+  class Counted : public OpenedFolder {
+   public:
+    Counted(SwappingPlatform& platform, std::unique_ptr<OpenedFolder> folder)
+        : platform_(platform), folder_(std::move(folder)) {}
+    std::optional<FileFacts> QueryName(const std::string& name) override {
+      return folder_->QueryName(name);
+    }
+    std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
+      platform_.Count();
+      return folder_->OpenName(name);
+    }
+    std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
+      return folder_->OpenSubfolder(name);
+    }
+
+   private:
+    SwappingPlatform& platform_;
+    std::unique_ptr<OpenedFolder> folder_;
+  };
+
+  void Count() {
+    if (++opens_ == swapAt_) swap_();
+  }
+
+  std::string folderName_;
+  int swapAt_;
+  std::function<void()> swap_;
+  int opens_ = 0;
+};
 
 }  // namespace murel

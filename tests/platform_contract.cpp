@@ -170,6 +170,53 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   }
 }
 
+namespace {
+
+// The bytes of `file`, or "(none)" when it is null.
+std::string BytesOf(const std::unique_ptr<ReadableFile>& file) {
+  if (!file) return "(none)";
+  std::string bytes(static_cast<std::size_t>(file->Facts().size), '\0');
+  const std::optional<std::size_t> got =
+      file->ReadAt(0, reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
+  return got && *got == bytes.size() ? bytes : "(unreadable)";
+}
+
+}  // namespace
+
+// A folder held open opens its own names, one step down and of the right kind only, and stays
+// the folder read when its path is renamed and another folder is put in its place.
+TEST_P(PlatformContract, OpenedFolderOpensItsNamesOneStepDownWhateverHappensToItsPath) {
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateDirectoryA(In("d\\sub")));
+  setup_.writeFile(In("d\\f"), "held");
+  setup_.writeFile(In("d\\sub\\g"), "below");
+  setup_.writeFile(In("top"), "top");
+  const std::unique_ptr<OpenedFolder> held = P().OpenFolder(In("d"));
+  ASSERT_TRUE(held);
+  const std::unique_ptr<OpenedFolder> sub = held->OpenSubfolder("sub");
+  ASSERT_TRUE(sub);
+  EXPECT_FALSE(held->OpenSubfolder("f"));
+  EXPECT_FALSE(held->OpenSubfolder(".."));
+  EXPECT_FALSE(held->OpenSubfolder("none"));
+  for (const char* name : {"sub", "none", "", ".", "..", "sub\\g", "sub/g", "..\\top", "../top"}) {
+    EXPECT_FALSE(held->OpenName(name)) << name;
+  }
+  EXPECT_EQ(BytesOf(sub->OpenName("g")), "below");
+
+  ASSERT_TRUE(P().MoveFileA(In("d"), In("moved")));
+  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateDirectoryA(In("d\\sub")));
+  setup_.writeFile(In("d\\f"), "other");
+  setup_.writeFile(In("d\\sub\\g"), "other");
+  EXPECT_EQ(BytesOf(held->OpenName("f")), "held");
+  EXPECT_EQ(held->QueryName("f")->size, 4u);
+  // Wine loses a folder opened from another once that one is renamed, and then opens nothing in
+  // it: never the folder now at its path.
+  const std::string below = BytesOf(sub->OpenName("g"));
+  EXPECT_TRUE(below == "below" || (GetParam().name == std::string("Win32") && below == "(none)"))
+      << below;
+}
+
 TEST_P(PlatformContract, CurrentTimeIsTheClockOfNewFiles) {
   const FileTime before = P().CurrentTime();
   setup_.writeFile(In("new"), "x");

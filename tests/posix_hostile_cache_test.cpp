@@ -1,6 +1,7 @@
 // The native program on a cache whose URLs attack the export: it must end normally, write
 // nothing beside its export folder, and export every ordinary entry.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "host_files.h"
 #include "hostile_cache.h"
+#include "platform/posix/posix_platform.h"
 #include "scratch_folder.h"
 
 namespace fs = std::filesystem;
@@ -83,6 +85,52 @@ TEST(HostileCacheEndToEnd, HostileCodingsFailAloneAndFast) {
     // No temporary either.
     EXPECT_EQ(TreeOf(scratch / "out" / "http" / "h"),
               (std::vector<std::string>{"label.html", "plain.html", "twice.html"}));
+  }
+}
+
+// An SQL cache of one entry whose body is `mark`, as WriteMarkedFirefoxCache writes its own.
+void WriteMarkedSqlCache(const std::string& folder, const std::string& mark) {
+  fs::create_directories(folder);
+  std::ofstream(fs::path(folder) / "index") << "SQLCacheTruncate3";
+  sqlite3* db = nullptr;
+  sqlite3_open((fs::path(folder) / "sqldb0").c_str(), &db);
+  const std::string sql =
+      "CREATE TABLE resources(res_id INTEGER PRIMARY KEY, body_end INTEGER, doomed INTEGER, "
+      "cache_key TEXT, head BLOB); CREATE TABLE blobs(blob_id INTEGER PRIMARY KEY, res_id "
+      "INTEGER, start INTEGER, end INTEGER, blob BLOB); INSERT INTO resources VALUES(1, 4, 0, "
+      "'http://h/a', x'2c000000030000000000000000000000000000000000000011000000485454502f312e312"
+      "0323030204f4b0000000000'); INSERT INTO blobs VALUES(1, 1, 0, 4, '" +
+      mark + "');";
+  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+}
+
+// Each cache folder is replaced by a link to a like cache outside, after its first file was
+// opened and after its second: nothing is read from outside, whatever is read comes from the
+// cache.
+TEST(HostileCacheSwap, AFolderSwappedDuringTheRunIsNotReadThrough) {
+  const std::pair<const char*, MarkedCacheWriter> caches[] = {
+      {"firefox", &WriteMarkedFirefoxCache},
+      {"blockfile", &WriteMarkedBlockfileCache},
+      {"sql", &WriteMarkedSqlCache}};
+  for (const auto& [name, make] : caches) {
+    for (const int swapAt : {1, 2}) {
+      const ScratchFolder scratch("swap");
+      ASSERT_FALSE(scratch.path().empty());
+      const fs::path cache = scratch.path() / "entries";
+      const fs::path outside = scratch.path() / "outside";
+      make(cache.string(), "good");
+      make(outside.string(), "evil");
+      // The folder goes aside and a link to the other takes its place.
+      SwappingPlatform<PosixPlatform> platform(cache.filename().string(), swapAt, [&] {
+        fs::rename(cache, cache.string() + "-aside");
+        fs::create_directory_symlink(outside, cache);
+      });
+      const std::vector<std::string> bodies = BodiesOf(platform, cache.string());
+      for (const std::string& body : bodies) {
+        EXPECT_EQ(body.rfind("good", 0), 0u) << name << " swapped at " << swapAt << ": " << body;
+      }
+    }
   }
 }
 

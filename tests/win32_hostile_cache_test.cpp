@@ -13,6 +13,7 @@
 #include "host_files.h"
 #include "hostile_cache.h"
 #include "index_dat_writer.h"
+#include "platform/win32/win32_platform.h"
 #include "win32_process.h"
 
 namespace murel {
@@ -130,6 +131,33 @@ TEST(Win32HostileCache, HostileCodingsFailAlone) {
   }
   EXPECT_EQ(TreeOutside(scratch + "\\out\\http\\h", ""),
             (std::vector<std::string>{"label.html", "plain.html", "twice.html"}));
+}
+
+// The cache folder is renamed and a like cache put at its path, after its first file was opened
+// and after its second: nothing is read from the other cache.
+TEST(Win32HostileCache, AFolderSwappedDuringTheRunIsNotRead) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::pair<const char*, MarkedCacheWriter> caches[] = {
+      {"firefox", &WriteMarkedFirefoxCache}, {"blockfile", &WriteMarkedBlockfileCache}};
+  int run = 0;
+  for (const auto& [name, make] : caches) {
+    for (const int swapAt : {1, 2}) {
+      const std::string scratch = std::string(temp) + "murel-swap-" +
+                                  std::to_string(::GetCurrentProcessId()) + "-" +
+                                  std::to_string(run++);
+      const std::string cache = scratch + "\\entries";
+      make(cache, "good");
+      make(scratch + "\\outside", "evil");
+      SwappingPlatform<Win32Platform> platform("entries", swapAt, [&] {
+        ::MoveFileA(cache.c_str(), (cache + "-aside").c_str());
+        ::MoveFileA((scratch + "\\outside").c_str(), cache.c_str());
+      });
+      for (const std::string& body : BodiesOf(platform, cache)) {
+        EXPECT_EQ(body.rfind("good", 0), 0u) << name << " swapped at " << swapAt << ": " << body;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -186,14 +186,23 @@ class BodyWriter {
   virtual bool Commit(FileTime time) = 0;
 };
 
-/// A folder held open, so that a name in it is looked at one step from the folder rather than
-/// along the folder's whole path. Closing happens on destruction.
+/// A folder held open, so that a name in it is looked at and opened one step from the folder
+/// rather than along the folder's whole path: what happens to the path meanwhile (the folder
+/// renamed, a link put in its place) does not change which folder is read. Closing happens on
+/// destruction. Its calls may come from both threads of a run at once.
 class OpenedFolder {
  public:
   virtual ~OpenedFolder() = default;
   /// The facts of `name` (a name, not a path) in the folder, as QueryFile gives them for its
   /// full path.
   virtual std::optional<FileFacts> QueryName(const std::string& name) = 0;
+  /// Opens the regular file `name` (a name, not a path) in the folder for reading, as
+  /// OpenFileForReading opens a path: null when it is missing, a link (never followed), a folder
+  /// or any other kind of file, or when `name` holds a separator or is "." or "..".
+  virtual std::unique_ptr<ReadableFile> OpenName(const std::string& name) = 0;
+  /// Opens the folder `name` (a name, not a path) in the folder: null when it is missing, a link
+  /// (never followed) or no folder, or when `name` holds a separator or is "." or "..".
+  virtual std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) = 0;
 };
 
 /// An open cache walk. Destroying it ends the walk.
@@ -276,8 +285,9 @@ class Platform {
   virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                             bool withFacts) = 0;
 
-  /// Opens the folder `path` for looking at the names in it. Null if it is no folder or cannot be
-  /// opened.
+  /// Opens the folder `path` for looking at the names in it and opening them. A link at its last
+  /// level is followed (the folder a user names is the user's choice). Null if it is no folder or
+  /// cannot be opened.
   virtual std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) = 0;
 
   // --- File system ------------------------------------------------------------------------------

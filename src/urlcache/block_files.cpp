@@ -31,8 +31,7 @@ BlockFiles::BlockFile* BlockFiles::Block(std::uint32_t number) {
   auto known = blocks_.find(number);
   if (known != blocks_.end()) return known->second.file ? &known->second : nullptr;
   BlockFile& block = blocks_[number];
-  std::unique_ptr<ReadableFile> file =
-      platform_.OpenFileForReading(folder_ + Hex("\\data_%u", number));
+  std::unique_ptr<ReadableFile> file = opened_->OpenName(Hex("data_%u", number));
   std::vector<unsigned char> header;
   if (!file || !ReadRange(*file, 0, 24, header) || LoadU32(header.data()) != kBlockFileMagic ||
       (LoadU32(header.data() + 4) >> 16) != 2) {
@@ -50,7 +49,10 @@ std::optional<BlockPlace> BlockFiles::Locate(std::uint32_t address, int wantedTy
       (wantedType >= 0 && type != static_cast<std::uint32_t>(wantedType))) {
     return std::nullopt;
   }
-  if (type == 0) return BlockPlace{folder_ + Hex("\\f_%06x", address & 0x0FFFFFFFu), 0, UINT64_MAX};
+  if (type == 0) {
+    const std::string name = Hex("f_%06x", address & 0x0FFFFFFFu);
+    return BlockPlace{name, folder_ + "\\" + name, 0, UINT64_MAX};
+  }
   const std::uint32_t blockSize = BlockSizeOf(type);
   const std::uint32_t count = ((address >> 24) & 3) + 1;
   const std::uint32_t first = address & 0xFFFFu;
@@ -63,7 +65,8 @@ std::optional<BlockPlace> BlockFiles::Locate(std::uint32_t address, int wantedTy
   const std::uint64_t offset = kBlockHeaderSize + std::uint64_t{first} * blockSize;
   const std::uint64_t length = std::uint64_t{count} * blockSize;
   if (offset + length > block->file->Facts().size) return std::nullopt;
-  return BlockPlace{folder_ + Hex("\\data_%u", (address >> 16) & 0xFF), offset, length};
+  const std::string name = Hex("data_%u", (address >> 16) & 0xFF);
+  return BlockPlace{name, folder_ + "\\" + name, offset, length};
 }
 
 bool BlockFiles::Read(std::uint32_t address, std::size_t size, std::vector<unsigned char>& bytes,
@@ -73,8 +76,18 @@ bool BlockFiles::Read(std::uint32_t address, std::size_t size, std::vector<unsig
   if (((address >> 28) & 7) != 0)
     return ReadRange(*blocks_[(address >> 16) & 0xFF].file, place->offset, size, bytes);
   // External files are many: each is open only while it is read.
-  const std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(place->file);
+  const std::unique_ptr<ReadableFile> file = opened_->OpenName(place->name);
   return file && ReadRange(*file, 0, size, bytes);
+}
+
+std::function<std::shared_ptr<ReadableFile>()> BlockFiles::Opener(std::uint32_t address,
+                                                                  const BlockPlace& place) {
+  if (((address >> 28) & 7) != 0) {
+    return [file = blocks_[(address >> 16) & 0xFF].file] { return file; };
+  }
+  return [opened = opened_, name = place.name]() -> std::shared_ptr<ReadableFile> {
+    return opened->OpenName(name);
+  };
 }
 
 }  // namespace murel

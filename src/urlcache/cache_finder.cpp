@@ -136,7 +136,7 @@ std::vector<UserFolder> AllUserFolders(Platform& platform) {
 // The reader of the first format that the folder holds; `found.format` tells which.
 void OpenFound(Platform& platform, FoundCache& found) {
   for (const CacheFormat& format : CacheFormats()) {
-    found.reader = format.open(platform, found.path, nullptr);
+    found.reader = format.open(platform, found.path, nullptr, nullptr);
     if (found.reader) {
       found.format = &format;
       return;

@@ -13,7 +13,8 @@ namespace {
 
 // A WinINet cache folder holds its index.dat.
 std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::string& folder,
-                                                EntryMemo* /*memo*/) {
+                                                EntryMemo* /*memo*/,
+                                                std::shared_ptr<OpenedFolder> /*opened*/) {
   return OpenIndexDatReader(platform, folder + "\\index.dat");
 }
 
@@ -33,8 +34,11 @@ std::unique_ptr<CacheReader> OpenAnyCache(Platform& platform, const std::string&
     return OpenIndexDatReader(platform, *full);
   }
   while (full->size() > 3 && full->back() == '\\') full->pop_back();
+  // Opened once: a folder put in its place while the formats are tried is not looked into.
+  const std::shared_ptr<OpenedFolder> opened = platform.OpenFolder(*full);
   for (const CacheFormat& format : CacheFormats()) {
-    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) return reader;
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo, opened))
+      return reader;
   }
   return nullptr;
 }

@@ -20,9 +20,10 @@ struct CacheFormat {
   /// The reader for the cache in or below the folder `folder` (a full path, no trailing "\"),
   /// looking in the places where the format keeps its files relative to the folders a user is
   /// likely to name; null when the format is not there or cannot be read. A format that keeps
-  /// one entry a file uses and adds to `memo` when it is given.
+  /// one entry a file uses and adds to `memo` when it is given. `opened` is `folder` held open
+  /// by the caller, so that every format looks into the same folder; null to open it here.
   std::unique_ptr<CacheReader> (*open)(Platform& platform, const std::string& folder,
-                                       EntryMemo* memo);
+                                       EntryMemo* memo, std::shared_ptr<OpenedFolder> opened);
 };
 
 /// The formats a named folder is tried for, in order.

@@ -52,8 +52,9 @@ struct EntryRecord {
 
 class BlockfileReader : public CacheReader {
  public:
-  BlockfileReader(Platform& platform, const std::string& folder, std::vector<unsigned char> table)
-      : files_(platform, folder), table_(std::move(table)) {}
+  BlockfileReader(const std::string& folder, std::shared_ptr<OpenedFolder> opened,
+                  std::vector<unsigned char> table)
+      : files_(folder, std::move(opened)), table_(std::move(table)) {}
 
   bool Next(CacheEntry& entry) override {
     for (;;) {
@@ -80,10 +81,11 @@ class BlockfileReader : public CacheReader {
   std::uint64_t PassedOver() const override { return passedOver_; }
 
  private:
-  // The record at `address`: all of its blocks, its own checksum right.
+  // The record at `address`: all of its blocks, its own checksum right, none of them taken by
+  // another record.
   bool ReadRecord(std::uint32_t address, EntryRecord& record) {
     const std::optional<BlockPlace> place = files_.Locate(address, kEntryType);
-    return place &&
+    return place && Claim(address) &&
            files_.Read(address, static_cast<std::size_t>(place->length), record.bytes,
                        kEntryType) &&
            record.SelfHashMatches();
@@ -117,16 +119,38 @@ class BlockfileReader : public CacheReader {
     StoredBody body;
     body.size = record.StreamSize(1);
     // An empty body has no address: it is named by the file of the response info.
-    const std::optional<BlockPlace> place =
-        files_.Locate(record.StreamAddress(body.size == 0 ? 0 : 1));
+    const std::uint32_t address = record.StreamAddress(body.size == 0 ? 0 : 1);
+    const std::optional<BlockPlace> place = files_.Locate(address);
     if (!place || body.size > place->length) return std::nullopt;
-    if (body.size == 0) {
-      body.file = place->file;
-      return body;
-    }
     body.file = place->file;
-    body.offset = place->offset;
+    body.open = files_.Opener(address, *place);
+    if (body.size != 0) body.offset = place->offset;
     return body;
+  }
+
+  // Takes the blocks (or the external file) that `address` names for one record. False when
+  // an earlier record has taken any of them: in a real cache no two records share a place, and
+  // a crafted one that points many records at one long key or body would have it read (and
+  // hashed, or exported) again for each, at a cost out of all proportion to the cache's size.
+  // Each place is thus read at most once a run. A null address takes nothing.
+  bool Claim(std::uint32_t address) {
+    if ((address & 0x80000000u) == 0) return true;
+    const bool block = ((address >> 28) & 7) != 0;
+    // A block run is taken block by block, so that overlapping runs are told apart too.
+    const std::uint32_t first = block ? address & 0xFCFFFFFFu : address;
+    const std::uint32_t count = block ? ((address >> 24) & 3) + 1 : 1;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      if (claimed_.count(first + i) != 0) return false;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) claimed_.insert(first + i);
+    return true;
+  }
+
+  // Claims every place that the record reads beside itself: its rankings node, long key and
+  // streams.
+  bool ClaimPlaces(const EntryRecord& record) {
+    return Claim(record.Rankings()) && Claim(record.LongKey()) && Claim(record.StreamAddress(0)) &&
+           Claim(record.StreamAddress(1));
   }
 
   bool ToEntry(std::uint32_t address, const EntryRecord& record, CacheEntry& entry) {
@@ -135,8 +159,9 @@ class BlockfileReader : public CacheReader {
     const std::uint32_t infoSize = record.StreamSize(0);
     std::vector<unsigned char> key;
     std::vector<unsigned char> info;
-    if (infoSize == 0 || infoSize > kMaxResponseInfoSize || !ReadKey(record, key) ||
-        !ClosedCleanly(address, record) || !files_.Read(record.StreamAddress(0), infoSize, info)) {
+    if (infoSize == 0 || infoSize > kMaxResponseInfoSize || !ClaimPlaces(record) ||
+        !ReadKey(record, key) || !ClosedCleanly(address, record) ||
+        !files_.Read(record.StreamAddress(0), infoSize, info)) {
       return false;
     }
     std::optional<StoredBody> body = BodyOf(record);
@@ -150,14 +175,17 @@ class BlockfileReader : public CacheReader {
   std::size_t bucket_ = 0;
   std::uint32_t chain_ = 0;
   std::unordered_set<std::uint32_t> visited_;
+  /// The places taken by the records read so far: one key per block of a block file, the
+  /// address itself for an external file.
+  std::unordered_set<std::uint32_t> claimed_;
   std::uint64_t passedOver_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform,
-                                                         const std::string& folder) {
-  const std::unique_ptr<ReadableFile> index = platform.OpenFileForReading(folder + "\\index");
+std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(const std::string& folder,
+                                                         std::shared_ptr<OpenedFolder> opened) {
+  const std::unique_ptr<ReadableFile> index = opened->OpenName("index");
   std::vector<unsigned char> header;
   if (!index || !ReadRange(*index, 0, kIndexHeaderSize, header) ||
       LoadU32(header.data()) != kIndexMagic || !IsIndexVersion(LoadU32(header.data() + 4))) {
@@ -170,7 +198,7 @@ std::unique_ptr<CacheReader> OpenChromiumBlockfileReader(Platform& platform,
       !ReadRange(*index, kIndexHeaderSize, std::size_t{length} * 4, table)) {
     return nullptr;
   }
-  return std::make_unique<BlockfileReader>(platform, folder, std::move(table));
+  return std::make_unique<BlockfileReader>(folder, std::move(opened), std::move(table));
 }
 
 }  // namespace murel

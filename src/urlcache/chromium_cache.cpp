@@ -1,9 +1,9 @@
 #include "urlcache/chromium_cache.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
-#include "urlcache/cache_folder.h"
 #include "urlcache/chromium_blockfile_reader.h"
 #include "urlcache/chromium_simple_reader.h"
 #include "urlcache/chromium_sql_reader.h"
@@ -21,8 +21,8 @@ bool StartsWith(const unsigned char* bytes, std::size_t size, const unsigned cha
   return size >= length && std::memcmp(bytes, magic, length) == 0;
 }
 
-std::optional<ChromiumBackend> BackendOfFolder(Platform& platform, const std::string& folder) {
-  const std::unique_ptr<ReadableFile> index = platform.OpenFileForReading(folder + "\\index");
+std::optional<ChromiumBackend> BackendOfFolder(OpenedFolder& folder) {
+  const std::unique_ptr<ReadableFile> index = folder.OpenName("index");
   std::vector<unsigned char> bytes;
   if (!index || !ReadRange(*index, 0, 8, bytes)) return std::nullopt;
   return BackendOfIndex(bytes.data(), bytes.size());
@@ -39,21 +39,31 @@ std::optional<ChromiumBackend> BackendOfIndex(const unsigned char* bytes, std::s
 }
 
 std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder,
-                                               EntryMemo* memo) {
-  CacheFolders folders(platform);
-  // The named folder is the user's choice; the folders below it must be real folders.
-  for (const char* below : {"", "\\Cache_Data", "\\Cache\\Cache_Data", "\\Cache"}) {
-    const std::string candidate = folder + below;
-    if (*below != '\0' && !folders.IsRealFolder(candidate)) continue;
-    const std::optional<ChromiumBackend> backend = BackendOfFolder(platform, candidate);
+                                               EntryMemo* memo,
+                                               std::shared_ptr<OpenedFolder> opened) {
+  // The named folder is the user's choice; the folders below it are opened one from the other,
+  // never through a link, and the cache's files are then opened from the folder held open.
+  const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
+  if (!named) return nullptr;
+  const std::shared_ptr<OpenedFolder> cache = named->OpenSubfolder("Cache");
+  const std::pair<std::shared_ptr<OpenedFolder>, const char*> candidates[] = {
+      {named, ""},
+      {named->OpenSubfolder("Cache_Data"), "\\Cache_Data"},
+      {cache ? cache->OpenSubfolder("Cache_Data") : nullptr, "\\Cache\\Cache_Data"},
+      {cache, "\\Cache"},
+  };
+  for (const auto& [candidate, below] : candidates) {
+    const std::optional<ChromiumBackend> backend =
+        candidate ? BackendOfFolder(*candidate) : std::nullopt;
     if (!backend) continue;
+    const std::string path = folder + below;
     switch (*backend) {
       case ChromiumBackend::kSimple:
-        return OpenChromiumSimpleReader(platform, candidate, memo);
+        return OpenChromiumSimpleReader(platform, path, candidate, memo);
       case ChromiumBackend::kBlockfile:
-        return OpenChromiumBlockfileReader(platform, candidate);
+        return OpenChromiumBlockfileReader(path, candidate);
       case ChromiumBackend::kSql:
-        return OpenChromiumSqlReader(platform, candidate);
+        return OpenChromiumSqlReader(platform, path, candidate);
     }
   }
   return nullptr;

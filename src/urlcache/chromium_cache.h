@@ -24,7 +24,10 @@ std::optional<ChromiumBackend> BackendOfIndex(const unsigned char* bytes, std::s
 /// "index" file of the first of these places that has one. Null when none is found, or the
 /// backend's reader cannot read it (the SQL backend in a build without SQLite). The simple
 /// backend's reading uses and adds to `memo` when it is given.
+/// `opened` is `folder` held open by the caller; null to open it here (a link there is followed:
+/// the user named it).
 std::unique_ptr<CacheReader> OpenChromiumCache(Platform& platform, const std::string& folder,
-                                               EntryMemo* memo = nullptr);
+                                               EntryMemo* memo = nullptr,
+                                               std::shared_ptr<OpenedFolder> opened = nullptr);
 
 }  // namespace murel

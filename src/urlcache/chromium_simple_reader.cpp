@@ -130,8 +130,10 @@ bool ReadEntryFile(ReadableFile& file, const std::string& path, CacheEntry& entr
 }  // namespace
 
 std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder,
+                                                      std::shared_ptr<OpenedFolder> opened,
                                                       EntryMemo* memo) {
-  return WalkEntryFiles(platform, folder, &IsEntryFileName, &ReadEntryFile, memo);
+  return WalkEntryFiles(platform, folder, std::move(opened), &IsEntryFileName, &ReadEntryFile,
+                        memo);
 }
 
 }  // namespace murel

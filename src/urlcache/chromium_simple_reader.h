@@ -10,7 +10,8 @@
 
 namespace murel {
 
-/// A reader over the simple cache in the folder `folder` (a full path): its "<16 hex>_0" files
+/// A reader over the simple cache in the folder `folder` (a full path), held open as `opened`
+/// (its files are opened from there): its "<16 hex>_0" files
 /// in the order of their names. Each file holds a header and the key, the body (stream 1), an
 /// end record, the pickled response info (stream 0), the key's SHA-256 when flagged and a last
 /// end record; both the 24-byte records of today and the 20-byte ones of old 32-bit builds are
@@ -19,6 +20,7 @@ namespace murel {
 /// ToExportedEntry) are passed over. With a memo, files it knows are not read again (see
 /// WalkEntryFiles). Null if the folder cannot be listed.
 std::unique_ptr<CacheReader> OpenChromiumSimpleReader(Platform& platform, const std::string& folder,
+                                                      std::shared_ptr<OpenedFolder> opened,
                                                       EntryMemo* memo);
 
 }  // namespace murel

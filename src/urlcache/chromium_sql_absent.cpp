@@ -5,7 +5,8 @@ namespace murel {
 
 bool CanReadChromiumSql() { return false; }
 
-std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform&, const std::string&) {
+std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform&, const std::string&,
+                                                   std::shared_ptr<OpenedFolder>) {
   return nullptr;
 }
 

@@ -39,6 +39,9 @@ class Statement {
     sqlite3_reset(statement_);
     sqlite3_bind_int64(statement_, 1, parameter);
   }
+  void Bind(int index, const char* text) {
+    sqlite3_bind_text(statement_, index, text, -1, SQLITE_STATIC);
+  }
   sqlite3_int64 Int(int column) { return sqlite3_column_int64(statement_, column); }
   std::string_view Text(int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_blob(statement_, column));
@@ -87,6 +90,62 @@ class PieceFile : public ReadableFile {
   FileFacts facts_;
 };
 
+// The table a cache database must have: its name, its key column (the primary key, alone) and
+// the other columns that are read.
+struct ExpectedTable {
+  const char* name;
+  const char* key;
+  std::vector<const char*> columns;
+};
+
+// True when `table` is an ordinary table of the database, not a view or a virtual table: the
+// reader's statements then never run SQL of the database's own. The schema is read as text; a
+// view is never expanded, as looking at its columns would do (a chain of thousands of views
+// takes minutes to compile or ends the program when its nesting overflows the stack).
+bool IsPlainTable(sqlite3* db, const char* table) {
+  Statement objects(db,
+                    "SELECT type = 'table' AND rootpage > 0 FROM sqlite_master WHERE name = ? "
+                    "COLLATE NOCASE");
+  if (!objects.Ok()) return false;
+  objects.Bind(1, table);
+  bool plain = false;
+  int count = 0;
+  while (objects.Step()) {
+    plain = objects.Int(0) != 0;
+    ++count;
+  }
+  return count == 1 && plain;
+}
+
+// True when the plain table `table` has its columns: each expected one, its key the primary
+// key alone, and no generated column anywhere (its expression would run for every row read).
+bool HasColumns(sqlite3* db, const ExpectedTable& table) {
+  Statement columns(db, "SELECT name, pk, hidden FROM pragma_table_xinfo(?)");
+  if (!columns.Ok()) return false;
+  columns.Bind(1, table.name);
+  std::size_t found = 0;
+  bool keyFound = false;
+  while (columns.Step()) {
+    const std::string_view name = columns.Text(0);
+    const bool isKey = name == table.key;
+    if (columns.Int(2) != 0 || (columns.Int(1) != 0) != isKey) return false;
+    keyFound = keyFound || isKey;
+    found += static_cast<std::size_t>(std::count(table.columns.begin(), table.columns.end(), name));
+  }
+  return keyFound && found == table.columns.size();
+}
+
+// True when the database holds `resources` and `blobs` as Chromium makes them.
+bool HasCacheSchema(sqlite3* db) {
+  const ExpectedTable tables[] = {
+      {"resources", "res_id", {"cache_key", "head", "body_end", "doomed"}},
+      {"blobs", "blob_id", {"res_id", "start", "end", "blob"}},
+  };
+  return std::all_of(std::begin(tables), std::end(tables), [db](const ExpectedTable& table) {
+    return IsPlainTable(db, table.name) && HasColumns(db, table);
+  });
+}
+
 // The rows of one database.
 class DatabaseRows {
  public:
@@ -94,18 +153,21 @@ class DatabaseRows {
       : database_(std::move(database)),
         path_(std::move(path)),
         time_(time),
+        // Only the keys are sorted, so that sorting costs little memory whatever the rows hold;
+        // each row is then fetched by its key.
+        ids_(database_->Handle(), "SELECT res_id FROM resources WHERE doomed = 0 ORDER BY res_id"),
         rows_(database_->Handle(),
-              "SELECT res_id, cache_key, head, body_end FROM resources WHERE doomed = 0 ORDER BY "
-              "res_id"),
+              "SELECT cache_key, head, body_end FROM resources WHERE res_id = ?"),
         pieces_(
             database_->Handle(),
             "SELECT blob_id, start, end, length(blob) FROM blobs WHERE res_id = ? ORDER BY start") {
   }
 
   bool Next(CacheEntry& entry) {
-    if (!rows_.Ok() || !pieces_.Ok()) return false;
-    while (rows_.Step()) {
-      if (ToEntry(entry)) return true;
+    if (!ids_.Ok() || !rows_.Ok() || !pieces_.Ok()) return false;
+    while (ids_.Step()) {
+      rows_.Reset(ids_.Int(0));
+      if (rows_.Step() && ToEntry(ids_.Int(0), entry)) return true;
       ++passedOver_;
     }
     return false;
@@ -115,12 +177,11 @@ class DatabaseRows {
   std::uint64_t PassedOver() const { return passedOver_; }
 
  private:
-  bool ToEntry(CacheEntry& entry) {
-    const sqlite3_int64 bodyEnd = rows_.Int(3);
+  bool ToEntry(sqlite3_int64 id, CacheEntry& entry) {
+    const sqlite3_int64 bodyEnd = rows_.Int(2);
     std::vector<Piece> pieces;
-    const std::string_view head = rows_.Text(2);
-    if (bodyEnd < 0 || head.size() > kMaxResponseInfoSize ||
-        !CollectPieces(rows_.Int(0), bodyEnd, pieces))
+    const std::string_view head = rows_.Text(1);
+    if (bodyEnd < 0 || head.size() > kMaxResponseInfoSize || !CollectPieces(id, bodyEnd, pieces))
       return false;
     StoredBody body;
     body.file = path_;
@@ -130,7 +191,7 @@ class DatabaseRows {
                  facts]() -> std::unique_ptr<ReadableFile> {
       return std::make_unique<PieceFile>(database, pieces, facts);
     };
-    return ToExportedEntry(rows_.Text(1), reinterpret_cast<const unsigned char*>(head.data()),
+    return ToExportedEntry(rows_.Text(0), reinterpret_cast<const unsigned char*>(head.data()),
                            head.size(), std::move(body), entry);
   }
 
@@ -156,6 +217,7 @@ class DatabaseRows {
   std::shared_ptr<PlatformDatabase> database_;
   std::string path_;
   FileTime time_;
+  Statement ids_;
   Statement rows_;
   Statement pieces_;
   std::uint64_t passedOver_ = 0;
@@ -163,16 +225,17 @@ class DatabaseRows {
 
 class SqlReader : public CacheReader {
  public:
-  SqlReader(Platform& platform, std::vector<std::string> paths)
-      : platform_(platform), paths_(std::move(paths)) {}
+  SqlReader(std::string folder, std::shared_ptr<OpenedFolder> opened,
+            std::vector<std::string> names)
+      : folder_(std::move(folder)), opened_(std::move(opened)), names_(std::move(names)) {}
 
   bool Next(CacheEntry& entry) override {
     for (;;) {
       if (rows_ && rows_->Next(entry)) return true;
       if (rows_) passedOver_ += rows_->PassedOver();
       rows_.reset();
-      if (next_ >= paths_.size()) return false;
-      OpenDatabase(paths_[next_++]);
+      if (next_ >= names_.size()) return false;
+      OpenDatabase(names_[next_++]);
     }
   }
 
@@ -181,15 +244,20 @@ class SqlReader : public CacheReader {
   }
 
  private:
-  void OpenDatabase(const std::string& path) {
-    const std::optional<FileFacts> facts = platform_.QueryFile(path);
-    std::shared_ptr<PlatformDatabase> database = PlatformDatabase::Open(platform_, path);
-    if (database && facts)
-      rows_ = std::make_unique<DatabaseRows>(std::move(database), path, facts->time);
+  void OpenDatabase(const std::string& name) {
+    std::unique_ptr<ReadableFile> file = opened_->OpenName(name);
+    if (!file) return;
+    const FileTime time = file->Facts().time;
+    const std::string path = folder_ + "\\" + name;
+    std::shared_ptr<PlatformDatabase> database = PlatformDatabase::Open(std::move(file), path);
+    // The schema is looked at before any statement of the reader's own is compiled against it.
+    if (database && HasCacheSchema(database->Handle()))
+      rows_ = std::make_unique<DatabaseRows>(std::move(database), path, time);
   }
 
-  Platform& platform_;
-  std::vector<std::string> paths_;
+  std::string folder_;
+  std::shared_ptr<OpenedFolder> opened_;
+  std::vector<std::string> names_;
   std::size_t next_ = 0;
   std::unique_ptr<DatabaseRows> rows_;
   std::uint64_t passedOver_ = 0;  // by the databases read to their end
@@ -199,7 +267,8 @@ class SqlReader : public CacheReader {
 
 bool CanReadChromiumSql() { return true; }
 
-std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std::string& folder) {
+std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std::string& folder,
+                                                   std::shared_ptr<OpenedFolder> opened) {
   std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, false);
   if (!items) return nullptr;
   std::vector<std::pair<unsigned, std::string>> numbered;
@@ -209,9 +278,9 @@ std::unique_ptr<CacheReader> OpenChromiumSqlReader(Platform& platform, const std
   }
   if (numbered.empty()) return nullptr;
   std::sort(numbered.begin(), numbered.end());
-  std::vector<std::string> paths;
-  for (const auto& [number, name] : numbered) paths.push_back(folder + "\\" + name);
-  return std::make_unique<SqlReader>(platform, std::move(paths));
+  std::vector<std::string> names;
+  for (const auto& [number, name] : numbered) names.push_back(name);
+  return std::make_unique<SqlReader>(folder, std::move(opened), std::move(names));
 }
 
 }  // namespace murel

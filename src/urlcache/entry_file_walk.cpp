@@ -35,10 +35,10 @@ struct ReadEntry {
 // run goes on rather than ending on an exception.
 class EntryFileWalk : public CacheReader {
  public:
-  EntryFileWalk(Platform& platform, std::string folder, std::vector<std::string> names,
-                EntryFileReading read, EntryMemo* memo)
-      : platform_(platform),
-        folder_(std::move(folder)),
+  EntryFileWalk(std::string folder, std::shared_ptr<OpenedFolder> opened,
+                std::vector<std::string> names, EntryFileReading read, EntryMemo* memo)
+      : folder_(std::move(folder)),
+        opened_(std::move(opened)),
         names_(std::move(names)),
         read_(std::move(read)),
         memo_(memo) {
@@ -145,8 +145,15 @@ class EntryFileWalk : public CacheReader {
   bool Resolve(const std::string& name, CacheEntry& entry, std::uint64_t& bytes) {
     const std::string path = folder_ + "\\" + name;
     const EntryMemo::Recall recalled = Recall(name, path, entry);
-    if (recalled != EntryMemo::Recall::kUnknown) return recalled == EntryMemo::Recall::kEntry;
-    return Read(name, path, entry, bytes);
+    if (recalled == EntryMemo::Recall::kUnknown) return Read(name, path, entry, bytes);
+    if (recalled != EntryMemo::Recall::kEntry) return false;
+    // The body is read when it is copied, from the folder held open like every other file.
+    if (entry.storedBody) {
+      entry.storedBody->open = [opened = opened_, name]() -> std::shared_ptr<ReadableFile> {
+        return opened->OpenName(name);
+      };
+    }
+    return true;
   }
 
   // What the earlier memo says of the file, by its facts; a file that is no regular file is
@@ -155,8 +162,7 @@ class EntryFileWalk : public CacheReader {
   // files beside the export's looks at its targets.
   EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
     if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
-    if (!opened_) opened_ = platform_.OpenFolder(folder_);
-    const std::optional<FileFacts> facts = opened_ ? opened_->QueryName(name) : std::nullopt;
+    const std::optional<FileFacts> facts = opened_->QueryName(name);
     if (!facts) return EntryMemo::Recall::kUnknown;
     if (facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
     return memo_->Find(name, path, *facts, entry);
@@ -164,7 +170,7 @@ class EntryFileWalk : public CacheReader {
 
   bool Read(const std::string& name, const std::string& path, CacheEntry& entry,
             std::uint64_t& bytes) {
-    const std::shared_ptr<HeldFile> file = HeldFile::Open(platform_, path, kHoldLimit);
+    const std::shared_ptr<HeldFile> file = HeldFile::Open(opened_->OpenName(name), kHoldLimit);
     if (!file) return false;
     const bool taken = read_(*file, path, entry);
     if (memo_ != nullptr) memo_->Remember(name, file->Facts(), taken ? &entry : nullptr);
@@ -175,14 +181,14 @@ class EntryFileWalk : public CacheReader {
     return true;
   }
 
-  // Set up before the reading thread starts, then used by it alone.
-  Platform& platform_;
+  // Set up before the reading thread starts, then used by it alone (the folder also by the
+  // bodies of recalled entries, when they are copied).
   std::string folder_;
+  std::shared_ptr<OpenedFolder> opened_;
   std::vector<std::string> names_;
   EntryFileReading read_;
   EntryMemo* memo_;
-  std::unique_ptr<OpenedFolder> opened_;  ///< The folder, open once a file is looked at.
-  std::size_t next_ = 0;                  ///< The item of `names_` to read next.
+  std::size_t next_ = 0;  ///< The item of `names_` to read next.
 
   // Shared by the two threads, under `mutex_`.
   std::mutex mutex_;
@@ -219,13 +225,16 @@ std::optional<std::vector<std::string>> ListEntryFiles(Platform& platform,
 }  // namespace
 
 std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
+                                            std::shared_ptr<OpenedFolder> opened,
                                             bool (*isEntryName)(const std::string&),
                                             EntryFileReading read, EntryMemo* memo) {
   if (memo != nullptr) memo->Begin(folder);
+  // A listing of another folder put in the place of `folder` gives only names: each is then
+  // looked for in the folder held open.
   std::optional<std::vector<std::string>> names = ListEntryFiles(platform, folder, isEntryName);
   if (!names) return nullptr;
-  return std::make_unique<EntryFileWalk>(platform, folder, std::move(*names), std::move(read),
-                                         memo);
+  return std::make_unique<EntryFileWalk>(folder, std::move(opened), std::move(*names),
+                                         std::move(read), memo);
 }
 
 }  // namespace murel

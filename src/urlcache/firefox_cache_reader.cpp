@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "urlcache/cache_folder.h"
 #include "urlcache/entry_file_walk.h"
 #include "urlcache/firefox_entry.h"
 
@@ -28,27 +27,38 @@ bool IsNamedEntries(const std::string& folder) {
   return name == "entries";
 }
 
-// The entries folder for what the user named: the levels below it must be real folders.
-std::optional<std::string> EntriesFolder(Platform& platform, const std::string& folder) {
-  CacheFolders folders(platform);
-  if (folders.IsRealFolder(folder + "\\cache2") &&
-      folders.IsRealFolder(folder + "\\cache2\\entries")) {
-    return folder + "\\cache2\\entries";
+// The entries folder for the folder the user named (`folder`, held open as `named`), opened:
+// the levels below it are opened one from the other, never through a link. Its path goes to
+// `path`.
+std::shared_ptr<OpenedFolder> EntriesFolder(std::shared_ptr<OpenedFolder> named,
+                                            const std::string& folder, std::string& path) {
+  if (!named) return nullptr;
+  if (const std::unique_ptr<OpenedFolder> cache2 = named->OpenSubfolder("cache2")) {
+    if (std::shared_ptr<OpenedFolder> entries = cache2->OpenSubfolder("entries")) {
+      path = folder + "\\cache2\\entries";
+      return entries;
+    }
   }
-  if (folders.IsRealFolder(folder + "\\entries")) return folder + "\\entries";
-  if (IsNamedEntries(folder)) return folder;
-  return std::nullopt;
+  if (std::shared_ptr<OpenedFolder> entries = named->OpenSubfolder("entries")) {
+    path = folder + "\\entries";
+    return entries;
+  }
+  path = folder;
+  return IsNamedEntries(folder) ? named : nullptr;
 }
 
 }  // namespace
 
 std::unique_ptr<CacheReader> OpenFirefoxCache(Platform& platform, const std::string& folder,
-                                              EntryMemo* memo) {
-  const std::optional<std::string> entries = EntriesFolder(platform, folder);
+                                              EntryMemo* memo,
+                                              std::shared_ptr<OpenedFolder> opened) {
+  std::string entriesPath;
+  std::shared_ptr<OpenedFolder> entries =
+      EntriesFolder(opened ? opened : platform.OpenFolder(folder), folder, entriesPath);
   if (!entries) return nullptr;
   auto reader = std::make_shared<FirefoxEntryReader>();
   return WalkEntryFiles(
-      platform, *entries, &IsEntryName,
+      platform, entriesPath, std::move(entries), &IsEntryName,
       [reader](ReadableFile& file, const std::string& path, CacheEntry& entry) {
         return reader->Read(file, path, entry);
       },

@@ -5,9 +5,8 @@
 
 namespace murel {
 
-std::shared_ptr<HeldFile> HeldFile::Open(Platform& platform, const std::string& path,
+std::shared_ptr<HeldFile> HeldFile::Open(std::unique_ptr<ReadableFile> file,
                                          std::size_t holdLimit) {
-  std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
   if (!file) return nullptr;
   std::shared_ptr<HeldFile> held(new HeldFile(std::move(file)));
   if (held->facts_.size <= holdLimit) {

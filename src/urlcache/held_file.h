@@ -17,10 +17,9 @@ namespace murel {
 /// file is closed at once: only its bytes stay.
 class HeldFile : public ReadableFile {
  public:
-  /// Opens the regular file `path` and reads it whole when it has at most `holdLimit` bytes.
-  /// Null when it cannot be opened, or read whole.
-  static std::shared_ptr<HeldFile> Open(Platform& platform, const std::string& path,
-                                        std::size_t holdLimit);
+  /// Takes the open `file` and reads it whole when it has at most `holdLimit` bytes. Null when
+  /// `file` is null, or cannot be read whole.
+  static std::shared_ptr<HeldFile> Open(std::unique_ptr<ReadableFile> file, std::size_t holdLimit);
 
   const FileFacts& Facts() const override { return facts_; }
   /// From memory when the file is held, else from the file.

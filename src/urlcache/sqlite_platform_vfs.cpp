@@ -11,6 +11,9 @@ namespace {
 // Strings and blobs over this size are refused: no record of a cache database comes near it,
 // and a damaged database cannot make SQLite allocate more.
 constexpr int kMaxValueSize = 16 << 20;
+// SQLite's memory, for every database of the process together: a few values of the largest size
+// and the page cache, many times over.
+constexpr sqlite3_int64 kMaxHeap = sqlite3_int64{256} << 20;
 
 struct OpenFile {
   sqlite3_file base;  // first: SQLite sees the struct as an sqlite3_file
@@ -79,16 +82,20 @@ const sqlite3_io_methods kMethods = {1,
                                      nullptr,
                                      nullptr};
 
-Platform& PlatformOf(sqlite3_vfs* vfs) { return *static_cast<Platform*>(vfs->pAppData); }
+// The database's file, open before SQLite asks for it; null once SQLite has it.
+std::unique_ptr<ReadableFile>& PendingFile(sqlite3_vfs* vfs) {
+  return *static_cast<std::unique_ptr<ReadableFile>*>(vfs->pAppData);
+}
 
-// Only the main database opens; a journal, a temporary or any other file does not.
+// Only the main database opens, once, as the file opened beforehand; a journal, a temporary or
+// any other file does not.
 int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
   file->pMethods = nullptr;
   if (name == nullptr || (flags & SQLITE_OPEN_MAIN_DB) == 0 ||
       (flags & SQLITE_OPEN_READWRITE) != 0) {
     return SQLITE_CANTOPEN;
   }
-  std::unique_ptr<ReadableFile> opened = PlatformOf(vfs).OpenFileForReading(name);
+  std::unique_ptr<ReadableFile> opened = std::move(PendingFile(vfs));
   if (!opened) return SQLITE_CANTOPEN;
   reinterpret_cast<OpenFile*>(file)->file = opened.release();
   file->pMethods = &kMethods;
@@ -126,6 +133,7 @@ int GetLastError(sqlite3_vfs*, int, char*) { return 0; }
 struct PlatformDatabase::Vfs {
   sqlite3_vfs vfs{};
   std::string name;
+  std::unique_ptr<ReadableFile> pending;  ///< The database's file, until SQLite opens it.
   std::uint64_t ticksLeft = 0;  ///< Work left, in steps of kStepsPerTick virtual machine steps.
 };
 
@@ -148,19 +156,22 @@ int SpendTick(void* ticks) {
 
 }  // namespace
 
-std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform,
+std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(std::unique_ptr<ReadableFile> file,
                                                          const std::string& path) {
+  if (!file) return nullptr;
   std::unique_ptr<PlatformDatabase> database(new PlatformDatabase());
   database->vfs_ = std::make_unique<Vfs>();
-  // A VFS of its own per database, named after it, carries the platform to the file functions.
+  // A VFS of its own per database, named after it, carries the open file to SQLite.
   Vfs& vfs = *database->vfs_;
+  const std::uint64_t size = file->Facts().size;
+  vfs.pending = std::move(file);
   vfs.name = "murel-" + std::to_string(reinterpret_cast<std::uintptr_t>(&vfs));
   vfs.vfs = {1,
              static_cast<int>(sizeof(OpenFile)),
              4096,
              nullptr,
              vfs.name.c_str(),
-             &platform,
+             &vfs.pending,
              murel::Open,
              Delete,
              Access,
@@ -183,13 +194,13 @@ std::unique_ptr<PlatformDatabase> PlatformDatabase::Open(Platform& platform,
     return nullptr;
   }
   sqlite3_limit(database->db_, SQLITE_LIMIT_LENGTH, kMaxValueSize);
-  const std::optional<FileFacts> facts = platform.QueryFile(path);
-  const std::uint64_t size = facts ? facts->size : 0;
   vfs.ticksLeft = (kFixedSteps + kStepsPerByte * std::min<std::uint64_t>(size, UINT64_MAX / 512)) /
                   kStepsPerTick;
   sqlite3_progress_handler(database->db_, kStepsPerTick, SpendTick, &vfs.ticksLeft);
-  // Sorting in memory: no temporary file is ever wanted.
+  // Sorting in memory: no temporary file is ever wanted. The reader sorts keys only; the bound
+  // on SQLite's whole heap stops anything else a damaged file could make it hold.
   sqlite3_exec(database->db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+  sqlite3_hard_heap_limit64(kMaxHeap);
   return database;
 }
 

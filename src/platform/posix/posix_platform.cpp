@@ -148,7 +148,14 @@ std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::strin
 
 namespace {
 
-// A folder open as a file descriptor: a name in it is one step of a path from there.
+// True when `name` is one step down from a folder: no separator of either form, not "." or "..".
+bool IsOneStep(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+// A folder open as a file descriptor: a name in it is one step of a path from there, whatever
+// the folder's path leads to meanwhile.
 class PosixOpenedFolder : public OpenedFolder {
  public:
   explicit PosixOpenedFolder(int fd) : fd_(fd) {}
@@ -157,8 +164,26 @@ class PosixOpenedFolder : public OpenedFolder {
   PosixOpenedFolder& operator=(const PosixOpenedFolder&) = delete;
 
   std::optional<FileFacts> QueryName(const std::string& name) override {
-    if (name.find('/') != std::string::npos) return std::nullopt;
+    if (!IsOneStep(name)) return std::nullopt;
     return QueryHostName(fd_, name.c_str());
+  }
+
+  std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
+    if (!IsOneStep(name)) return nullptr;
+    return OpenHostFileAt(fd_, name.c_str());
+  }
+
+  std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
+    if (!IsOneStep(name)) return nullptr;
+    return Open(fd_, name.c_str(), O_NOFOLLOW);
+  }
+
+  /// The folder `name` relative to `at` (a folder descriptor or AT_FDCWD), opened with `flags`
+  /// besides those of any folder; null if it is no folder.
+  static std::unique_ptr<OpenedFolder> Open(int at, const char* name, int flags) {
+    const int fd = openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixOpenedFolder>(fd);
   }
 
  private:
@@ -170,9 +195,7 @@ class PosixOpenedFolder : public OpenedFolder {
 std::unique_ptr<OpenedFolder> PosixPlatform::OpenFolder(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   if (!host) return nullptr;
-  const int fd = open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixOpenedFolder>(fd);
+  return PosixOpenedFolder::Open(AT_FDCWD, host->c_str(), 0);
 }
 
 std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::string& path,

@@ -68,10 +68,12 @@ std::optional<FileFacts> QueryHostFile(const std::string& hostPath) {
   return QueryHostName(AT_FDCWD, hostPath.c_str());
 }
 
-int OpenRegularFile(const std::string& hostPath, struct stat& info) {
+namespace {
+
+int OpenRegularFileAt(int folderFd, const char* name, struct stat& info) {
   // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for ever. O_NOFOLLOW: a link
   // at the last level fails to open. Whatever opened is then checked to be a regular file.
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return -1;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
@@ -80,11 +82,21 @@ int OpenRegularFile(const std::string& hostPath, struct stat& info) {
   return fd;
 }
 
-std::unique_ptr<ReadableFile> OpenHostFile(const std::string& hostPath) {
+}  // namespace
+
+int OpenRegularFile(const std::string& hostPath, struct stat& info) {
+  return OpenRegularFileAt(AT_FDCWD, hostPath.c_str(), info);
+}
+
+std::unique_ptr<ReadableFile> OpenHostFileAt(int folderFd, const char* name) {
   struct stat info {};
-  const int fd = OpenRegularFile(hostPath, info);
+  const int fd = OpenRegularFileAt(folderFd, name, info);
   if (fd < 0) return nullptr;
   return std::make_unique<HostFile>(fd, info);
+}
+
+std::unique_ptr<ReadableFile> OpenHostFile(const std::string& hostPath) {
+  return OpenHostFileAt(AT_FDCWD, hostPath.c_str());
 }
 
 }  // namespace murel

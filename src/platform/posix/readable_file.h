@@ -18,8 +18,12 @@ std::optional<FileFacts> QueryHostName(int folderFd, const char* name);
 /// The facts of the host path `hostPath`, as QueryHostName gives them.
 std::optional<FileFacts> QueryHostFile(const std::string& hostPath);
 
-/// Opens the regular file at `hostPath` for reading: null for a link at the last component, a
-/// folder, a pipe or device (opened without waiting, then refused), or a missing file.
+/// Opens the regular file `name` relative to the open folder `folderFd` (or to the current
+/// directory, for AT_FDCWD) for reading: null for a link at the last component, a folder, a pipe
+/// or device (opened without waiting, then refused), or a missing file.
+std::unique_ptr<ReadableFile> OpenHostFileAt(int folderFd, const char* name);
+
+/// OpenHostFileAt for the host path `hostPath`.
 std::unique_ptr<ReadableFile> OpenHostFile(const std::string& hostPath);
 
 /// Opens `hostPath` read-only as OpenHostFile does (no link, no waiting, regular files only) and

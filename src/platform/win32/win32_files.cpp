@@ -1,6 +1,7 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <utility>
 
@@ -134,13 +135,10 @@ std::optional<std::vector<FolderItem>> ListWindowsFolder(const std::string& path
   return items;
 }
 
-std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
-  // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than what it leads to; the checks
-  // below then refuse it.
-  HANDLE handle =
-      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+namespace {
+
+// The open `handle` as a readable file when it is a regular file on disk; else it is closed.
+std::unique_ptr<ReadableFile> RegularFileOf(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   const bool regular =
       ::GetFileType(handle) == FILE_TYPE_DISK &&
@@ -152,6 +150,115 @@ std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
   }
   return std::make_unique<WindowsFile>(handle, FactsOf(info.dwFileAttributes, info.nFileSizeHigh,
                                                        info.nFileSizeLow, info.ftLastWriteTime));
+}
+
+// True when `name` is one step down from a folder: no separator, not "." or "..".
+bool IsOneStep(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("\\/\0", 3)) == std::string::npos;
+}
+
+// Opens `name` relative to the folder handle `folder` with `access`; `options` are NtCreateFile's
+// create options besides synchronous I/O and the refusal to follow a reparse point.
+// INVALID_HANDLE_VALUE on failure.
+HANDLE OpenRelative(HANDLE folder, const std::string& name, ACCESS_MASK access, ULONG share,
+                    ULONG options) {
+  if (!IsOneStep(name)) return INVALID_HANDLE_VALUE;
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  if (length <= 0 || length > MAX_PATH) return INVALID_HANDLE_VALUE;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], length);
+  UNICODE_STRING text;
+  text.Buffer = &wide[0];
+  text.Length = static_cast<USHORT>(length * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+  IO_STATUS_BLOCK status{};
+  HANDLE handle = nullptr;
+  const NTSTATUS result = ::NtCreateFile(
+      &handle, access | SYNCHRONIZE, &attributes, &status, nullptr, 0, share, FILE_OPEN,
+      options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+  return result >= 0 ? handle : INVALID_HANDLE_VALUE;
+}
+
+// A folder handle whose names are opened relative to it.
+class WindowsFolder : public OpenedFolder {
+ public:
+  explicit WindowsFolder(HANDLE handle) : handle_(handle) {}
+  ~WindowsFolder() override { ::CloseHandle(handle_); }
+  WindowsFolder(const WindowsFolder&) = delete;
+  WindowsFolder& operator=(const WindowsFolder&) = delete;
+
+  std::optional<FileFacts> QueryName(const std::string& name) override {
+    HANDLE handle = OpenRelative(handle_, name, FILE_READ_ATTRIBUTES, kShareAll, 0);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = ::GetFileInformationByHandle(handle, &info) != FALSE;
+    ::CloseHandle(handle);
+    if (!known) return std::nullopt;
+    return FactsOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow,
+                   info.ftLastWriteTime);
+  }
+
+  std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
+    HANDLE handle = OpenRelative(handle_, name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 FILE_NON_DIRECTORY_FILE);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : RegularFileOf(handle);
+  }
+
+  std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
+    HANDLE handle = OpenRelative(handle_, name, FILE_LIST_DIRECTORY | FILE_TRAVERSE, kShareAll,
+                                 FILE_DIRECTORY_FILE);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : FolderOf(handle);
+  }
+
+  /// The open `handle` as a folder when it is one and no reparse point; else it is closed.
+  static std::unique_ptr<OpenedFolder> FolderOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(handle, &info) == FALSE ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      ::CloseHandle(handle);
+      return nullptr;
+    }
+    return std::make_unique<WindowsFolder>(handle);
+  }
+
+  // A folder held open must not stop the browser from renaming or deleting it.
+  static constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> OpenWindowsFile(const std::string& path) {
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than what it leads to; the checks
+  // then refuse it.
+  HANDLE handle =
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return RegularFileOf(handle);
+}
+
+std::unique_ptr<OpenedFolder> OpenWindowsFolder(const std::string& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS is what opens a folder at all.
+  HANDLE handle = ::CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
+                                WindowsFolder::kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  // The folder named may be a link (the user's choice): what it leads to is held.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(handle, &info) == FALSE ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    ::CloseHandle(handle);
+    return nullptr;
+  }
+  return std::make_unique<WindowsFolder>(handle);
 }
 
 std::unique_ptr<BodyWriter> CreateWindowsBodyWriter(const std::string& temporary,

@@ -203,26 +203,8 @@ std::optional<std::vector<FolderItem>> Win32Platform::ListFolder(const std::stri
   return ListWindowsFolder(path);
 }
 
-namespace {
-
-// Windows looks up a name by its whole path; the folder is kept as a path.
-class Win32OpenedFolder : public OpenedFolder {
- public:
-  explicit Win32OpenedFolder(std::string path) : path_(std::move(path)) {}
-  std::optional<FileFacts> QueryName(const std::string& name) override {
-    return QueryWindowsFile(path_ + "\\" + name);
-  }
-
- private:
-  std::string path_;
-};
-
-}  // namespace
-
 std::unique_ptr<OpenedFolder> Win32Platform::OpenFolder(const std::string& path) {
-  const std::optional<FileFacts> facts = QueryWindowsFile(path);
-  if (!facts || facts->kind != FileKind::kDirectory) return nullptr;
-  return std::make_unique<Win32OpenedFolder>(path);
+  return OpenWindowsFolder(path);
 }
 
 std::unique_ptr<BodyWriter> Win32Platform::CreateBodyWriter(const std::string& target) {

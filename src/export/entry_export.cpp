@@ -61,8 +61,11 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     line += '\n';
     state.listingFile->Write(line);
   }
+  const bool archiveFailed = !entry.refused && state.archive &&
+                             state.archive->Add(platform, entry) == ArchiveOutcome::kFailed;
+  if (archiveFailed) reporter.CopyFailed(ContentPath(entry));
   if (options.listOnly) {
-    ++state.counts.exported;
+    ++(archiveFailed ? state.counts.failed : state.counts.exported);
     return;
   }
   if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target, state.directories)) {
@@ -72,8 +75,9 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   const bool freshFolder =
       MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-  Count(state.counts,
-        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder));
+  const CopyOutcome copied =
+      CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder);
+  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : copied);
 }
 
 }  // namespace murel

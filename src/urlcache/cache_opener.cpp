@@ -34,14 +34,19 @@ const std::vector<CacheFormat>& CacheFormats() {
 }
 
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
-                                       EntryMemo* memo) {
+                                       EntryMemo* memo, CacheOrigin* origin) {
+  CacheOrigin unused;
+  CacheOrigin& told = origin != nullptr ? *origin : unused;
+  told.format = CacheFormats().front().name;
   if (cachePath.empty()) {
     const std::optional<std::string> index = platform.DefaultCachePath();
+    told.path = index.value_or(std::string());
     return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
   }
   // Files are named from the full path, so that they open wherever the current directory is.
   std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
   if (!full || full->empty()) return nullptr;
+  told.path = *full;
   const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
   // A named file is a cache file; a named folder may be a link: that is the user's choice.
   if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
@@ -49,7 +54,10 @@ std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& ca
   }
   while (full->size() > 3 && full->back() == '\\') full->pop_back();
   for (const CacheFormat& format : CacheFormats()) {
-    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) return reader;
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo)) {
+      told.format = format.name;
+      return reader;
+    }
   }
   return nullptr;
 }

@@ -5,6 +5,7 @@ problems, one line each; an empty list is a pass.
 """
 import email.utils
 import hashlib
+import json
 import os
 import shutil
 import subprocess
@@ -220,3 +221,60 @@ def check_wine(exe, options, work, cache, out, native_out, named, refused=False)
     if not os.path.isfile(os.path.join(out, "urls.txt")):
         return problems + ["murel.exe wrote no urls.txt"]
     return problems + same_export(native_out, out) + check_only_exported(out, named)
+
+
+def read_warc(work, archive):
+    """The records of `archive` as scripts/warc_check.mjs reads them with warcio (every record
+    parsed, its digests verified, each body decoded per its head): (problems, the warcinfo
+    fields, a list of dicts for the response and resource records)."""
+    try:
+        result = subprocess.run(["node", os.path.join(os.path.dirname(__file__), "warc_check.mjs"),
+                                 archive], cwd=work, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=600)
+    except FileNotFoundError:
+        return ["node is not installed (scripts/install-deps)"], "", []
+    if result.returncode != 0:
+        return ["warcio check of %s: %s" % (archive, result.stderr.decode(errors="replace")
+                                            .strip()[:500])], "", []
+    lines = [json.loads(line) for line in result.stdout.decode().splitlines()]
+    return [], lines[0]["fields"], lines[1:]
+
+
+def check_warc(murel, work, cache, archive, sent, format_name, path=lambda p: p):
+    """murel --warc `archive` -l on `cache`: the archive holds a warcinfo record naming the
+    format, and one response record for each URL of the list run's urls.txt, dated, whose body
+    decoded per its head is the original of the last answer the server sent for its URL.
+    `path` gives the paths as `murel` takes them (windows_path for murel.exe under Wine)."""
+    listing = archive + "-list"
+    shutil.rmtree(listing, ignore_errors=True)
+    status, output = run(murel + ["--warc", path(archive), "-l", "-c", path(cache),
+                                  path(listing)], work)
+    if status != 0:
+        return ["murel --warc exited with status %d: %s" % (status, output[:300])]
+    problems, fields, records = read_warc(work, archive)
+    if problems:
+        return problems
+    if "cache-format: %s\r\n" % format_name not in fields:
+        problems.append("the warcinfo record does not name the format %s: %r" % (format_name,
+                                                                                   fields))
+    listed = {url for url, _ in read_listing(listing)}
+    archived = {}
+    for record in records:
+        url = record["uri"]
+        if record["type"] != "response" or not record["date"]:
+            problems.append("%s: a %s record without a date or head" % (url, record["type"]))
+        if url in archived:
+            problems.append("archived twice: " + url)
+        archived[url] = record
+        if url not in sent:
+            problems.append("archived a URL that was never asked for with GET: " + url)
+            continue
+        want = sent[url][-1].resource.original
+        if record["sha256"] != hashlib.sha256(want).hexdigest():
+            problems.append("%s (%s): the archived body decodes to %d bytes that are not the "
+                            "%d the server sent" % (url, record["coding"] or "identity",
+                                                    record["length"], len(want)))
+    for url in sorted(listed ^ set(archived))[:5]:
+        problems.append("%s is in %s but not in %s" % (
+            url, *(("urls.txt", "the archive") if url in listed else ("the archive", "urls.txt"))))
+    return problems

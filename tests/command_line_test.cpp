@@ -25,6 +25,7 @@ struct TailCase {
   bool rawBodies = false;
   std::string programDir;
   std::string cachePath;
+  std::string warcPath;
   std::string option;
   std::string moduleFileName = "C:\\prog\\murel.exe";
 };
@@ -129,6 +130,16 @@ std::vector<TailCase> Cases() {
       With(Outcome("CacheMissingAfterBlank", "-l -c ", ParseOutcome::kNoCachePath, "-c"),
            [](TailCase& c) { c.listOnly = true; }),
       Outcome("CacheTwoBlanks", "-c  C:\\out", ParseOutcome::kNoCachePath, "-c"),
+      With(Run("Warc", "--warc \"D:\\my site.warc.gz\" -c x -l C:\\out", "C:\\out"),
+           [](TailCase& c) {
+             c.warcPath = "D:\\my site.warc.gz";
+             c.cachePath = "x";
+             c.listOnly = true;
+           }),
+      With(Outcome("WarcMissing", "-l --warc", ParseOutcome::kNoWarcPath, "--warc"),
+           [](TailCase& c) { c.listOnly = true; }),
+      Outcome("WarcTwoBlanks", "--warc  C:\\out", ParseOutcome::kNoWarcPath, "--warc"),
+      Outcome("WarcRunOn", "--warcs C:\\out", ParseOutcome::kUnknownOption, "--warcs"),
       Outcome("CacheJoined", "-cD:\\cache", ParseOutcome::kUnknownOption, "-cD:\\cache"),
       Run("TailAtLimit", "C:\\out " + longFilter, "C:\\out", longFilter),
       Outcome("TailOverLimit", "C:\\out f" + longFilter, ParseOutcome::kLongCommandLine),
@@ -173,6 +184,7 @@ TEST_P(CommandLineTest, GivesSettings) {
   EXPECT_EQ(settings.quiet, c.quiet);
   EXPECT_EQ(settings.rawBodies, c.rawBodies);
   EXPECT_EQ(settings.cachePath, c.cachePath);
+  EXPECT_EQ(settings.warcPath, c.warcPath);
   EXPECT_EQ(settings.programDir, c.programDir);
   if (c.outcome == ParseOutcome::kRun) {
     EXPECT_EQ(settings.rootText, c.rootText);

@@ -91,6 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "/c/index.dat"},
         ArgsCase{
             "CacheLooksLikeOption", {"-c", "-dir", "out"}, "-c -dir out", kRun, "out", "*", "-dir"},
+        ArgsCase{"WarcPathWithBlank",
+                 {"--warc", "my site.warc", "out"},
+                 "--warc \"my site.warc\" out",
+                 kRun,
+                 "out",
+                 "*",
+                 ""},
         ArgsCase{"CacheMissing", {"-c"}, "-c", ParseOutcome::kNoCachePath, "", "", ""},
         ArgsCase{"OptionAfterPathIsFilter", {"out", "-l"}, "out -l", kRun, "out", "-l", ""}),
     [](const auto& test) { return std::string(test.param.name); });

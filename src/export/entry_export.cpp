@@ -61,8 +61,12 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     line += '\n';
     state.listingFile->Write(line);
   }
+  const bool archiveFailed = !entry.refused && state.archive &&
+                             state.archive->Add(platform, entry) == ArchiveOutcome::kFailed;
+  if (archiveFailed)
+    reporter.CopyFailed({ContentPath(entry), entry.url, target, {CopyFault::kNotArchived, ""}});
   if (options.listOnly) {
-    ++state.counts.exported;
+    ++(archiveFailed ? state.counts.failed : state.counts.exported);
     return;
   }
   if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target, state.directories)) {
@@ -73,8 +77,9 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   const bool freshFolder =
       MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-  Count(state.counts,
-        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder));
+  const CopyOutcome copied =
+      CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder);
+  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : copied);
 }
 
 }  // namespace murel

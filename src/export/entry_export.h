@@ -20,7 +20,10 @@ bool IsSelected(const ExportOptions& options, const std::string& url);
 /// forms its target path (advancing the run's counter of numbered names), and unless only a list is
 /// asked for, creates the target's directories and copies the cached content when it is newer. A
 /// target that would lie outside the export root, or content the reader refused, is neither made
-/// nor copied and is reported like a failed copy. Failures are handled inside; the run goes on.
+/// nor copied and is reported like a failed copy. With an archive in `state`, the entry's record
+/// is written to it too (also with "-l"); an entry whose record fails is reported like a failed
+/// copy and counted as failed, its copy made all the same. Failures are handled inside; the run
+/// goes on.
 /// The entry is counted in `state.counts`.
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
                  Reporter& reporter, const CacheEntry& entry);

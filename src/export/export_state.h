@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "export/directory_chain.h"
+#include "export/warc_writer.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -22,6 +23,7 @@ struct ExportCounts {
 /// The state of one export that the entries pass on to each other.
 struct ExportState {
   std::unique_ptr<ListingFile> listingFile;  ///< "urls.txt"; null in the tolvar format.
+  std::unique_ptr<WarcWriter> archive;       ///< "--warc": the web archive; null without.
   unsigned long longUrlCounter = 0;          ///< Numbered "longurls\" names given so far.
   KnownDirectories directories;              ///< Levels below the root made sure of.
   ExportCounts counts;                       ///< What happened to the entries so far.

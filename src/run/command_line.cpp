@@ -50,14 +50,15 @@ void Consume(std::string& text, std::size_t count) {
   }
 }
 
-// Takes "-c <cache>" from the start of `text`. The cache path is quoted like the export root when
-// it holds blanks (an unclosed quote takes the rest of the text); otherwise it ends at the next
-// blank. False when no path follows.
-bool TakeCachePath(std::string& text, RunSettings& settings) {
-  Consume(text, 2);
+// Takes an option with a path ("-c <cache>", "--warc <file>"), `length` characters long, from
+// the start of `text` into `path`. The path is quoted like the export root when it holds blanks
+// (an unclosed quote takes the rest of the text); otherwise it ends at the next blank. False when
+// no path follows.
+bool TakeOptionPath(std::string& text, std::size_t length, std::string& path) {
+  Consume(text, length);
   if (!text.empty() && text[0] == '"') {
     const std::size_t close = text.find('"', 1);
-    settings.cachePath = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    path = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
     Consume(text, close == std::string::npos ? text.size() : close + 1);
     return true;
   }
@@ -65,7 +66,7 @@ bool TakeCachePath(std::string& text, RunSettings& settings) {
   if (blank == 0 || text.empty()) {
     return false;
   }
-  settings.cachePath = text.substr(0, blank);
+  path = text.substr(0, blank);
   Consume(text, blank == std::string::npos ? text.size() : blank);
   return true;
 }
@@ -87,8 +88,12 @@ ParsedCommandLine ScanOptions(std::string& text, RunSettings& settings) {
       settings.rawBodies = true;
       Consume(text, 5);
     } else if (text == "-c" || StartsWith(text, "-c ")) {
-      if (!TakeCachePath(text, settings)) {
+      if (!TakeOptionPath(text, 2, settings.cachePath)) {
         return {ParseOutcome::kNoCachePath, "-c"};
+      }
+    } else if (text == "--warc" || StartsWith(text, "--warc ")) {
+      if (!TakeOptionPath(text, 6, settings.warcPath)) {
+        return {ParseOutcome::kNoWarcPath, "--warc"};
       }
     } else {
       return {ParseOutcome::kUnknownOption, text.substr(0, text.find(' '))};
@@ -128,6 +133,8 @@ ShownText RefusalText(Texts& texts, const ParsedCommandLine& parsed) {
           .Append(UsageShownText(texts));
     case ParseOutcome::kNoCachePath:
       return texts.Shown(kErrNoCachePath).Append("\n\n").Append(UsageShownText(texts));
+    case ParseOutcome::kNoWarcPath:
+      return texts.Shown(kErrNoWarcPath).Append("\n\n").Append(UsageShownText(texts));
     case ParseOutcome::kLongCommandLine:
       return texts.Shown(kErrLongCommandLine);
     case ParseOutcome::kLongPath:
@@ -190,6 +197,7 @@ bool IsRefused(const ParsedCommandLine& parsed) {
   switch (parsed.outcome) {
     case ParseOutcome::kUnknownOption:
     case ParseOutcome::kNoCachePath:
+    case ParseOutcome::kNoWarcPath:
     case ParseOutcome::kLongCommandLine:
     case ParseOutcome::kLongPath:
       return true;

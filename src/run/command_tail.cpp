@@ -26,7 +26,7 @@ std::string FormCommandTail(const std::vector<std::string>& args) {
   std::size_t i = 0;
   for (; i < args.size() && IsOption(args[i]); ++i) {
     pieces.push_back(args[i]);
-    if (args[i] == "-c" && i + 1 < args.size()) {
+    if ((args[i] == "-c" || args[i] == "--warc") && i + 1 < args.size()) {
       pieces.push_back(Quoted(args[++i], false));
     }
   }

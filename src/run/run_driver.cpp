@@ -4,12 +4,14 @@
 
 #include "buffer_limits.h"
 #include "export/entry_export.h"
+#include "export/warc_record.h"
 #include "run/about.h"
 #include "run/cache_list.h"
 #include "run/command_line.h"
 #include "run/progress.h"
 #include "run/rules_file.h"
 #include "run/run_settings.h"
+#include "text/ascii.h"
 #include "text/messages.h"
 #include "text/reporter.h"
 #include "text/usage.h"
@@ -51,13 +53,47 @@ ShownText LookedFor(BoxReporter& reporter) {
   return text;
 }
 
+// The archive's writer for "--warc", at the full path `path`; null when it cannot be begun.
+std::unique_ptr<WarcWriter> BeginArchive(Platform& platform, const std::string& path) {
+  std::unique_ptr<BodyWriter> file = platform.CreateBodyWriter(path);
+  if (!file) return nullptr;
+  const bool gzip = path.size() > 3 && EqualsNoCase(path.substr(path.size() - 3), ".gz");
+  // The path and the time make the record ids of one archive differ from every other's.
+  return std::make_unique<WarcWriter>(std::move(file), gzip,
+                                      path + "\n" + std::to_string(platform.CurrentTime()));
+}
+
+// `text` with its control bytes made "?", so that it stays one line of a record's fields.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (HoldsControlByte(std::string_view(&c, 1))) c = '?';
+  }
+  return text;
+}
+
+// The archive's first record: the program, and the cache read.
+void WriteArchiveInfo(Platform& platform, const std::string& path, const CacheOrigin& origin,
+                      WarcWriter& archive) {
+  const std::string cachePath = origin.path.empty() ? std::string("(the system's own cache)")
+                                                    : platform.DisplayPath(origin.path);
+  const std::string fields = "software: " + VersionLine() +
+                             "\r\nformat: WARC File Format 1.1\r\ndescription: what a web "
+                             "browser cached\r\ncache-format: " +
+                             origin.format + "\r\ncache-path: " + OneLine(cachePath) + "\r\n";
+  archive.WriteInfo(OneLine(path.substr(path.rfind('\\') + 1)), fields, platform.CurrentTime());
+}
+
 // Reads the cache and exports each entry, showing the progress and, at the end, the summary.
 // False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
                  BoxReporter& reporter) {
   EntryMemo memo(platform, settings.exportRoot + kMemoName);
-  const std::unique_ptr<CacheReader> reader = OpenCache(platform, settings.cachePath, &memo);
+  CacheOrigin origin;
+  // The memo keeps no heads, so a run that archives them reads every entry file.
+  const std::unique_ptr<CacheReader> reader =
+      OpenCache(platform, settings.cachePath, state.archive ? nullptr : &memo, &origin);
   if (!reader) return false;
+  if (state.archive) WriteArchiveInfo(platform, settings.warcPath, origin, *state.archive);
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
   Progress progress(platform, reporter, settings.quiet, reader->Total());
   for (CacheEntry entry; reader->Next(entry);) {
@@ -75,6 +111,16 @@ bool CloseListing(ExportState& state, BoxReporter& reporter, const std::string& 
   const bool written = state.listingFile->Close();
   state.listingFile.reset();
   if (!written) reporter.Error(kErrListing, path);
+  return written;
+}
+
+// Puts the archive in place; false (after the box) when it could not be written whole.
+bool CloseArchive(Platform& platform, ExportState& state, BoxReporter& reporter,
+                  const std::string& path) {
+  if (!state.archive) return true;
+  const bool written = state.archive->Finish(platform.CurrentTime());
+  state.archive.reset();
+  if (!written) reporter.Error(kErrWarc, path);
   return written;
 }
 
@@ -112,6 +158,18 @@ int RunMurel(Platform& platform, const std::string& tail) {
   CreateExportRoot(platform, settings.exportRoot);
 
   ExportState state;
+  // The archive is begun before the listing, so that a run that cannot write it leaves
+  // urls.txt as it was.
+  if (!settings.warcPath.empty()) {
+    const std::optional<std::string> full =
+        platform.GetFullPathNameA(settings.warcPath, kFullPathLimit);
+    if (full) state.archive = BeginArchive(platform, *full);
+    if (!state.archive) {
+      reporter.Error(kErrWarc, settings.warcPath);
+      return kExitNoListing;
+    }
+    settings.warcPath = *full;
+  }
   const std::string listing = settings.exportRoot + kListingName;
   if (!settings.tolvarFormat) {
     state.listingFile = platform.OpenListingFile(listing);
@@ -122,6 +180,8 @@ int RunMurel(Platform& platform, const std::string& tail) {
   }
 
   if (!ExportCache(platform, settings, state, reporter)) {
+    // An archive of no cache is not put in place of the one that may be there.
+    state.archive.reset();
     // The listing stays, empty, as the record of a run that found no cache.
     CloseListing(state, reporter, listing);
     // A named cache says where murel looked and for what.
@@ -132,7 +192,8 @@ int RunMurel(Platform& platform, const std::string& tail) {
     }
     return kExitCacheUnopened;
   }
-  if (!CloseListing(state, reporter, listing)) return kExitNoListing;
+  const bool archived = CloseArchive(platform, state, reporter, settings.warcPath);
+  if (!CloseListing(state, reporter, listing) || !archived) return kExitNoListing;
   if (state.counts.failed == 0) return kExitOk;
   if (!rulesFound) ReportMissingRules(platform, reporter);
   // Copy failures let the run go on, but the status tells a script that the tree is incomplete,

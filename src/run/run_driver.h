@@ -12,7 +12,7 @@ enum ExitStatus : int {
   kExitOk = 0,              ///< A run, or the usage box.
   kExitCacheUnopened = 1,   ///< The cache walk cannot be opened.
   kExitBadArguments = 2,    ///< A command line that cannot be taken, or an unusable export root.
-  kExitNoListing = 3,       ///< "urls.txt" cannot be created or written.
+  kExitNoListing = 3,       ///< "urls.txt" or the "--warc" archive cannot be written.
   kExitNotAllExported = 4,  ///< The run went through, but a selected entry could not be written.
 };
 

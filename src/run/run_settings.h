@@ -13,6 +13,7 @@ namespace murel {
 struct RunSettings : TextOptions, ExportOptions {
   std::string rootText;   ///< The export root as the command line gives it.
   std::string cachePath;  ///< "-c": the cache file or folder to read; empty for the default.
+  std::string warcPath;   ///< "--warc": the web archive to write; empty for none.
 };
 
 }  // namespace murel

@@ -90,6 +90,14 @@ inline constexpr Message kErrNoCachePath{
     "\xCF\xEE\xF1\xEB\xE5 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xE0 -c \xE4\xEE\xEB\xE6\xE5\xED "
     "\xE1\xFB\xF2\xFC \xF3\xEA\xE0\xE7\xE0\xED \xEF\xF3\xF2\xFC \xEA \xEA\xFD\xF8\xF3",
     "The option -c must be followed by the path of the cache"};
+/// Text of the box for "--warc" without the archive's path after it. Built-in text: "После
+/// параметра --warc должен быть указан путь к файлу архива".
+inline constexpr Message kErrNoWarcPath{
+    "err_nowarc",
+    "\xCF\xEE\xF1\xEB\xE5 \xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xE0 --warc \xE4\xEE\xEB\xE6\xE5\xED "
+    "\xE1\xFB\xF2\xFC \xF3\xEA\xE0\xE7\xE0\xED \xEF\xF3\xF2\xFC \xEA \xF4\xE0\xE9\xEB\xF3 "
+    "\xE0\xF0\xF5\xE8\xE2\xE0",
+    "The option --warc must be followed by the path of the archive file"};
 /// Text of the box for a command line over its buffer. Built-in text: "Командная строка длиннее
 /// 1999 символов".
 inline constexpr Message kErrLongCommandLine{
@@ -117,6 +125,12 @@ inline constexpr Message kErrListing{
     "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xF4\xE0\xE9\xEB "
     "urls.txt",
     "The file urls.txt cannot be written"};
+/// Text of the box for a web archive ("--warc") that cannot be created or written whole; its path
+/// follows on the next line. Built-in text: "Невозможно записать архив WARC".
+inline constexpr Message kErrWarc{"err_warc",
+                                  "\xCD\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE "
+                                  "\xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xE0\xF0\xF5\xE8\xE2 WARC",
+                                  "The WARC archive cannot be written"};
 /// Text of the warning box for a body compressed with a coding this build cannot undo; the cache
 /// file follows on the next line. Built-in text: "Эта сборка не раскрывает сжатие br и zstd;
 /// запустите murel с --raw, чтобы сохранить тело как есть".
@@ -139,8 +153,9 @@ inline constexpr Message kErrLookedFor{
 /// read. Built-in text: "-c cache       - читать этот кэш: файл index.dat или его папку, папку
 /// кэша Chromium или Firefox\n--raw          - записывать тела как их хранит кэш, не раскрывая
 /// сжатие\n--list-caches  - показать кэши этого пользователя и путь для -c\n--version      -
-/// показать версию\nЧитаемые форматы: index.dat WinINet; кэши Chromium (simple, blockfile, SQL);
-/// cache2 Firefox".
+/// показать версию\n--warc file    - записать выбранные записи и в этот архив WARC (.gz:
+/// сжатый)\nЧитаемые форматы: index.dat WinINet; кэши Chromium (simple, blockfile, SQL); cache2
+/// Firefox".
 inline constexpr Message kHelpMore{
     "help_more",
     "-c cache       - \xF7\xE8\xF2\xE0\xF2\xFC \xFD\xF2\xEE\xF2 \xEA\xFD\xF8: \xF4\xE0\xE9\xEB "
@@ -152,6 +167,9 @@ inline constexpr Message kHelpMore{
     "--list-caches  - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xEA\xFD\xF8\xE8 \xFD\xF2\xEE\xE3\xEE "
     "\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xFF \xE8 \xEF\xF3\xF2\xFC \xE4\xEB\xFF -c\n"
     "--version      - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xE2\xE5\xF0\xF1\xE8\xFE\n"
+    "--warc file    - \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xE2\xFB\xE1\xF0\xE0\xED\xED\xFB\xE5 "
+    "\xE7\xE0\xEF\xE8\xF1\xE8 \xE8 \xE2 \xFD\xF2\xEE\xF2 \xE0\xF0\xF5\xE8\xE2 WARC (.gz: "
+    "\xF1\xE6\xE0\xF2\xFB\xE9)\n"
     "\xD7\xE8\xF2\xE0\xE5\xEC\xFB\xE5 \xF4\xEE\xF0\xEC\xE0\xF2\xFB: index.dat WinINet; "
     "\xEA\xFD\xF8\xE8 Chromium (simple, blockfile, SQL); cache2 Firefox",
     "-c cache       - read this cache: an index.dat file or its folder, a Chromium or Firefox "
@@ -159,6 +177,7 @@ inline constexpr Message kHelpMore{
     "--raw          - write bodies as the cache keeps them, without undoing their compression\n"
     "--list-caches  - list the caches found for this user, with the path to give -c\n"
     "--version      - show the version\n"
+    "--warc file    - also write the selected entries into this WARC archive (.gz: compressed)\n"
     "Formats read: WinINet index.dat; Chromium's simple, blockfile and SQL caches; Firefox's "
     "cache2"};
 
@@ -273,6 +292,14 @@ inline constexpr Message kWhyTooLarge{
     "\xF0\xE0\xF1\xEA\xF0\xFB\xF2\xEE\xE5 \xF2\xE5\xEB\xEE \xEF\xF0\xE5\xE2\xFB\xF1\xE8\xEB\xEE "
     "\xE1\xFB %1 \xE1\xE0\xE9\xF2",
     "the decoded body would pass %1 bytes"};
+/// Reason of a failed entry: it cannot be put into the "--warc" archive (its headers hold
+/// control bytes, or its body cannot be read). Built-in text: "запись невозможно поместить в
+/// веб-архив".
+inline constexpr Message kWhyNotArchived{
+    "why_warc",
+    "\xE7\xE0\xEF\xE8\xF1\xFC \xED\xE5\xE2\xEE\xE7\xEC\xEE\xE6\xED\xEE "
+    "\xEF\xEE\xEC\xE5\xF1\xF2\xE8\xF2\xFC \xE2 \xE2\xE5\xE1-\xE0\xF0\xF5\xE8\xE2",
+    "the entry cannot be put into the web archive"};
 /// Words before the folders where "--help" says the configuration files are looked for. Built-in
 /// text: "murel.ini (правила) и murel.lng (тексты) ищутся в таком порядке".
 inline constexpr Message kHelpConfig{
@@ -314,7 +341,8 @@ inline constexpr const Message* kAllMessages[] = {
     &kProgress,       &kProgressOfTotal,  &kSummary,         &kListCaption,        &kListNone,
     &kWhyUnsafe,      &kWhyOutsideRoot,   &kWhyNotRegular,   &kWhyCannotRead,      &kWhyShortSource,
     &kWhyCannotWrite, &kWhyTargetFolder,  &kWhyNotDecodable, &kWhyTooManyCodings,  &kWhyTooLarge,
-    &kHelpConfig,     &kHelpRulesUsed,    &kHelpNoRules,     &kErrNoRules,
+    &kWhyNotArchived, &kHelpConfig,       &kHelpRulesUsed,   &kHelpNoRules,        &kErrNoRules,
+    &kErrNoWarcPath,  &kErrWarc,
 };
 
 }  // namespace murel

@@ -28,6 +28,8 @@ const Message& ReasonMessage(CopyFault fault) {
       return kWhyTooManyCodings;
     case CopyFault::kTooLarge:
       return kWhyTooLarge;
+    case CopyFault::kNotArchived:
+      return kWhyNotArchived;
   }
   return kWhyCannotWrite;
 }

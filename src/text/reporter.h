@@ -23,6 +23,7 @@ enum class CopyFault {
   kNotDecodable,    ///< The stored bytes are no valid stream of their codings, named in `detail`.
   kTooManyCodings,  ///< More codings than murel undoes; `detail` names the codings.
   kTooLarge,        ///< The decoded body passes its bound; `detail` is the bound in bytes.
+  kNotArchived,     ///< The entry cannot be put into the "--warc" archive.
 };
 
 /// Why a copy failed: the fault and what the reason's text names.

@@ -33,6 +33,9 @@ struct CacheEntry {
   std::string url;
   std::string localFile;  ///< Full path of the file that holds the content; may be empty.
   std::optional<StoredBody> storedBody;
+  /// The response's status line and header lines as the cache kept them (each line ending in
+  /// NUL, CR LF or LF); empty when the cache kept none.
+  std::string head;
   /// The reader found the content's place unsafe to read (outside the cache folder, through a
   /// link): it is not read, and the entry is reported like a failed copy.
   bool refused = false;

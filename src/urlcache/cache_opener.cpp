@@ -18,16 +18,20 @@ std::unique_ptr<CacheReader> OpenIndexDatFolder(Platform& platform, const std::s
   return OpenIndexDatReader(platform, folder + "\\index.dat");
 }
 
-// The reader for `cachePath`, as OpenCache gives it but for the check of its URLs.
+// The reader for `cachePath`, as OpenCache gives it but for the check of its URLs; `told` is
+// told which cache it reads.
 std::unique_ptr<CacheReader> OpenAnyCache(Platform& platform, const std::string& cachePath,
-                                          EntryMemo* memo) {
+                                          EntryMemo* memo, CacheOrigin& told) {
+  told.format = CacheFormats().front().name;
   if (cachePath.empty()) {
     const std::optional<std::string> index = platform.DefaultCachePath();
+    told.path = index.value_or(std::string());
     return index ? OpenIndexDatReader(platform, *index) : OpenSystemCache(platform);
   }
   // Files are named from the full path, so that they open wherever the current directory is.
   std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
   if (!full || full->empty()) return nullptr;
+  told.path = *full;
   const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
   // A named file is a cache file; a named folder may be a link: that is the user's choice.
   if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
@@ -37,8 +41,10 @@ std::unique_ptr<CacheReader> OpenAnyCache(Platform& platform, const std::string&
   // Opened once: a folder put in its place while the formats are tried is not looked into.
   const std::shared_ptr<OpenedFolder> opened = platform.OpenFolder(*full);
   for (const CacheFormat& format : CacheFormats()) {
-    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo, opened))
+    if (std::unique_ptr<CacheReader> reader = format.open(platform, *full, memo, opened)) {
+      told.format = format.name;
       return reader;
+    }
   }
   return nullptr;
 }
@@ -61,9 +67,11 @@ const std::vector<CacheFormat>& CacheFormats() {
 }
 
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
-                                       EntryMemo* memo) {
+                                       EntryMemo* memo, CacheOrigin* origin) {
   // Every format's URLs are checked here, those of the system's own walk among them.
-  return RefusingControlBytes(OpenAnyCache(platform, cachePath, memo));
+  CacheOrigin unused;
+  return RefusingControlBytes(
+      OpenAnyCache(platform, cachePath, memo, origin != nullptr ? *origin : unused));
 }
 
 }  // namespace murel

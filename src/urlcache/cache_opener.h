@@ -29,13 +29,20 @@ struct CacheFormat {
 /// The formats a named folder is tried for, in order.
 const std::vector<CacheFormat>& CacheFormats();
 
+/// Which cache a reader reads, as a web archive names it.
+struct CacheOrigin {
+  std::string format;  ///< The format's short name (see CacheFormat::name).
+  std::string path;    ///< The full path of the cache file or folder; empty for the system's own.
+};
+
 /// The reader for the cache `cachePath` as the user named it ("-c"): a cache file (index.dat),
 /// or a folder of any format of CacheFormats (the format is told from the folder's contents). An
 /// empty `cachePath` means the platform's default cache, or the system's own cache walk where the
 /// platform has one. Null if nothing readable is found. An entry whose URL holds a control byte
 /// is delivered refused (see RefuseControlBytes). `memo`, when given, is begun by a reader
-/// that keeps one entry a file (see EntryMemo); the caller saves it after the reading.
+/// that keeps one entry a file (see EntryMemo); the caller saves it after the reading. `origin`,
+/// when given, is told which cache the reader reads.
 std::unique_ptr<CacheReader> OpenCache(Platform& platform, const std::string& cachePath,
-                                       EntryMemo* memo = nullptr);
+                                       EntryMemo* memo = nullptr, CacheOrigin* origin = nullptr);
 
 }  // namespace murel

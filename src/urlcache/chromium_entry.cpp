@@ -32,7 +32,7 @@ bool ToExportedEntry(std::string_view key, const unsigned char* responseInfo,
                      std::size_t responseInfoSize, StoredBody body, CacheEntry& entry) {
   std::optional<std::string> url = UrlOfCacheKey(key);
   if (!url) return false;
-  const std::optional<ResponseInfo> info = ParseResponseInfo(responseInfo, responseInfoSize);
+  std::optional<ResponseInfo> info = ParseResponseInfo(responseInfo, responseInfoSize);
   if (!info || info->Truncated()) return false;
   std::optional<HttpHead> head = ParseHttpHead(info->headers);
   if (!head || !IsExportableStatus(head->status)) return false;
@@ -43,6 +43,7 @@ bool ToExportedEntry(std::string_view key, const unsigned char* responseInfo,
   entry.url = std::move(*url);
   entry.localFile.clear();
   entry.storedBody = std::move(body);
+  entry.head = std::move(info->headers);
   entry.refused = false;
   return true;
 }

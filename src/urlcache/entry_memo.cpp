@@ -173,6 +173,8 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
   entry.url.assign(rest.data(), rest.size());
   entry.localFile.clear();
   entry.storedBody = std::move(body);
+  // The memo keeps no head: a run that archives heads reads the files without it.
+  entry.head.clear();
   entry.refused = false;
   Carry();
   return Recall::kEntry;

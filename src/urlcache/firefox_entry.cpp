@@ -118,6 +118,9 @@ bool FirefoxEntryReader::Read(ReadableFile& file, const std::string& path, Cache
   entry.url.assign(url->data(), url->size());
   entry.localFile.clear();
   entry.storedBody = std::move(body);
+  // ExportableBody took the entry only with its head.
+  const std::string_view head = *meta->Element("response-head");
+  entry.head.assign(head.data(), head.size());
   entry.refused = false;
   return true;
 }

@@ -238,6 +238,12 @@ std::optional<IndexEntry> IndexFile::ReadUrlRecord(std::uint32_t offset) const {
   const bool headersInside =
       headersOffset != 0 && headersSize != 0 && record + headersOffset + headersSize <= *end;
   entry.recordSize = RecordSize(entry, headersInside ? headersSize : 0);
+  if (headersInside) {
+    // Some blocks end at their stated size without a NUL; others have one before it.
+    const auto* start = reinterpret_cast<const char*>(file_.data() + record + headersOffset);
+    entry.headers.assign(start, static_cast<std::size_t>(headersSize));
+    entry.headers.resize(std::min(entry.headers.size(), entry.headers.find('\0')));
+  }
   return entry;
 }
 

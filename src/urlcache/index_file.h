@@ -14,6 +14,8 @@ struct IndexEntry {
   std::string url;
   std::string localFile;         ///< Full path of the local file; empty when there is none.
   std::uint32_t recordSize = 0;  ///< Bytes the walk's entry record needs for this entry.
+  /// The HTTP headers the record holds, up to their first NUL; empty when it holds none inside.
+  std::string headers;
   /// The local file's directory and file names are plain names (see IsPlainName), so that the
   /// file lies inside the cache folder.
   bool plainNames = true;

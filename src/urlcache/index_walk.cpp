@@ -22,6 +22,7 @@ class IndexFileWalk : public IndexWalk {
     entry.url = std::move(current_->url);
     entry.localFile = std::move(current_->localFile);
     entry.storedBody.reset();
+    entry.head = std::move(current_->headers);
     entry.refused = !current_->plainNames;
     current_.reset();
     return WalkStatus::kEntry;

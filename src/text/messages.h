@@ -135,12 +135,10 @@ inline constexpr Message kErrLookedFor{
     "Looked for in the cache folder"};
 
 /// Every message of the table: what a run may look up in the language file.
-/// The lines that "--help" shows after the usage text: the options beyond it and the formats
-/// read. Built-in text: "-c cache       - читать этот кэш: файл index.dat или его папку, папку
-/// кэша Chromium или Firefox\n--raw          - записывать тела как их хранит кэш, не раскрывая
-/// сжатие\n--list-caches  - показать кэши этого пользователя и путь для -c\n--version      -
-/// показать версию\nЧитаемые форматы: index.dat WinINet; кэши Chromium (simple, blockfile, SQL);
-/// cache2 Firefox".
+/// The lines that "--help" shows after the usage text: the options beyond it. Built-in text: "-c
+/// cache       - читать этот кэш: файл index.dat или его папку, папку кэша Chromium или
+/// Firefox\n--raw          - записывать тела как их хранит кэш, не раскрывая сжатие\n--list-caches
+/// - показать кэши этого пользователя и путь для -c\n--version      - показать версию".
 inline constexpr Message kHelpMore{
     "help_more",
     "-c cache       - \xF7\xE8\xF2\xE0\xF2\xFC \xFD\xF2\xEE\xF2 \xEA\xFD\xF8: \xF4\xE0\xE9\xEB "
@@ -151,16 +149,21 @@ inline constexpr Message kHelpMore{
     "\xF0\xE0\xF1\xEA\xF0\xFB\xE2\xE0\xFF \xF1\xE6\xE0\xF2\xE8\xE5\n"
     "--list-caches  - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xEA\xFD\xF8\xE8 \xFD\xF2\xEE\xE3\xEE "
     "\xEF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xFF \xE8 \xEF\xF3\xF2\xFC \xE4\xEB\xFF -c\n"
-    "--version      - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xE2\xE5\xF0\xF1\xE8\xFE\n"
-    "\xD7\xE8\xF2\xE0\xE5\xEC\xFB\xE5 \xF4\xEE\xF0\xEC\xE0\xF2\xFB: index.dat WinINet; "
-    "\xEA\xFD\xF8\xE8 Chromium (simple, blockfile, SQL); cache2 Firefox",
+    "--version      - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xE2\xE5\xF0\xF1\xE8\xFE",
     "-c cache       - read this cache: an index.dat file or its folder, a Chromium or Firefox "
     "cache folder\n"
     "--raw          - write bodies as the cache keeps them, without undoing their compression\n"
     "--list-caches  - list the caches found for this user, with the path to give -c\n"
-    "--version      - show the version\n"
-    "Formats read: WinINet index.dat; Chromium's simple, blockfile and SQL caches; Firefox's "
-    "cache2"};
+    "--version      - show the version"};
+
+/// The lines that "--help" shows last: the cache formats (%1) and the compressions (%2) this
+/// build reads, each a list of names. Built-in text: "Читаемые форматы: %1\nРаскрываемое сжатие:
+/// %2".
+inline constexpr Message kHelpReads{
+    "help_reads",
+    "\xD7\xE8\xF2\xE0\xE5\xEC\xFB\xE5 \xF4\xEE\xF0\xEC\xE0\xF2\xFB: %1\n"
+    "\xD0\xE0\xF1\xEA\xF0\xFB\xE2\xE0\xE5\xEC\xEE\xE5 \xF1\xE6\xE0\xF2\xE8\xE5: %2",
+    "Formats read: %1\nCompressions undone: %2"};
 
 /// Progress line on a terminal: entries done, files written. Built-in text: "записей: %1, записано
 /// файлов: %2".
@@ -206,11 +209,13 @@ inline constexpr Message kListNone{
     "No cache found for this user."};
 
 inline constexpr const Message* kAllMessages[] = {
-    &kUsageCaption,   &kUsageWhere,       &kHelpList,       &kHelpTolvar,         &kHelpHelp,
-    &kHelpQuiet,      &kHelpPath,         &kHelpUrl,        &kErrorCaption,       &kErrOpenCache,
-    &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath, &kErrLongCommandLine, &kErrLongPath,
-    &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,  &kErrLookedFor,       &kHelpMore,
-    &kProgress,       &kProgressOfTotal,  &kSummary,        &kListCaption,        &kListNone,
+    &kUsageCaption,   &kUsageWhere,         &kHelpList,        &kHelpTolvar,
+    &kHelpHelp,       &kHelpQuiet,          &kHelpPath,        &kHelpUrl,
+    &kErrorCaption,   &kErrOpenCache,       &kErrCopyCaption,  &kErrUnknownOption,
+    &kErrNoCachePath, &kErrLongCommandLine, &kErrLongPath,     &kErrExportRoot,
+    &kErrListing,     &kErrNotInBuild,      &kErrLookedFor,    &kHelpMore,
+    &kHelpReads,      &kProgress,           &kProgressOfTotal, &kSummary,
+    &kListCaption,    &kListNone,
 };
 
 }  // namespace murel

@@ -6,9 +6,14 @@ execute_process(COMMAND ${PROGRAM} --version OUTPUT_VARIABLE version_box RESULT_
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} --version ended with status ${status}")
 endif()
-string(REGEX REPLACE "^[^\n]*\n" "" reads "${version_box}")
+# The box's first line is its caption, the version.
+string(FIND "${version_box}" "\n" caption_end)
+math(EXPR reads_start "${caption_end} + 1")
+string(SUBSTRING "${version_box}" ${reads_start} -1 reads)
 string(STRIP "${reads}" reads)
-# A backslash is troff's escape; a line may not begin with its control characters.
+# A backslash is troff's escape; each line begins with the zero-width "\&" so that none begins
+# with a control character.
 string(REPLACE "\\" "\\e" reads "${reads}")
-string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" MUREL_READS "${reads}")
+string(REPLACE "\n" "\n\\&" reads "${reads}")
+set(MUREL_READS "\\&${reads}")
 configure_file(${TEMPLATE} ${OUTPUT} @ONLY)

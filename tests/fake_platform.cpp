@@ -99,8 +99,10 @@ class FakePlatform::FakeFile : public ReadableFile {
     }
     platform_.Done(true);
     if (offset >= content_.size()) return 0;
-    const std::size_t got = std::min<std::size_t>(size, content_.size() - offset);
-    std::copy_n(content_.data() + offset, got, buffer);
+    // Below content_.size() here, so the offset fits a size_t on 32-bit builds too.
+    const auto at = static_cast<std::size_t>(offset);
+    const std::size_t got = std::min(size, content_.size() - at);
+    std::copy_n(content_.data() + at, got, buffer);
     return got;
   }
 

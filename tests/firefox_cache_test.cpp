@@ -29,7 +29,9 @@ std::vector<std::string> Read(FakePlatform& fake, const std::string& folder = kP
   std::vector<std::string> lines;
   for (CacheEntry entry; reader->Next(entry);) {
     const StoredBody& body = *entry.storedBody;
-    lines.push_back(entry.url + "=" + fake.Content(body.file)->substr(body.offset, body.size));
+    lines.push_back(entry.url + "=" +
+                    fake.Content(body.file)->substr(static_cast<std::size_t>(body.offset),
+                                                    static_cast<std::size_t>(body.size)));
   }
   return lines;
 }

@@ -281,6 +281,11 @@ std::uint64_t DecodedSizeLimit(std::uint64_t storedSize) {
   return kFloor + kRatio * storedSize;
 }
 
+bool CanUndoCoding(const std::string& coding) {
+  std::unique_ptr<Stage> stage;
+  return MakeStage(coding, stage) == DecodeStatus::kOk;
+}
+
 ContentDecoder::ContentDecoder(const std::vector<std::string>& encodings, std::uint64_t limit,
                                ByteSink sink)
     : limit_(limit), sink_(std::move(sink)) {

@@ -34,6 +34,10 @@ constexpr std::size_t kMaxContentCodings = 8;
 /// fiftieth; a decompression bomb expands a thousand times (gzip) and far more (brotli, zstd).
 std::uint64_t DecodedSizeLimit(std::uint64_t storedSize);
 
+/// True when this build undoes the content coding `coding` (a name as ContentDecoder takes it);
+/// false for br and zstd in a build without their library, and for a coding murel does not know.
+bool CanUndoCoding(const std::string& coding);
+
 /// Decodes a body whose content codings are `encodings` (in the order the server applied them:
 /// "gzip", "x-gzip", "deflate" or "x-deflate" (zlib-wrapped or raw), "br", "zstd"; the last
 /// applied is undone first) and hands the decoded bytes to a sink. Any other label ("identity",

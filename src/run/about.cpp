@@ -1,30 +1,38 @@
 #include "run/about.h"
 
 #include "buffer_limits.h"
+#include "run/build_reads.h"
 #include "run/rules_file.h"
 #include "text/messages.h"
 #include "text/text_lookup.h"
 #include "text/usage.h"
-#include "urlcache/chromium_sql_reader.h"
 
 namespace murel {
 
 std::string VersionLine() { return std::string("murel ") + MUREL_VERSION; }
 
-std::string FormatsLine() {
-  // The Windows build has no SQLite, so it does not claim the SQL cache.
-  return std::string("Reads WinINet index.dat; Chromium's simple, blockfile") +
-         (CanReadChromiumSql() ? " and SQL" : "") + " caches; Firefox's cache2";
+std::string ReadsText() {
+  const std::vector<ReadAbility> formats = CacheFormatsKnown();
+  const std::vector<ReadAbility> codings = ContentCodingsKnown();
+  std::string text = "Reads: " + JoinNames(formats) + "\nUndoes: " + JoinNames(codings);
+  std::string missing = JoinNames(formats, false);
+  const std::string missingCodings = JoinNames(codings, false);
+  if (!missing.empty() && !missingCodings.empty()) missing += ", ";
+  missing += missingCodings;
+  if (!missing.empty()) text += "\nNot in this build: " + missing;
+  return text;
 }
 
 void ShowVersion(Platform& platform) {
-  platform.MessageBoxA(FormatsLine(), VersionLine(), BoxIcon::kNone);
+  platform.MessageBoxA(ReadsText(), VersionLine(), BoxIcon::kNone);
 }
 
 void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
   Texts texts(platform, settings);
   ShownText text = UsageShownText(texts);
-  text.Append("\n\n").Append(texts.Shown(kHelpMore));
+  text.Append("\n\n").Append(texts.Shown(kHelpMore)).Append("\n");
+  text.Append(
+      texts.Shown(kHelpReads, {JoinNames(CacheFormatsKnown()), JoinNames(ContentCodingsKnown())}));
   text.Append("\n\n").Append(ConfigurationHelp(platform, texts));
   text.Cut(kMaxShownText);
   platform.MessageBoxA(text, texts.Shown(kUsageCaption), BoxIcon::kNone);

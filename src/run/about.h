@@ -11,15 +11,18 @@ namespace murel {
 /// "murel <version>", the version of this build.
 std::string VersionLine();
 
-/// The formats this build reads, as one line.
-std::string FormatsLine();
+/// What this build reads, in English, from the one list of build_reads.h: "Reads: " and the cache
+/// formats, a line "Undoes: " and the content codings, and a line "Not in this build: " with
+/// those murel knows but this build lacks, when there are any.
+std::string ReadsText();
 
-/// Shows the version box: VersionLine as its caption and FormatsLine as its text, no icon.
+/// Shows the version box: VersionLine as its caption and ReadsText as its text, no icon.
 void ShowVersion(Platform& platform);
 
-/// Shows the usage box that "--help" asks for: the usage text, a blank line, the message
-/// "help_more" (the options beyond the usage text and the formats read), a blank line and where
-/// the configuration files are looked for (ConfigurationHelp), cut to kMaxShownText characters.
+/// Shows the usage box that "--help" asks for: the usage text, a blank line, then the message
+/// "help_more" (the options beyond the usage text), then the message "help_reads" with the formats
+/// and codings this build reads (build_reads.h), a blank line and where the configuration files are
+/// looked for (ConfigurationHelp), cut to kMaxShownText characters.
 void ShowExtendedHelp(Platform& platform, const TextOptions& settings);
 
 }  // namespace murel

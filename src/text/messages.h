@@ -149,13 +149,11 @@ inline constexpr Message kErrLookedFor{
     "Looked for in the cache folder"};
 
 /// Every message of the table: what a run may look up in the language file.
-/// The lines that "--help" shows after the usage text: the options beyond it and the formats
-/// read. Built-in text: "-c cache       - читать этот кэш: файл index.dat или его папку, папку
-/// кэша Chromium или Firefox\n--raw          - записывать тела как их хранит кэш, не раскрывая
-/// сжатие\n--list-caches  - показать кэши этого пользователя и путь для -c\n--version      -
-/// показать версию\n--warc file    - записать выбранные записи и в этот архив WARC (.gz:
-/// сжатый)\nЧитаемые форматы: index.dat WinINet; кэши Chromium (simple, blockfile, SQL); cache2
-/// Firefox".
+/// The lines that "--help" shows after the usage text: the options beyond it. Built-in text: "-c
+/// cache       - читать этот кэш: файл index.dat или его папку, папку кэша Chromium или
+/// Firefox\n--raw          - записывать тела как их хранит кэш, не раскрывая сжатие\n--list-caches
+/// - показать кэши этого пользователя и путь для -c\n--version      - показать версию\n--warc file
+/// - записать выбранные записи и в этот архив WARC (.gz: сжатый)".
 inline constexpr Message kHelpMore{
     "help_more",
     "-c cache       - \xF7\xE8\xF2\xE0\xF2\xFC \xFD\xF2\xEE\xF2 \xEA\xFD\xF8: \xF4\xE0\xE9\xEB "
@@ -169,17 +167,22 @@ inline constexpr Message kHelpMore{
     "--version      - \xEF\xEE\xEA\xE0\xE7\xE0\xF2\xFC \xE2\xE5\xF0\xF1\xE8\xFE\n"
     "--warc file    - \xE7\xE0\xEF\xE8\xF1\xE0\xF2\xFC \xE2\xFB\xE1\xF0\xE0\xED\xED\xFB\xE5 "
     "\xE7\xE0\xEF\xE8\xF1\xE8 \xE8 \xE2 \xFD\xF2\xEE\xF2 \xE0\xF0\xF5\xE8\xE2 WARC (.gz: "
-    "\xF1\xE6\xE0\xF2\xFB\xE9)\n"
-    "\xD7\xE8\xF2\xE0\xE5\xEC\xFB\xE5 \xF4\xEE\xF0\xEC\xE0\xF2\xFB: index.dat WinINet; "
-    "\xEA\xFD\xF8\xE8 Chromium (simple, blockfile, SQL); cache2 Firefox",
+    "\xF1\xE6\xE0\xF2\xFB\xE9)",
     "-c cache       - read this cache: an index.dat file or its folder, a Chromium or Firefox "
     "cache folder\n"
     "--raw          - write bodies as the cache keeps them, without undoing their compression\n"
     "--list-caches  - list the caches found for this user, with the path to give -c\n"
     "--version      - show the version\n"
-    "--warc file    - also write the selected entries into this WARC archive (.gz: compressed)\n"
-    "Formats read: WinINet index.dat; Chromium's simple, blockfile and SQL caches; Firefox's "
-    "cache2"};
+    "--warc file    - also write the selected entries into this WARC archive (.gz: compressed)"};
+
+/// The lines that "--help" shows last: the cache formats (%1) and the compressions (%2) this
+/// build reads, each a list of names. Built-in text: "Читаемые форматы: %1\nРаскрываемое сжатие:
+/// %2".
+inline constexpr Message kHelpReads{
+    "help_reads",
+    "\xD7\xE8\xF2\xE0\xE5\xEC\xFB\xE5 \xF4\xEE\xF0\xEC\xE0\xF2\xFB: %1\n"
+    "\xD0\xE0\xF1\xEA\xF0\xFB\xE2\xE0\xE5\xEC\xEE\xE5 \xF1\xE6\xE0\xF2\xE8\xE5: %2",
+    "Formats read: %1\nCompressions undone: %2"};
 
 /// Progress line on a terminal: entries done, files written. Built-in text: "записей: %1, записано
 /// файлов: %2".
@@ -334,15 +337,17 @@ inline constexpr Message kErrNoRules{
     "folders"};
 
 inline constexpr const Message* kAllMessages[] = {
-    &kUsageCaption,   &kUsageWhere,       &kHelpList,        &kHelpTolvar,         &kHelpHelp,
-    &kHelpQuiet,      &kHelpPath,         &kHelpUrl,         &kErrorCaption,       &kErrOpenCache,
-    &kErrCopyCaption, &kErrUnknownOption, &kErrNoCachePath,  &kErrLongCommandLine, &kErrLongPath,
-    &kErrExportRoot,  &kErrListing,       &kErrNotInBuild,   &kErrLookedFor,       &kHelpMore,
-    &kProgress,       &kProgressOfTotal,  &kSummary,         &kListCaption,        &kListNone,
-    &kWhyUnsafe,      &kWhyOutsideRoot,   &kWhyNotRegular,   &kWhyCannotRead,      &kWhyShortSource,
-    &kWhyCannotWrite, &kWhyTargetFolder,  &kWhyNotDecodable, &kWhyTooManyCodings,  &kWhyTooLarge,
-    &kWhyNotArchived, &kHelpConfig,       &kHelpRulesUsed,   &kHelpNoRules,        &kErrNoRules,
-    &kErrNoWarcPath,  &kErrWarc,
+    &kUsageCaption,    &kUsageWhere,         &kHelpList,          &kHelpTolvar,
+    &kHelpHelp,        &kHelpQuiet,          &kHelpPath,          &kHelpUrl,
+    &kErrorCaption,    &kErrOpenCache,       &kErrCopyCaption,    &kErrUnknownOption,
+    &kErrNoCachePath,  &kErrLongCommandLine, &kErrLongPath,       &kErrExportRoot,
+    &kErrListing,      &kErrNotInBuild,      &kErrLookedFor,      &kHelpMore,
+    &kHelpReads,       &kProgress,           &kProgressOfTotal,   &kSummary,
+    &kListCaption,     &kListNone,           &kWhyUnsafe,         &kWhyOutsideRoot,
+    &kWhyNotRegular,   &kWhyCannotRead,      &kWhyShortSource,    &kWhyCannotWrite,
+    &kWhyTargetFolder, &kWhyNotDecodable,    &kWhyTooManyCodings, &kWhyTooLarge,
+    &kWhyNotArchived,  &kHelpConfig,         &kHelpRulesUsed,     &kHelpNoRules,
+    &kErrNoRules,      &kErrNoWarcPath,      &kErrWarc,
 };
 
 }  // namespace murel

@@ -1,0 +1,34 @@
+#include "run/build_reads.h"
+
+#include "export/content_decoder.h"
+#include "urlcache/chromium_sql_reader.h"
+
+namespace murel {
+
+std::vector<ReadAbility> CacheFormatsKnown() {
+  return {
+      {"WinINet index.dat", true},  {"Chromium simple", true},
+      {"Chromium blockfile", true}, {"Chromium SQL", CanReadChromiumSql()},
+      {"Firefox cache2", true},
+  };
+}
+
+std::vector<ReadAbility> ContentCodingsKnown() {
+  std::vector<ReadAbility> codings;
+  for (const char* coding : {"gzip", "deflate", "br", "zstd"}) {
+    codings.push_back({coding, CanUndoCoding(coding)});
+  }
+  return codings;
+}
+
+std::string JoinNames(const std::vector<ReadAbility>& abilities, bool inBuild) {
+  std::string names;
+  for (const ReadAbility& ability : abilities) {
+    if (ability.inBuild != inBuild) continue;
+    if (!names.empty()) names += ", ";
+    names += ability.name;
+  }
+  return names;
+}
+
+}  // namespace murel

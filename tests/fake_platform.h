@@ -32,14 +32,12 @@ class FakePlatform : public Platform {
     kCopyFile,  ///< matched against the source path (or the target path)
     kGetFullPathName,
     kSetCurrentDirectory,
-    kOpenListing,
-    kWriteListing,  ///< the listing file's Close reports failure
-    kQueryFile,     ///< QueryFile
-    kReadFile,      ///< ReadAt of an opened file
-    kListFolder,    ///< ListFolder, OpenFolder
-    kCreateBody,    ///< CreateBodyWriter (matched against the target)
-    kAppendBody,    ///< a body writer's Append (matched against the target)
-    kCommitBody,    ///< a body writer's Commit (matched against the target)
+    kQueryFile,   ///< QueryFile
+    kReadFile,    ///< ReadAt of an opened file
+    kListFolder,  ///< ListFolder, OpenFolder
+    kCreateBody,  ///< CreateBodyWriter (matched against the target)
+    kAppendBody,  ///< a body writer's Append (matched against the target)
+    kCommitBody,  ///< a body writer's Commit (matched against the target)
   };
 
   /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
@@ -88,11 +86,13 @@ class FakePlatform : public Platform {
   std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
   std::string userLanguage;                     ///< What UserLanguage gives.
   std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
-  bool terminal = false;                        ///< Whether OpenStatusLine gives a line.
-  std::vector<std::string> statusLines;         ///< Redrawn texts, then "finish: <text>".
-  std::uint64_t clock = 0;                      ///< What SteadyMilliseconds gives.
-  std::uint64_t clockStep = 0;                  ///< How far each call moves the clock on.
-  FileTime now = 0;                             ///< What CurrentTime gives.
+  /// What UserCacheFolder gives.
+  std::optional<std::string> userCacheFolder = std::string("C:\\Users\\me\\AppData\\Local");
+  bool terminal = false;                 ///< Whether OpenStatusLine gives a line.
+  std::vector<std::string> statusLines;  ///< Redrawn texts, then "finish: <text>".
+  std::uint64_t clock = 0;               ///< What SteadyMilliseconds gives.
+  std::uint64_t clockStep = 0;           ///< How far each call moves the clock on.
+  FileTime now = 0;                      ///< What CurrentTime gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;        ///< Message boxes shown, in order.
   std::vector<std::string> log;  ///< One line per call: "<Method> <args> -> ok|fail".
@@ -101,6 +101,7 @@ class FakePlatform : public Platform {
   // --- Platform ---------------------------------------------------------------------------------
   std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
   std::vector<UserFolder> UserFolders() override { return userFolders; }
+  std::optional<std::string> UserCacheFolder() override { return userCacheFolder; }
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
@@ -139,11 +140,9 @@ class FakePlatform : public Platform {
   /// `clock`, which the test sets; each call moves it on by `clockStep`.
   std::uint64_t SteadyMilliseconds() override { return clock += clockStep; }
   FileTime CurrentTime() override { return now; }
-  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }
 
  private:
-  class FakeListing;
   class FakeFile;
   class FakeBodyWriter;
   struct Node {

@@ -25,7 +25,7 @@ std::string Destination(Platform& platform, const std::string& target) {
 }
 
 CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const std::string& localFile,
-                          const std::string& target) {
+                          const std::string& target, bool always) {
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
   const std::optional<FileFacts> facts = platform.QueryFile(localFile);
@@ -37,7 +37,7 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const std::str
   const LastWriteTime source = platform.ReadLastWriteTime(localFile);
   if (!source.opened) return CopyOutcome::kNoContent;
   const std::string destination = Destination(platform, target);
-  if (!TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
+  if (!always && !TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
   if (platform.CopyFileA(localFile, destination)) return CopyOutcome::kCopied;
   reporter.CopyFailed(localFile);
   return CopyOutcome::kFailed;
@@ -54,38 +54,39 @@ CopyOutcome Reported(Reporter& reporter, const StoredBody& body, BodyCopy copy) 
 // over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
 // pipe) is in the way and is replaced, never followed.
 CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
-                           const std::string& target) {
+                           const std::string& target, bool always) {
   std::string destination = target;
   std::optional<FileFacts> existing = platform.QueryFile(target);
   if (existing && existing->kind == FileKind::kDirectory) {
     destination = target + "\\" + kDirectoryPageName;
     existing = platform.QueryFile(destination);
   }
-  if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) {
+  if (!always && existing && existing->kind == FileKind::kRegular &&
+      existing->time >= body.stored) {
     return CopyOutcome::kUpToDate;
   }
   return Reported(reporter, body, WriteStoredBody(platform, body, raw, destination));
 }
 
 CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const StoredBody& body, bool raw,
-                           const std::string& target, bool freshFolder) {
+                           const std::string& target, bool freshFolder, bool always) {
   // In a folder the run made, the target is nearly always free, and creating it is the look:
   // only a name the run wrote itself (the same URL twice, a page that became a folder) is taken.
   if (freshFolder) {
     const BodyCopy copy = WriteStoredBody(platform, body, raw, target, true);
     if (copy != BodyCopy::kNotNew) return Reported(reporter, body, copy);
   }
-  return CopyOverTarget(platform, reporter, body, raw, target);
+  return CopyOverTarget(platform, reporter, body, raw, target, always);
 }
 
 }  // namespace
 
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                        const std::string& target, bool freshFolder) {
+                        const std::string& target, bool freshFolder, bool always) {
   if (entry.storedBody) {
-    return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target, freshFolder);
+    return CopyStoredBody(platform, reporter, *entry.storedBody, raw, target, freshFolder, always);
   }
-  return CopyLocalFile(platform, reporter, entry.localFile, target);
+  return CopyLocalFile(platform, reporter, entry.localFile, target, always);
 }
 
 }  // namespace murel

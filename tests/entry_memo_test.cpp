@@ -123,6 +123,33 @@ TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun)
   EXPECT_EQ(Run(), "ABC");
 }
 
+// Whatever a run is asked to do, the export root holds the listing (unless "-e") and the
+// exported files, and nothing of murel's own; a memo an earlier version left there is removed.
+TEST_F(EntryMemoTest, ExportRootHoldsOnlyTheListingAndTheExports) {
+  struct Case {
+    const char* arguments;
+    const char* tree;  // below the root
+  };
+  const Case cases[] = {
+      {"C:\\o1", "http\\|http\\h\\|http\\h\\a|http\\h\\b|urls.txt|"},
+      {"C:\\o1", "http\\|http\\h\\|http\\h\\a|http\\h\\b|urls.txt|"},  // a re-run
+      {"-l C:\\o2", "urls.txt|"},
+      {"-e C:\\o3", "h\\|h\\a|h\\b|"},
+      {"C:\\o4 http://h/a", "http\\|http\\h\\|http\\h\\a|urls.txt|"},
+  };
+  for (const Case& c : cases) {
+    const std::string arguments = c.arguments;
+    const std::string root = arguments.substr(arguments.find("C:"), 5) + "\\";
+    platform.AddFile(root + ".murel-memo", "murel entry memo 1\t0\tD:\\profile\n");
+    ASSERT_EQ(RunMurel(platform, "-nm -c D:\\profile " + arguments), kExitOk);
+    std::string tree;
+    for (const std::string& path : platform.Tree()) {
+      if (path.rfind(root, 0) == 0 && path != root) tree += path.substr(root.size()) + "|";
+    }
+    EXPECT_EQ(tree, c.tree) << arguments;
+  }
+}
+
 // A memo that cannot be read or written, no user cache folder at all, or one where no folder can
 // be made: every run reads the whole cache and exports what a first run does, with no message.
 TEST_F(EntryMemoTest, MemoThatCannotBeKeptCostsOnlyTheReading) {

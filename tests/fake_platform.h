@@ -67,6 +67,8 @@ class FakePlatform : public Platform {
   /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
   /// without regard to case; every call of `op` when `path` is empty.
   void FailOn(Op op, const std::string& path = "");
+  /// Undoes every FailOn.
+  void ClearFailures() { failures_.clear(); }
   /// Makes the platform call with this number fail (calls are counted from 1, every method of
   /// Platform counts, whatever it is).
   void FailCall(std::size_t number) { failCall_ = number; }

@@ -26,7 +26,10 @@ bool ListingSeal::Vouches(std::uint64_t size, const NameHash& hash) {
 }
 
 bool ListingSeal::Break() {
-  return path_.empty() || platform_.DeleteFileA(path_) || !platform_.QueryFile(path_);
+  if (!broken_) {
+    broken_ = path_.empty() || platform_.DeleteFileA(path_) || !platform_.QueryFile(path_);
+  }
+  return broken_;
 }
 
 void ListingSeal::Set(std::uint64_t size, const NameHash& hash) {
@@ -35,8 +38,10 @@ void ListingSeal::Set(std::uint64_t size, const NameHash& hash) {
   const std::unique_ptr<BodyWriter> writer = platform_.CreateBodyWriter(path_);
   if (writer && writer->Append(reinterpret_cast<const unsigned char*>(text.data()), text.size()) &&
       writer->Commit(platform_.CurrentTime())) {
+    broken_ = false;
     return;
   }
+  broken_ = false;
   Break();
 }
 

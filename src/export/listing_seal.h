@@ -24,7 +24,8 @@ class ListingSeal {
   /// Whether the seal vouches for a listing of `size` bytes with the hash `hash`.
   bool Vouches(std::uint64_t size, const NameHash& hash);
 
-  /// Removes the seal. True when there is none now.
+  /// Removes the seal. True when there is none now. Once it is gone, further calls ask nothing of
+  /// the system.
   bool Break();
 
   /// Makes the seal vouch for a listing of `size` bytes with the hash `hash`, unless it does.
@@ -37,6 +38,7 @@ class ListingSeal {
 
   Platform& platform_;
   std::string path_;
+  bool broken_ = false;  ///< Removed by this run, and not set since.
 };
 
 }  // namespace murel

@@ -60,7 +60,7 @@ void ListingWriter::Flush() {
 
 bool ListingWriter::Close() {
   Flush();
-  if (failed_) return false;
+  if (failed_ || !writer_) return false;
   const bool same = earlier_ && earlier_->Facts().size == size_;
   // The earlier listing is closed first: a file open for reading cannot be replaced on Windows.
   earlier_.reset();

@@ -9,18 +9,28 @@
 #include "fake_platform.h"
 #include "firefox_entry_writer.h"
 #include "fuzz_check.h"
+#include "name_hash.h"
 #include "urlcache/entry_memo.h"
 #include "urlcache/firefox_cache_reader.h"
 
 namespace {
 
 const std::string kEntries = "C:\\profile\\cache2\\entries";
-const std::string kMemo = "C:\\out\\.murel-memo";
+const std::string kOwnFolder = "C:\\own\\";
+const std::string kRoot = "C:\\out\\";
 constexpr std::size_t kFiles = 3;
 
+// Where the memo of exports of the cache into kRoot lies: named by a hash of both paths.
+std::string MemoPath() {
+  murel::NameHash name;
+  name.Add(kRoot);
+  name.Add("\n");
+  name.Add(kEntries);
+  return kOwnFolder + name.Hex() + ".memo";
+}
 // Reads the cache with the memo; how many files were delivered or passed over.
 std::uint64_t ReadAll(murel::FakePlatform& fake) {
-  murel::EntryMemo memo(fake, kMemo);
+  murel::EntryMemo memo(fake, kOwnFolder, kRoot);
   const std::unique_ptr<murel::CacheReader> reader =
       murel::OpenFirefoxCache(fake, "C:\\profile", &memo);
   std::uint64_t delivered = 0;
@@ -43,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.now = 1000000000;
   std::string memo(reinterpret_cast<const char*>(data) + 1, size - 1);
   if (data[0] & 1) memo = "murel entry memo 1\t100000000\t" + kEntries + "\n" + memo;
-  fake.AddFile(kMemo, memo);
+  fake.AddFile(MemoPath(), memo);
   murel::FuzzCheck(ReadAll(fake) == kFiles, "every file delivered or passed over once");
   fake.log.clear();
   murel::FuzzCheck(ReadAll(fake) == kFiles, "every file delivered or passed over once again");

@@ -15,7 +15,7 @@ namespace murel {
 namespace {
 
 const std::string kEntries = "D:\\profile\\cache2\\entries\\";
-const std::string kMemo = "C:\\out\\.murel-memo";
+const std::string kOwnFolder = "C:\\Users\\me\\AppData\\Local\\murel\\";
 constexpr FileTime kSecond = 10000000;
 constexpr FileTime kWritten = 1000 * kSecond;
 
@@ -58,15 +58,27 @@ class EntryMemoTest : public ::testing::Test {
     return opened;
   }
 
-  // Everything below the root but the memo, with the files' contents and times.
+  // Everything below the root, with the files' contents and times.
   std::string Export() {
     std::string text;
     for (const std::string& path : platform.Tree()) {
-      if (path == kMemo || path.rfind("C:\\out\\", 0) != 0) continue;
+      if (path.rfind("C:\\out\\", 0) != 0) continue;
       text += path + "=" + platform.Content(path).value_or("") + "@" +
               std::to_string(platform.TimeOf(path).value_or(0)) + "\n";
     }
     return text;
+  }
+
+  // The memos in murel's folder of the user's cache.
+  std::vector<std::string> Memos() {
+    std::vector<std::string> memos;
+    for (const std::string& path : platform.Tree()) {
+      if (path.rfind(kOwnFolder, 0) == 0 && path.size() > 5 &&
+          path.compare(path.size() - 5, 5, ".memo") == 0) {
+        memos.push_back(path);
+      }
+    }
+    return memos;
   }
 
   FakePlatform platform;
@@ -75,11 +87,13 @@ class EntryMemoTest : public ::testing::Test {
 TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun) {
   EXPECT_EQ(Run(), "ABC");
   const std::string first = Export();
+  ASSERT_EQ(Memos().size(), 1u);
+  const std::string memo = Memos()[0];
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Export(), first);
   // Nothing changed: the memo is kept as it is, not written again.
   EXPECT_EQ(
-      std::count(platform.log.begin(), platform.log.end(), "CreateBodyWriter " + kMemo + " -> ok"),
+      std::count(platform.log.begin(), platform.log.end(), "CreateBodyWriter " + memo + " -> ok"),
       0);
 
   // A page fetched again: another body and time under the same name. A file written within two
@@ -94,10 +108,19 @@ TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun)
   EXPECT_EQ(platform.Content("C:\\out\\http\\h\\b"), "page b, again");
   EXPECT_EQ(Run(), "");
 
-  // A memo made for another cache folder is left aside.
+  // Another cache, or another export root, has a memo of its own.
   platform.AddFile(kEntries.substr(0, 3) + "other\\cache2\\entries\\" + EntryName('A'),
                    Entry("http://h/a", "page a"), kWritten);
   EXPECT_EQ(RunMurel(platform, "-nm -c D:\\other C:\\out"), kExitOk);
+  EXPECT_EQ(RunMurel(platform, "-nm -c D:\\profile C:\\out2"), kExitOk);
+  EXPECT_EQ(Memos().size(), 3u);
+  EXPECT_EQ(Run(), "");
+  // A memo made for another cache folder is left aside.
+  for (const std::string& other : Memos()) {
+    if (platform.Content(other)->find("D:\\other\\") != std::string::npos) {
+      platform.AddFile(memo, *platform.Content(other), kWritten);
+    }
+  }
   EXPECT_EQ(Run(), "ABC");
 }
 
@@ -116,10 +139,58 @@ TEST_F(EntryMemoTest, EntryWrittenAgainWithinTheSameSecondIsExportedAgain) {
   EXPECT_EQ(platform.Content("C:\\out\\http\\h\\b"), "page B");
 }
 
+// Whatever a run is asked to do, the export root holds the listing (unless "-e") and the
+// exported files, and nothing of murel's own; a memo an earlier version left there is removed.
+TEST_F(EntryMemoTest, ExportRootHoldsOnlyTheListingAndTheExports) {
+  struct Case {
+    const char* arguments;
+    const char* tree;  // below the root
+  };
+  const Case cases[] = {
+      {"C:\\o1", "http\\|http\\h\\|http\\h\\a|http\\h\\b|urls.txt|"},
+      {"C:\\o1", "http\\|http\\h\\|http\\h\\a|http\\h\\b|urls.txt|"},  // a re-run
+      {"-l C:\\o2", "urls.txt|"},
+      {"-e C:\\o3", "h\\|h\\a|h\\b|"},
+      {"C:\\o4 http://h/a", "http\\|http\\h\\|http\\h\\a|urls.txt|"},
+  };
+  for (const Case& c : cases) {
+    const std::string arguments = c.arguments;
+    const std::string root = arguments.substr(arguments.find("C:"), 5) + "\\";
+    platform.AddFile(root + ".murel-memo", "murel entry memo 1\t0\tD:\\profile\n");
+    ASSERT_EQ(RunMurel(platform, "-nm -c D:\\profile " + arguments), kExitOk);
+    std::string tree;
+    for (const std::string& path : platform.Tree()) {
+      if (path.rfind(root, 0) == 0 && path != root) tree += path.substr(root.size()) + "|";
+    }
+    EXPECT_EQ(tree, c.tree) << arguments;
+  }
+}
+
+// A memo that cannot be read or written, no user cache folder at all, or one where no folder can
+// be made: every run reads the whole cache and exports what a first run does, with no message.
+TEST_F(EntryMemoTest, MemoThatCannotBeKeptCostsOnlyTheReading) {
+  Run();
+  const std::string first = Export();
+  ASSERT_EQ(Memos().size(), 1u);
+  platform.FailOn(FakePlatform::Op::kOpenFile, Memos()[0]);
+  platform.FailOn(FakePlatform::Op::kCommitBody, Memos()[0]);
+  platform.AddFile("C:\\blocked", "a file where the folder would be");
+  for (const char* folder : {"", "-", "C:\\blocked"}) {
+    if (*folder == '-') platform.userCacheFolder.reset();
+    if (*folder == 'C') platform.userCacheFolder = folder;
+    platform.AddFile("C:\\out\\http\\h\\a", "stale", kWritten - kSecond);
+    EXPECT_EQ(Run(), "ABC") << folder;
+    EXPECT_EQ(Export(), first) << folder;
+    EXPECT_TRUE(platform.boxes.empty()) << folder;
+  }
+}
+
 // A memo that is cut, scrambled or forged in its numbers gives the export of a first run.
 TEST_F(EntryMemoTest, MemoThatCannotBeTrustedChangesNothing) {
   Run();
   const std::string first = Export();
+  ASSERT_EQ(Memos().size(), 1u);
+  const std::string kMemo = Memos()[0];
   const std::string memo = *platform.Content(kMemo);
   const std::size_t secondLine = memo.find('\n') + 1;
   std::string numbers = memo;

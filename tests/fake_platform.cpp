@@ -48,30 +48,6 @@ std::string DeviceBase(const std::string& component) {
 
 }  // namespace
 
-// The listing file writes straight into the fake file system, so tests see every line at once.
-class FakePlatform::FakeListing : public ListingFile {
- public:
-  FakeListing(FakePlatform& platform, std::string path)
-      : platform_(platform), path_(std::move(path)) {}
-  void Write(const std::string& text) override {
-    const Guard guard(platform_.mutex_);
-    Node* node = platform_.Find(path_);
-    if (node == nullptr) return;
-    for (char c : text) {
-      if (c == '\n') node->content += '\r';
-      node->content += c;
-    }
-  }
-  bool Close() override {
-    const Guard guard(platform_.mutex_);
-    return platform_.Done(!platform_.Fails("CloseListing", Op::kWriteListing, path_));
-  }
-
- private:
-  FakePlatform& platform_;
-  std::string path_;
-};
-
 // An open file reads the content it had when it was opened.
 class FakePlatform::FakeFile : public ReadableFile {
  public:
@@ -707,23 +683,6 @@ std::unique_ptr<StatusLine> FakePlatform::OpenStatusLine() {
   const Guard guard(mutex_);
   if (!terminal) return nullptr;
   return std::make_unique<RecordedStatusLine>(statusLines);
-}
-
-std::unique_ptr<ListingFile> FakePlatform::OpenListingFile(const std::string& path) {
-  const Guard guard(mutex_);
-  const std::string full = Normalize(path);
-  const Node* existing = Find(full);
-  if (Fails("OpenListingFile", Op::kOpenListing, path) || full.empty() ||
-      !ParentIsDirectory(full) || (existing != nullptr && existing->directory)) {
-    {
-      Done(false);
-      return nullptr;
-    }
-  }
-  const FileTime time = existing != nullptr ? existing->time : 0;
-  nodes_[Key(full)] = Node{full, false, {}, time};
-  Done(true);
-  return std::make_unique<FakeListing>(*this, full);
 }
 
 }  // namespace murel

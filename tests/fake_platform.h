@@ -32,14 +32,12 @@ class FakePlatform : public Platform {
     kCopyFile,  ///< matched against the source path (or the target path)
     kGetFullPathName,
     kSetCurrentDirectory,
-    kOpenListing,
-    kWriteListing,  ///< the listing file's Close reports failure
-    kQueryFile,     ///< QueryFile
-    kReadFile,      ///< ReadAt of an opened file
-    kListFolder,    ///< ListFolder, OpenFolder
-    kCreateBody,    ///< CreateBodyWriter (matched against the target)
-    kAppendBody,    ///< a body writer's Append (matched against the target)
-    kCommitBody,    ///< a body writer's Commit (matched against the target)
+    kQueryFile,   ///< QueryFile
+    kReadFile,    ///< ReadAt of an opened file
+    kListFolder,  ///< ListFolder, OpenFolder
+    kCreateBody,  ///< CreateBodyWriter (matched against the target)
+    kAppendBody,  ///< a body writer's Append (matched against the target)
+    kCommitBody,  ///< a body writer's Commit (matched against the target)
   };
 
   /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
@@ -69,6 +67,8 @@ class FakePlatform : public Platform {
   /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
   /// without regard to case; every call of `op` when `path` is empty.
   void FailOn(Op op, const std::string& path = "");
+  /// Undoes every FailOn.
+  void ClearFailures() { failures_.clear(); }
   /// Makes the platform call with this number fail (calls are counted from 1, every method of
   /// Platform counts, whatever it is).
   void FailCall(std::size_t number) { failCall_ = number; }
@@ -85,9 +85,11 @@ class FakePlatform : public Platform {
   std::string currentDirectory = "C:\\work";
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
-  std::optional<std::string> defaultCachePath;      ///< What DefaultCachePath gives.
-  std::string userLanguage;                         ///< What UserLanguage gives.
-  std::vector<UserFolder> userFolders;              ///< What UserFolders gives.
+  std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
+  std::string userLanguage;                     ///< What UserLanguage gives.
+  std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
+  /// What UserCacheFolder gives.
+  std::optional<std::string> userCacheFolder = std::string("C:\\Users\\me\\AppData\\Local");
   std::vector<std::string> configurationFolders;    ///< What ConfigurationFolders gives.
   Conventions conventions = Conventions::kWindows;  ///< What UserConventions gives.
   std::string lastErrorText = "injected failure";   ///< What LastErrorText gives.
@@ -106,6 +108,7 @@ class FakePlatform : public Platform {
   // --- Platform ---------------------------------------------------------------------------------
   std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
   std::vector<UserFolder> UserFolders() override { return userFolders; }
+  std::optional<std::string> UserCacheFolder() override { return userCacheFolder; }
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
@@ -147,11 +150,9 @@ class FakePlatform : public Platform {
   /// `clock`, which the test sets; each call moves it on by `clockStep`.
   std::uint64_t SteadyMilliseconds() override { return clock += clockStep; }
   FileTime CurrentTime() override { return now; }
-  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override { return path; }
 
  private:
-  class FakeListing;
   class FakeFile;
   class FakeBodyWriter;
   class FakeFolder;

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <set>
 
+#include "buffer_limits.h"
+#include "export/listing_writer.h"
+
 namespace murel {
 
 // Instantiated in the platform test files; a build may have none of them.
@@ -428,22 +431,48 @@ TEST_P(PlatformContract, ProfileFileRelativeToTheCurrentFolder) {
 }
 
 TEST_P(PlatformContract, ListingLinesEndInCrLf) {
-  std::unique_ptr<ListingFile> listing = P().OpenListingFile(In("urls.txt"));
+  std::unique_ptr<ListingWriter> listing = ListingWriter::Open(P(), In("urls.txt"));
   ASSERT_TRUE(listing);
   listing->Write("one\n");
   listing->Write("two\nthree");
   EXPECT_TRUE(listing->Close());
   EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>("one\r\ntwo\r\nthree"));
+  EXPECT_EQ(setup_.listNames(setup_.scratch), std::vector<std::string>{"urls.txt"});
 
-  EXPECT_FALSE(P().OpenListingFile(In("none\\urls.txt")));
+  EXPECT_FALSE(ListingWriter::Open(P(), In("none\\urls.txt")));
 }
 
-TEST_P(PlatformContract, ListingIsEmptiedWhenOpened) {
+// The earlier listing stays whole until the new one is done, and stays as it is (its time too)
+// when the new one holds the same bytes.
+TEST_P(PlatformContract, ListingReplacesTheEarlierOneOnlyWhenItDiffers) {
   setup_.writeFile(In("urls.txt"), "earlier run\r\n");
-  std::unique_ptr<ListingFile> listing = P().OpenListingFile(In("urls.txt"));
-  ASSERT_TRUE(listing);
-  EXPECT_TRUE(listing->Close());
-  EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>(""));
+  setup_.setTime(In("urls.txt"), kSomeTime);
+  std::unique_ptr<ListingWriter> same = ListingWriter::Open(P(), In("urls.txt"));
+  ASSERT_TRUE(same);
+  same->Write("earlier run\n");
+  EXPECT_TRUE(same->Close());
+  EXPECT_EQ(setup_.timeOf(In("urls.txt")), std::optional<FileTime>(kSomeTime));
+
+  // A shorter listing that begins the same, and a longer one.
+  const std::pair<const char*, const char*> cases[] = {
+      {"earlier", "earlier"}, {"earlier run\nmore\n", "earlier run\r\nmore\r\n"}};
+  for (const auto& [text, expected] : cases) {
+    std::unique_ptr<ListingWriter> other = ListingWriter::Open(P(), In("urls.txt"));
+    ASSERT_TRUE(other);
+    other->Write(text);
+    EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>("earlier run\r\n"));
+    EXPECT_TRUE(other->Close());
+    EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>(expected));
+    setup_.writeFile(In("urls.txt"), "earlier run\r\n");
+  }
+  EXPECT_EQ(setup_.listNames(setup_.scratch), std::vector<std::string>{"urls.txt"});
+}
+
+TEST_P(PlatformContract, UserCacheFolderIsAFullPath) {
+  const std::optional<std::string> folder = P().UserCacheFolder();
+  ASSERT_TRUE(folder);
+  ASSERT_FALSE(folder->empty());
+  EXPECT_EQ(P().GetFullPathNameA(*folder, kPathBufferSize), folder);
 }
 
 }  // namespace murel

@@ -7,10 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "firefox_entry_writer.h"
 #include "host_files.h"
 #include "scratch_folder.h"
 
@@ -38,9 +40,10 @@ class EndToEndTest : public ::testing::Test {
   }
 
   // Runs the program in the scratch folder with `arguments` (shell words); its exit status.
-  int Run(const std::string& arguments) {
-    const std::string command = "cd '" + scratch.string() + "' && '" + MUREL_BINARY + "' " +
-                                arguments + " >stdout.txt 2>stderr.txt";
+  // `environment` (shell assignments) is set for the program alone.
+  int Run(const std::string& arguments, const std::string& environment = "") {
+    const std::string command = "cd '" + scratch.string() + "' && " + environment + " '" +
+                                MUREL_BINARY + "' " + arguments + " >stdout.txt 2>stderr.txt";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -57,6 +60,60 @@ class EndToEndTest : public ::testing::Test {
   ScratchFolder folder_{"e2e"};
   const fs::path& scratch = folder_.path();
 };
+
+// Each file below `root` by name, with what tells whether it was written again: its inode, its
+// modification time and its size.
+std::map<std::string, std::string> Identities(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    struct stat info {};
+    ::lstat(item.path().c_str(), &info);
+    files[fs::relative(item.path(), root).string()] =
+        std::to_string(info.st_ino) + " " + std::to_string(info.st_mtim.tv_sec) + "." +
+        std::to_string(info.st_mtim.tv_nsec) + " " + std::to_string(info.st_size);
+  }
+  return files;
+}
+
+// A Firefox cache of a few pages, one with a long URL, in "firefox".
+void WriteFirefoxCache(const fs::path& scratch) {
+  const fs::path entries = scratch / "firefox" / "cache2" / "entries";
+  fs::create_directories(entries);
+  for (int i = 0; i < 4; ++i) {
+    FirefoxEntryPlan plan;
+    plan.key = ":http://site/" + std::string(i == 3 ? 300 : 1, 'p') + std::to_string(i);
+    plan.data = "page " + std::to_string(i);
+    std::ofstream(entries / std::string(40, static_cast<char>('A' + i)), std::ios::binary)
+        << FirefoxEntryFile(plan);
+  }
+}
+
+// A re-run over an unchanged cache writes nothing into the export folder: every file keeps its
+// inode, time and size, the listing included, and murel keeps no file of its own there.
+TEST_F(EndToEndTest, UnchangedRerunChangesNothingInTheExportFolder) {
+  WriteFirefoxCache(scratch);
+  for (const std::string cache : {"cache", "firefox"}) {
+    const std::string out = "out-" + cache;
+    ASSERT_EQ(Run("-nm -c " + cache + " " + out), 0);
+    const std::map<std::string, std::string> before = Identities(scratch / out);
+    EXPECT_EQ(before.count("urls.txt"), 1u);
+    EXPECT_EQ(before.count(".murel-memo"), 0u);
+    ASSERT_EQ(Run("-nm -c " + cache + " " + out), 0);
+    EXPECT_EQ(Identities(scratch / out), before) << cache;
+  }
+}
+
+// Where no memo can be kept (the user's cache folder is a file), the export goes on unharmed.
+TEST_F(EndToEndTest, MemoThatCannotBeWrittenCostsNoFailure) {
+  WriteFirefoxCache(scratch);
+  std::ofstream(scratch / "blocked") << "no folder";
+  const std::string environment = "XDG_CACHE_HOME='" + (scratch / "blocked").string() + "'";
+  ASSERT_EQ(Run("-c firefox out", environment), 0) << ReadAll(scratch / "stderr.txt");
+  ASSERT_EQ(Run("-c firefox out", environment), 0) << ReadAll(scratch / "stderr.txt");
+  EXPECT_EQ(ReadAll(scratch / "stderr.txt"), "");
+  EXPECT_EQ(ReadAll(scratch / "out/http/site/p0"), "page 0");
+  EXPECT_EQ(Lines(ReadAll(scratch / "out/urls.txt")).size(), 4u);
+}
 
 TEST_F(EndToEndTest, SampleCacheExportsTheExpectedTreeAndListing) {
   ASSERT_EQ(Run("-c cache out"), 0) << ReadAll(scratch / "stderr.txt");

@@ -98,14 +98,18 @@ TEST_F(HostileFilesTest, TheListingIsNeverWrittenThroughALink) {
   WriteIndex({"CONTENT1"}, {{"http://h/ok", "ok.htm", 0}});
   std::ofstream(scratch_ / "cache" / "CONTENT1" / "ok.htm") << "ok";
   fs::create_directories(scratch_ / "out");
+  // A link in the listing's place is replaced by the listing, never followed.
   fs::create_symlink(scratch_ / "secret.txt", scratch_ / "out" / "urls.txt");
-  EXPECT_EQ(Run("-nm -c cache out"), 3);
+  EXPECT_EQ(Run("-nm -c cache out"), 0);
   EXPECT_EQ(ReadAll(scratch_ / "secret.txt"), "secret");
+  EXPECT_FALSE(fs::is_symlink(scratch_ / "out" / "urls.txt"));
+  EXPECT_NE(ReadAll(scratch_ / "out" / "urls.txt").find("http://h/ok\t"), std::string::npos);
 
   fs::create_directories(scratch_ / "dangling");
   fs::create_symlink(scratch_ / "made.txt", scratch_ / "dangling" / "urls.txt");
-  EXPECT_EQ(Run("-nm -c missing dangling"), 3);
+  EXPECT_EQ(Run("-nm -c missing dangling"), 1);
   EXPECT_FALSE(fs::exists(scratch_ / "made.txt"));
+  EXPECT_FALSE(fs::is_symlink(scratch_ / "dangling" / "urls.txt"));
 }
 
 TEST_F(HostileFilesTest, LinksBelowTheExportRootAreNeverWrittenThrough) {

@@ -40,8 +40,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
       tree[name + "/"] = "";
       continue;
     }
-    // What every run writes anew: the listing (compared apart) and the memo of entry files.
-    if (name == "urls.txt" || name == ".murel-memo") continue;
+    // The listing is compared apart.
+    if (name == "urls.txt") continue;
     struct stat info {};
     ::stat(item.path().c_str(), &info);
     const std::string content = ReadAll(item.path());
@@ -192,7 +192,7 @@ TEST_F(KilledRunTest, RerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun) {
   ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();
 }
 
-// Bodies written from a browser's cache files, and the memo of the entry files written beside.
+// Bodies written from a browser's cache files, with the memo of the entry files kept.
 TEST_F(KilledRunTest, RerunsAfterKillsOverABrowserCacheLeaveTheTreeOfAnUninterruptedRun) {
   UseFirefoxCache();
   ExpectRerunsAfterKillsLeaveTheTreeOfAnUninterruptedRun();

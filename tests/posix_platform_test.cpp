@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "export/listing_writer.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/user_language.h"
@@ -260,7 +261,7 @@ TEST_F(PosixPlatformFiles, ListingReportsAWriteFailure) {
     const rlimit small{4096, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &small);
     std::signal(SIGXFSZ, SIG_IGN);
-    std::unique_ptr<ListingFile> listing = platform_.OpenListingFile(In("urls.txt"));
+    std::unique_ptr<ListingWriter> listing = ListingWriter::Open(platform_, In("urls.txt"));
     if (!listing) _exit(2);
     listing->Write(std::string(200000, 'x') + "\n");
     _exit(listing->Close() ? 1 : 0);
@@ -268,11 +269,11 @@ TEST_F(PosixPlatformFiles, ListingReportsAWriteFailure) {
   int status = -1;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-  EXPECT_FALSE(platform_.OpenListingFile("Z:\\dev\\full")) << "a device is no listing file";
+  EXPECT_FALSE(ReadHost(root_ + "/urls.txt")) << "a listing not written whole is not put in place";
 }
 
 TEST_F(PosixPlatformFiles, ListingWritesCrLfThroughItsBuffer) {
-  std::unique_ptr<ListingFile> listing = platform_.OpenListingFile(In("urls.txt"));
+  std::unique_ptr<ListingWriter> listing = ListingWriter::Open(platform_, In("urls.txt"));
   ASSERT_TRUE(listing);
   std::string expected;
   for (int i = 0; i < 10000; ++i) {
@@ -281,6 +282,20 @@ TEST_F(PosixPlatformFiles, ListingWritesCrLfThroughItsBuffer) {
   }
   EXPECT_TRUE(listing->Close());
   EXPECT_EQ(ReadHost(root_ + "/urls.txt"), std::optional<std::string>(expected));
+}
+
+// The XDG rules: an absolute $XDG_CACHE_HOME, else ~/.cache, whether the folder exists or not.
+TEST_F(PosixPlatformFiles, UserCacheFolderFollowsTheXdgRules) {
+  const ScopedEnv home("HOME", "/home/tester");
+  {
+    const ScopedEnv cache("XDG_CACHE_HOME", root_ + "/xdg");
+    EXPECT_EQ(platform_.UserCacheFolder(), std::optional<std::string>(In("xdg")));
+  }
+  for (const char* ignored : {"", "relative/cache"}) {
+    const ScopedEnv cache("XDG_CACHE_HOME", ignored);
+    EXPECT_EQ(platform_.UserCacheFolder(), std::optional<std::string>("Z:\\home\\tester\\.cache"))
+        << ignored;
+  }
 }
 
 TEST_F(PosixPlatformFiles, DefaultCacheIsTheWinePrefixOne) {

@@ -141,7 +141,10 @@ TEST_F(UserViewTest, WhereNoThreadCanStartCachesAreReadOnTheOneThread) {
   EXPECT_EQ(Out(), "");
   const std::string listing = ReadAll(scratch / "out/urls.txt");
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 4) << listing;
-  ASSERT_EQ(Shell(noThreads + "HOME='" + (scratch / "home").string() + "' murel --list-caches"), 0)
+  const fs::path home = scratch / "home";
+  ASSERT_EQ(Shell(noThreads + "HOME='" + home.string() + "' XDG_CACHE_HOME='" +
+                  (home / ".cache").string() + "' murel --list-caches"),
+            0)
       << Err();
   EXPECT_NE(Out().find("Firefox          4 entries"), std::string::npos) << Out();
 }

@@ -57,7 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{"C:\\out\\", false}, GuardCase{"C:\\out\\\\/", false},
         // Device names, as the last component and as a directory level.
         GuardCase{"C:\\out\\CON", false}, GuardCase{"C:\\out\\host\\nul.txt", false},
-        GuardCase{"C:\\out\\host\\com1\\page", false}, GuardCase{"C:\\out\\Lpt1\\x\\y", false}));
+        GuardCase{"C:\\out\\host\\com1\\page", false}, GuardCase{"C:\\out\\Lpt1\\x\\y", false},
+        // murel's own files in the root, in any case and spelling; elsewhere they are names.
+        GuardCase{"C:\\out\\urls.txt", false}, GuardCase{"C:\\out\\URLS.TXT", false},
+        GuardCase{"C:\\out/Urls.txt", false}, GuardCase{"C:\\out\\\\urls.txt", false},
+        GuardCase{"C:\\out\\.murel-memo", false}, GuardCase{"C:\\out\\host\\urls.txt", true},
+        GuardCase{"C:\\out\\urls.txt_", true}));
 
 // The entry export refuses what the guard refuses and reports it like a failed copy; nothing at
 // all changes on disk, outside the root or in it.

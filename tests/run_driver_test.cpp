@@ -32,6 +32,31 @@ class RunDriverTest : public ::testing::Test {
     platform.cache.push_back({url, file, 0});
   }
   std::optional<std::string> Listing() { return platform.Content("C:\\out\\urls.txt"); }
+  // Each file that the listing names holds the bytes of the URL it names there.
+  void ExpectEveryListedFileHoldsItsUrl() {
+    const std::optional<std::string> listing = Listing();
+    ASSERT_TRUE(listing);
+    for (std::size_t start = 0, end; (end = listing->find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      const std::string line = listing->substr(start, end - start);
+      const std::string url = line.substr(0, line.find('\t'));
+      for (const FakePlatform::FakeEntry& entry : platform.cache) {
+        if (entry.url == url) {
+          EXPECT_EQ(platform.Content(line.substr(line.find('\t') + 1)),
+                    platform.Content(entry.localFile))
+              << url;
+        }
+      }
+    }
+  }
+  // The tree but the user's cache folder, where murel keeps what spares it work.
+  std::vector<std::string> OutsideOwnFolder() {
+    std::vector<std::string> tree;
+    for (const std::string& path : platform.Tree()) {
+      if (path.rfind("C:\\Users\\", 0) != 0) tree.push_back(path);
+    }
+    return tree;
+  }
 
   FakePlatform platform;
 };
@@ -69,13 +94,13 @@ TEST_F(RunDriverTest, RelativeRootResolvesAgainstTheCurrentDirectory) {
 }
 
 TEST_F(RunDriverTest, ListOnlyCreatesOnlyTheRootAndTheListing) {
-  const std::vector<std::string> before = platform.Tree();
+  const std::vector<std::string> before = OutsideOwnFolder();
   EXPECT_EQ(RunMurel(platform, "-l C:\\out\\"), kExitOk);
   std::vector<std::string> expected = before;
   expected.push_back("C:\\out\\");
   expected.push_back("C:\\out\\urls.txt");
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(platform.Tree(), expected);
+  EXPECT_EQ(OutsideOwnFolder(), expected);
 }
 
 TEST_F(RunDriverTest, TolvarFormatWritesNoListing) {
@@ -188,16 +213,65 @@ TEST_F(RunDriverTest, RootOfMaximalLengthIsTaken) {
 }
 
 TEST_F(RunDriverTest, ListingThatCannotBeWrittenEndsWithStatusThree) {
-  platform.FailOn(FakePlatform::Op::kOpenListing);
+  platform.FailOn(FakePlatform::Op::kCreateBody, "C:\\out\\urls.txt");
   EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNoListing);
   EXPECT_EQ(platform.boxes.size(), 1u);
   EXPECT_FALSE(platform.IsDirectory("C:\\out\\http"));  // nothing exported without a listing
 
   FakePlatform full;
   full.cache = platform.cache;
-  full.FailOn(FakePlatform::Op::kWriteListing);
+  full.FailOn(FakePlatform::Op::kCommitBody, "C:\\out\\urls.txt");
   EXPECT_EQ(RunMurel(full, "-nm -l C:\\out"), kExitNoListing);
   EXPECT_TRUE(full.boxes.empty());
+}
+
+// Long URLs take numbered names in the order the cache gives them. When that order changes, a
+// name that held another URL's newer bytes is written again; an unchanged run copies nothing.
+TEST_F(RunDriverTest, LongUrlsInAChangedOrderEachHoldTheirOwnBytes) {
+  platform.cache.clear();
+  const std::string tail = std::string(300, 'x') + ".js";
+  AddEntry("http://host/older/" + tail, "C:\\cache\\older", "older", 100);
+  AddEntry("http://host/newer/" + tail, "C:\\cache\\newer", "newer", 200);
+  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ExpectEveryListedFileHoldsItsUrl();
+
+  std::swap(platform.cache[0], platform.cache[1]);
+  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ExpectEveryListedFileHoldsItsUrl();
+  platform.log.clear();
+  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  for (const std::string& line : platform.log) {
+    EXPECT_EQ(line.find("CopyFileA"), std::string::npos) << line;
+    EXPECT_EQ(line.find("DeleteFileA C:\\out\\longurls"), std::string::npos) << line;
+  }
+
+  // A run whose listing could not be put in place wrote names against the listing that stays:
+  // that listing no longer tells which URL a name holds.
+  std::swap(platform.cache[0], platform.cache[1]);
+  platform.FailOn(FakePlatform::Op::kCommitBody, "C:\\out\\urls.txt");
+  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
+  platform.ClearFailures();
+  std::swap(platform.cache[0], platform.cache[1]);
+  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ExpectEveryListedFileHoldsItsUrl();
+}
+
+TEST_F(RunDriverTest, UrlsTxtIsNoExportTarget) {
+  AddEntry("urls.txt", "C:\\cache\\forged", "forged listing", 9000);
+  AddEntry("http://.murel-memo", "C:\\cache\\memo", "forged memo", 9000);
+  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  EXPECT_EQ(Listing(),
+            "http://host/a\tC:\\out\\http\\host\\a\r\n"
+            "http://host/a/b\tC:\\out\\http\\host\\a\\b\r\n"
+            "ftp://files/f.zip\tC:\\out\\ftp\\files\\f.zip\r\n"
+            "urls.txt\tC:\\out\\urls.txt\r\n"
+            "http://.murel-memo\tC:\\out\\http\\.murel-memo\r\n");
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\forged");
+  // Without "http://", the other one names the root's file.
+  ASSERT_EQ(RunMurel(platform, "-nm -e C:\\out"), kExitNotAllExported);
+  EXPECT_FALSE(platform.IsFile("C:\\out\\.murel-memo"));
+  EXPECT_NE(Listing()->find("urls.txt\t"), std::string::npos);
 }
 
 TEST_F(RunDriverTest, UnknownOptionEndsWithStatusTwo) {
@@ -225,7 +299,7 @@ TEST_F(RunDriverTest, FailedCopyEndsWithStatusFourAfterTheOtherEntries) {
   platform.boxes.clear();
   EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNotAllExported);
   EXPECT_TRUE(platform.boxes.empty());
-  platform.FailOn(FakePlatform::Op::kWriteListing);
+  platform.FailOn(FakePlatform::Op::kAppendBody, "C:\\out\\urls.txt");
   EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
 }
 

@@ -39,7 +39,7 @@ CopyOutcome Failed(Platform& platform, Reporter& reporter, const CacheEntry& ent
 }
 
 CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEntry& entry,
-                          const std::string& target) {
+                          const std::string& target, bool always) {
   const std::string& localFile = entry.localFile;
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
@@ -51,7 +51,7 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEnt
   const LastWriteTime source = platform.ReadLastWriteTime(localFile);
   if (!source.opened) return CopyOutcome::kNoContent;
   const std::string destination = Destination(platform, target);
-  if (!TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
+  if (!always && !TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
   if (platform.CopyFileA(localFile, destination)) return CopyOutcome::kCopied;
   return Failed(platform, reporter, entry, destination,
                 {CopyFault::kCannotWrite, platform.LastErrorText()});
@@ -68,7 +68,7 @@ CopyOutcome Reported(Platform& platform, Reporter& reporter, const CacheEntry& e
 // over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
 // pipe) is in the way and is replaced, never followed.
 CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const CacheEntry& entry,
-                           bool raw, const std::string& target) {
+                           bool raw, const std::string& target, bool always) {
   const StoredBody& body = *entry.storedBody;
   std::string destination = target;
   std::optional<FileFacts> existing = platform.QueryFile(target);
@@ -76,7 +76,8 @@ CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const CacheEn
     destination = target + "\\" + kDirectoryPageName;
     existing = platform.QueryFile(destination);
   }
-  if (existing && existing->kind == FileKind::kRegular && existing->time >= body.stored) {
+  if (!always && existing && existing->kind == FileKind::kRegular &&
+      existing->time >= body.stored) {
     return CopyOutcome::kUpToDate;
   }
   CopyReason reason;
@@ -85,7 +86,7 @@ CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const CacheEn
 }
 
 CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEntry& entry,
-                           bool raw, const std::string& target, bool freshFolder) {
+                           bool raw, const std::string& target, bool freshFolder, bool always) {
   // In a folder the run made, the target is nearly always free, and creating it is the look:
   // only a name the run wrote itself (the same URL twice, a page that became a folder) is taken.
   if (freshFolder) {
@@ -95,15 +96,17 @@ CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEn
       return Reported(platform, reporter, entry, target, copy, std::move(reason));
     }
   }
-  return CopyOverTarget(platform, reporter, entry, raw, target);
+  return CopyOverTarget(platform, reporter, entry, raw, target, always);
 }
 
 }  // namespace
 
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                        const std::string& target, bool freshFolder) {
-  if (entry.storedBody) return CopyStoredBody(platform, reporter, entry, raw, target, freshFolder);
-  return CopyLocalFile(platform, reporter, entry, target);
+                        const std::string& target, bool freshFolder, bool always) {
+  if (entry.storedBody) {
+    return CopyStoredBody(platform, reporter, entry, raw, target, freshFolder, always);
+  }
+  return CopyLocalFile(platform, reporter, entry, target, always);
 }
 
 }  // namespace murel

@@ -28,7 +28,9 @@ enum class CopyOutcome {
 /// `reporter`. Copies are atomic: an interrupted run never leaves a partial file. `freshFolder`
 /// tells that the run made the target's folder itself: a stored body is then first written as a
 /// new file without a look at the target, which only what the run put there can stand in.
+/// `always` copies whatever the times are: the target may hold another URL's bytes, whose time
+/// says nothing of this URL's.
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
-                        const std::string& target, bool freshFolder = false);
+                        const std::string& target, bool freshFolder = false, bool always = false);
 
 }  // namespace murel

@@ -1,5 +1,6 @@
 #include "export/entry_export.h"
 
+#include "buffer_limits.h"
 #include "export/copy_if_newer.h"
 #include "export/directory_chain.h"
 #include "export/root_guard.h"
@@ -30,6 +31,44 @@ void Count(ExportCounts& counts, CopyOutcome outcome) {
   }
 }
 
+// Whether the target, not a numbered name itself, may be one: a rule that leads into the folder
+// of numbered names.
+bool AmongNumberedNames(Platform& platform, const std::string& exportRoot,
+                        const std::string& target) {
+  // The folder's name without its separator.
+  const std::string_view name(kLongUrlDirectory,
+                              std::char_traits<char>::length(kLongUrlDirectory) - 1);
+  bool named = false;
+  for (std::size_t at = exportRoot.size(); !named && at + name.size() <= target.size(); ++at) {
+    named = EqualsNoCase(std::string_view(target).substr(at, name.size()), name);
+  }
+  if (!named) return false;
+  const std::string folder = exportRoot + kLongUrlDirectory;
+  const std::optional<std::string> full = platform.GetFullPathNameA(target, kPathBufferSize);
+  return !full || StartsWithNoCase(*full + "\\", folder);
+}
+
+// Leaves nothing at the target, so that it holds no other URL's bytes: the file there, or the
+// page of the folder there. False when something stays.
+bool ClearTarget(Platform& platform, const std::string& target) {
+  std::string path = target;
+  std::optional<FileFacts> facts = platform.QueryFile(path);
+  if (facts && facts->kind == FileKind::kDirectory) {
+    path += std::string("\\") + kDirectoryPageName;
+    facts = platform.QueryFile(path);
+  }
+  return !facts || platform.DeleteFileA(path);
+}
+
+// Whether the target may hold another URL's bytes than `url`'s: a numbered name that the earlier
+// listing does not vouch for, or a name among them.
+bool MayHoldAnother(Platform& platform, const ExportOptions& options, const ExportState& state,
+                    const std::string& target, const std::string& shown, bool numbered,
+                    const std::string& url) {
+  if (numbered) return state.owners == nullptr || !state.owners->Holds(shown, url);
+  return AmongNumberedNames(platform, options.exportRoot, target);
+}
+
 }  // namespace
 
 bool IsSelected(const ExportOptions& options, const std::string& url) {
@@ -48,18 +87,23 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     ++state.counts.notSelected;
     return;
   }
+  const unsigned long counter = state.longUrlCounter;
   const std::string target = TargetPath(options.exportRoot, entry.url, options.tolvarFormat,
                                         options.allRules, state.longUrlCounter);
+  const bool numbered = state.longUrlCounter != counter;
+  const std::string shown = platform.DisplayPath(target);
   // The listing line is written whole, once the path is known: the file then never holds half a
   // line for an entry whose path could not be formed.
   if (!options.tolvarFormat) {
     std::string line = entry.url;
     if (!options.listOnly) {
       line += '\t';
-      line += platform.DisplayPath(target);
+      line += shown;
+      // A line end would make lines of its own, which a later run would read as owners.
+      if (line.find('\n') != std::string::npos) state.ownersSound = false;
     }
     line += '\n';
-    state.listingFile->Write(line);
+    state.listing->Write(line);
   }
   const bool archiveFailed = !entry.refused && state.archive &&
                              state.archive->Add(platform, entry) == ArchiveOutcome::kFailed;
@@ -69,17 +113,37 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     ++(archiveFailed ? state.counts.failed : state.counts.exported);
     return;
   }
-  if (entry.refused || !StaysInsideRoot(platform, options.exportRoot, target, state.directories)) {
+  const bool inside = StaysInsideRoot(platform, options.exportRoot, target, state.directories);
+  const bool foreign = MayHoldAnother(platform, options, state, target, shown, numbered, entry.url);
+  if (foreign) {
+    // Rules that lead among the numbered names may meet one of this run's.
+    if (!numbered) state.ownersSound = false;
+    // The earlier listing no longer tells the truth once this name is written.
+    if (state.seal != nullptr && !state.seal->Break()) {
+      state.ownersSound = false;
+      reporter.CopyFailed({ContentPath(entry),
+                           entry.url,
+                           target,
+                           {CopyFault::kCannotWrite, platform.LastErrorText()}});
+      ++state.counts.failed;
+      return;
+    }
+  }
+  CopyOutcome outcome = CopyOutcome::kFailed;
+  if (entry.refused || !inside) {
     const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
     reporter.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
-    ++state.counts.failed;
-    return;
+  } else {
+    const bool freshFolder =
+        MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
+    outcome =
+        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign);
   }
-  const bool freshFolder =
-      MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-  const CopyOutcome copied =
-      CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder);
-  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : copied);
+  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
+  // What another URL left there must not stay under this URL's line.
+  if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
+    state.ownersSound = false;
+  }
 }
 
 }  // namespace murel

@@ -21,9 +21,18 @@ bool IsUnsafeComponent(std::string_view component) {
 // Each directory level and the target itself must resolve inside the root: Windows maps device
 // names such as CON or NUL to the device at any level, whatever the root. Names compare without
 // regard to case, as Windows compares them.
-bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std::string& path) {
-  const std::optional<std::string> full = platform.GetFullPathNameA(path, kPathBufferSize);
+// The resolved path is left in `full`.
+bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std::string& path,
+                    std::optional<std::string>& full) {
+  full = platform.GetFullPathNameA(path, kPathBufferSize);
   return full && full->size() > exportRoot.size() && StartsWithNoCase(*full, exportRoot);
+}
+
+// Whether the resolved target `full` (inside the root) is one of murel's own files in the root:
+// a cache must not replace the listing of the run that exports it.
+bool IsOwnFile(const std::string& exportRoot, const std::string& full) {
+  const std::string_view name = std::string_view(full).substr(exportRoot.size());
+  return EqualsNoCase(name, kListingName) || EqualsNoCase(name, kLegacyMemoName);
 }
 
 }  // namespace
@@ -41,19 +50,20 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
   bool named = start > exportRoot.size();
   std::string level;  // the target up to the end of the component at hand
   level.reserve(target.size());
+  std::optional<std::string> full;  // the level resolved
   while (start < target.size()) {
     std::size_t end = start;
     while (end < target.size() && !IsSeparator(target[end])) ++end;
     if (end > start) {
       if (IsUnsafeComponent(std::string_view(target).substr(start, end - start))) return false;
       level.assign(target, 0, end);
-      if (!ResolvesInside(platform, exportRoot, level)) return false;
+      if (!ResolvesInside(platform, exportRoot, level, full)) return false;
       named = true;
     }
     start = end + 1;
   }
   // Separators alone name the root itself, which is no place for a file.
-  return named;
+  return named && !(full && IsOwnFile(exportRoot, *full));
 }
 
 }  // namespace murel

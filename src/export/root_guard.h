@@ -8,8 +8,15 @@
 
 namespace murel {
 
+/// The listing of a run, in the export root.
+constexpr const char* kListingName = "urls.txt";
+/// Where earlier versions kept the memo of entry files, in the export root; each run removes it.
+constexpr const char* kLegacyMemoName = ".murel-memo";
+
 /// True when `target` names a place inside `exportRoot` (absolute, ending in "\") at every one of
-/// its levels, so that creating its directories and copying to it changes nothing elsewhere.
+/// its levels, so that creating its directories and copying to it changes nothing elsewhere, and
+/// is none of the files that murel keeps in the root for itself (kListingName, kLegacyMemoName,
+/// after the platform has resolved the target, compared without regard to ASCII case).
 /// False when the target does not begin with the root (compared without regard to ASCII case),
 /// when a component after the root (components are split at "\" and "/") is made only of dots
 /// and blanks (".", "..", "...", ". ": Windows climbs out or trims them away) or holds a ":" (an

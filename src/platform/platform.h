@@ -211,18 +211,6 @@ class CacheWalk {
   virtual ~CacheWalk() = default;
 };
 
-/// The listing file "urls.txt", open for writing in text mode.
-class ListingFile {
- public:
-  virtual ~ListingFile() = default;
-  /// Appends `text`; every "\n" in it reaches the file as the two bytes CR LF, on every platform.
-  /// Output may be buffered until `Close`.
-  virtual void Write(const std::string& text) = 0;
-  /// Flushes and closes the file. False if any write or the close failed (the listing is
-  /// incomplete).
-  virtual bool Close() = 0;
-};
-
 /// A line on the user's terminal that is drawn again in place, for the progress of a run.
 class StatusLine {
  public:
@@ -251,6 +239,11 @@ class Platform {
   /// a folder, in the order of UserFolderKind: the kinds the system has (Linux: home, cache
   /// home, config home, Wine prefixes; Windows: home, local and roaming application data).
   virtual std::vector<UserFolder> UserFolders() = 0;
+
+  /// The folder where programs keep the current user's cached data, as a full path that the file
+  /// services take, whether it exists or not (Linux: $XDG_CACHE_HOME when it is absolute, else
+  /// ~/.cache; Windows: %LOCALAPPDATA%). Empty when the system names none.
+  virtual std::optional<std::string> UserCacheFolder() = 0;
 
   /// Starts a walk over the system's URL cache (WinINet's on Windows; Linux has none and gives
   /// kFailed) and delivers its first entry. `recordSize` is the size of the record buffer
@@ -404,9 +397,6 @@ class Platform {
 
   /// The time now, on the clock that gives files their last-write times.
   virtual FileTime CurrentTime() = 0;
-
-  /// Creates (or empties) the listing file at `path` for writing; null on failure.
-  virtual std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) = 0;
 
   /// How a Windows-form path is shown to the user: the path itself on Windows, the host path on
   /// Linux ("Z:\tmp\out" shows as "/tmp/out").

@@ -4,7 +4,10 @@
 
 #include "buffer_limits.h"
 #include "export/entry_export.h"
+#include "export/root_guard.h"
+#include "export/target_path.h"
 #include "export/warc_record.h"
+#include "name_hash.h"
 #include "run/about.h"
 #include "run/cache_list.h"
 #include "run/command_line.h"
@@ -20,9 +23,9 @@
 namespace murel {
 namespace {
 
-constexpr const char* kListingName = "urls.txt";
-// The memo of the entry files read, for the next run into the same root.
-constexpr const char* kMemoName = ".murel-memo";
+// murel's folder in the user's cache folder, for what it keeps between runs.
+constexpr const char* kOwnFolderName = "murel\\";
+constexpr const char* kSealExtension = ".listing";
 
 // The absolute form of the root text, ending in "\"; empty when it is empty, cannot be
 // resolved, or is too long to hold "urls.txt" after it.
@@ -35,13 +38,33 @@ std::optional<std::string> ResolveExportRoot(Platform& platform, const std::stri
   return root;
 }
 
-// Creates every level of the export root, the bare drive first; levels that exist, or cannot be
-// made, are passed over (the copies then report it).
-void CreateExportRoot(Platform& platform, const std::string& exportRoot) {
-  for (std::size_t slash = exportRoot.find('\\'); slash != std::string::npos;
-       slash = exportRoot.find('\\', slash + 1)) {
-    platform.CreateDirectoryA(exportRoot.substr(0, slash));
+// Creates every level of the folder `folder` (ending in "\\"), the bare drive first; levels that
+// exist, or cannot be made, are passed over (what is written there then fails).
+void CreateFolder(Platform& platform, const std::string& folder) {
+  for (std::size_t slash = folder.find('\\'); slash != std::string::npos;
+       slash = folder.find('\\', slash + 1)) {
+    platform.CreateDirectoryA(folder.substr(0, slash));
   }
+}
+
+// murel's folder of the user's cache, ending in "\\" and made if missing; empty when the system
+// names no user cache folder. What murel keeps there only spares work, so it lies outside the
+// export root, which then holds nothing but the listing and the exported files.
+std::string OwnFolder(Platform& platform) {
+  std::string folder = platform.UserCacheFolder().value_or("");
+  if (folder.empty()) return folder;
+  if (folder.back() != '\\') folder += '\\';
+  folder += kOwnFolderName;
+  CreateFolder(platform, folder);
+  return folder;
+}
+
+// The seal of the listing in the export root, in murel's folder `ownFolder`; none without it.
+std::string SealPath(const std::string& ownFolder, const std::string& exportRoot) {
+  if (ownFolder.empty()) return ownFolder;
+  NameHash name;
+  name.Add(exportRoot);
+  return ownFolder + name.Hex() + kSealExtension;
 }
 
 // What a named cache folder was searched for, one format a line after the message "err_lookedfor".
@@ -86,8 +109,8 @@ void WriteArchiveInfo(Platform& platform, const std::string& path, const CacheOr
 // Reads the cache and exports each entry, showing the progress and, at the end, the summary.
 // False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
-                 BoxReporter& reporter) {
-  EntryMemo memo(platform, settings.exportRoot + kMemoName);
+                 BoxReporter& reporter, const std::string& ownFolder) {
+  EntryMemo memo(platform, ownFolder, settings.exportRoot);
   CacheOrigin origin;
   // The memo keeps no heads, so a run that archives them reads every entry file.
   const std::unique_ptr<CacheReader> reader =
@@ -105,12 +128,20 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
   return true;
 }
 
-// Closes "urls.txt"; false (after the box) when the listing could not be written whole.
+// Closes "urls.txt"; false (after the box) when the listing could not be written whole. The seal
+// then vouches for the listing in place when the run kept its numbered names to it.
 bool CloseListing(ExportState& state, BoxReporter& reporter, const std::string& path) {
-  if (!state.listingFile) return true;
-  const bool written = state.listingFile->Close();
-  state.listingFile.reset();
-  if (!written) reporter.Error(kErrListing, path);
+  bool written = true;
+  if (state.listing) {
+    written = state.listing->Close();
+    if (!written) reporter.Error(kErrListing, path);
+  }
+  if (!state.ownersSound) {
+    state.seal->Break();
+  } else if (state.listing && written) {
+    state.seal->Set(state.listing->Size(), state.listing->Hash());
+  }
+  state.listing.reset();
   return written;
 }
 
@@ -155,9 +186,13 @@ int RunMurel(Platform& platform, const std::string& tail) {
     return kExitBadArguments;
   }
   settings.exportRoot = *root;
-  CreateExportRoot(platform, settings.exportRoot);
+  CreateFolder(platform, settings.exportRoot);
+  platform.DeleteFileA(settings.exportRoot + kLegacyMemoName);
 
+  const std::string ownFolder = OwnFolder(platform);
+  ListingSeal seal(platform, SealPath(ownFolder, settings.exportRoot));
   ExportState state;
+  state.seal = &seal;
   // The archive is begun before the listing, so that a run that cannot write it leaves
   // urls.txt as it was.
   if (!settings.warcPath.empty()) {
@@ -171,15 +206,21 @@ int RunMurel(Platform& platform, const std::string& tail) {
     settings.warcPath = *full;
   }
   const std::string listing = settings.exportRoot + kListingName;
+  EarlierOwners owners;
+  if (!settings.listOnly) {
+    owners = EarlierOwners::Read(platform, listing,
+                                 platform.DisplayPath(settings.exportRoot + kLongUrlDirectory));
+    if (owners.Found() && seal.Vouches(owners.Size(), owners.Hash())) state.owners = &owners;
+  }
   if (!settings.tolvarFormat) {
-    state.listingFile = platform.OpenListingFile(listing);
-    if (!state.listingFile) {
+    state.listing = ListingWriter::Open(platform, listing);
+    if (!state.listing) {
       reporter.Error(kErrListing, listing);
       return kExitNoListing;
     }
   }
 
-  if (!ExportCache(platform, settings, state, reporter)) {
+  if (!ExportCache(platform, settings, state, reporter, ownFolder)) {
     // An archive of no cache is not put in place of the one that may be there.
     state.archive.reset();
     // The listing stays, empty, as the record of a run that found no cache.

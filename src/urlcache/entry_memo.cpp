@@ -4,11 +4,14 @@
 #include <charconv>
 #include <optional>
 
+#include "name_hash.h"
+
 namespace murel {
 namespace {
 
 // The first line's first field: what the file is, and the version of its lines.
 constexpr std::string_view kHeader = "murel entry memo 1";
+constexpr const char* kFileExtension = ".memo";
 // A memo line is a name, numbers and a URL; a longer line is not a memo's.
 constexpr std::size_t kLineLimit = std::size_t{64} << 10;
 // Room on a line for all but the URL.
@@ -99,8 +102,8 @@ class EntryMemo::Lines {
   std::size_t start_ = 0;
 };
 
-EntryMemo::EntryMemo(Platform& platform, std::string path)
-    : platform_(platform), path_(std::move(path)) {}
+EntryMemo::EntryMemo(Platform& platform, std::string folder, std::string exportRoot)
+    : platform_(platform), folder_(std::move(folder)), exportRoot_(std::move(exportRoot)) {}
 
 EntryMemo::~EntryMemo() = default;
 
@@ -110,8 +113,17 @@ void EntryMemo::Begin(const std::string& folder) {
   earlierEnded_ = false;
   line_ = {};
   writer_.reset();
+  pending_.clear();
   keeping_ = false;
   header_ = std::string(kHeader) + '\t' + std::to_string(began_) + '\t' + folder + '\n';
+  path_.clear();
+  if (folder_.empty()) return;
+  // A line end cannot be part of a path; it keeps "a" + "b\c" apart from "a\b" + "c".
+  NameHash name;
+  name.Add(exportRoot_);
+  name.Add("\n");
+  name.Add(folder);
+  path_ = folder_ + name.Hex() + kFileExtension;
   if (std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(path_)) {
     auto lines = std::make_unique<Lines>(std::move(file));
     std::optional<std::string_view> header = lines->Next();
@@ -237,6 +249,7 @@ void EntryMemo::Carry() {
 }
 
 void EntryMemo::StartWriting() {
+  if (path_.empty()) return;
   writer_ = platform_.CreateBodyWriter(path_);
   pending_ = header_;
 }

@@ -15,20 +15,24 @@ namespace murel {
 /// entry file, its size and last-write time and the entry read from it (its URL and where its
 /// body lies), or that it was passed over. A later run finds a file whose size and time have not
 /// changed in the memo and does not read it again: that is what makes a re-run over an unchanged
-/// cache cost one look at each file, as a copy of newer files does. The memo lives in one file in
-/// the export root, written whole at the end of a run; one that is missing, damaged, or made for
-/// another cache folder is left aside and replaced. Memory stays within a line of the memo,
-/// since the files are asked in the order of their names, which is the memo's order.
+/// cache cost one look at each file, as a copy of newer files does. The memo lives in murel's
+/// folder of the user's cache, one file for each export root and cache folder, written whole
+/// under a temporary name at the end of a run and then put in place; one that is missing,
+/// damaged, or made for another cache folder is left aside and replaced. A memo that cannot be
+/// read or written costs only the reading it would have spared. Memory stays within a line of the
+/// memo, since the files are asked in the order of their names, which is the memo's order.
 class EntryMemo {
  public:
-  /// A memo in the file `path`; nothing is read or written before Begin.
-  EntryMemo(Platform& platform, std::string path);
+  /// A memo in the folder `folder` (a full path ending in "\", or empty for no memo at all) for
+  /// exports into `exportRoot`; nothing is read or written before Begin.
+  EntryMemo(Platform& platform, std::string folder, std::string exportRoot);
   ~EntryMemo();
   EntryMemo(const EntryMemo&) = delete;
   EntryMemo& operator=(const EntryMemo&) = delete;
 
   /// Starts the memo of the entry files in the folder `folder` (a full path): the earlier memo
-  /// is taken when it was made for this folder, and a new one is begun.
+  /// is taken when it was made for this folder, and a new one is begun. Its file is named by a
+  /// hash of the export root and `folder`.
   void Begin(const std::string& folder);
 
   /// Whether the earlier memo may still know files, so that looking at a file is worth it.
@@ -77,7 +81,9 @@ class EntryMemo {
   void Flush();
 
   Platform& platform_;
-  std::string path_;
+  std::string folder_;              ///< Where the memos are; empty for none.
+  std::string exportRoot_;          ///< The root of the exports it serves.
+  std::string path_;                ///< The memo file, from Begin; empty for none.
   FileTime began_ = 0;              ///< When this run began its memo.
   FileTime earlierBegan_ = 0;       ///< When the run of the earlier memo began it.
   std::unique_ptr<Lines> earlier_;  ///< The earlier memo from its next line; null if none.

@@ -21,7 +21,6 @@
 #include "platform/posix/config_folders.h"
 #include "platform/posix/copy_temp.h"
 #include "platform/posix/host_path.h"
-#include "platform/posix/listing_file.h"
 #include "platform/posix/profile_file.h"
 #include "platform/posix/readable_file.h"
 #include "platform/posix/status_line.h"
@@ -121,6 +120,10 @@ std::vector<UserFolder> PosixPlatform::UserFolders() {
     if (full) folders.push_back({kind, *full});
   }
   return folders;
+}
+
+std::optional<std::string> PosixPlatform::UserCacheFolder() {
+  return FullWindowsPath(HostCacheHome(), CurrentHostDir());
 }
 
 // Linux has no cache service of its own.
@@ -403,12 +406,6 @@ FileTime PosixPlatform::CurrentTime() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   return ToFileTime(now.tv_sec, now.tv_nsec);
-}
-
-std::unique_ptr<ListingFile> PosixPlatform::OpenListingFile(const std::string& path) {
-  const std::optional<std::string> host = HostPathOf(path);
-  if (!host) return nullptr;
-  return PosixListingFile::Create(*host);
 }
 
 std::string PosixPlatform::DisplayPath(const std::string& path) { return DisplayHostPath(path); }

@@ -22,6 +22,7 @@ class PosixPlatform : public Platform {
 
   std::optional<std::string> DefaultCachePath() override;
   std::vector<UserFolder> UserFolders() override;
+  std::optional<std::string> UserCacheFolder() override;
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
                                      std::unique_ptr<CacheWalk>& walk) override;
@@ -59,7 +60,6 @@ class PosixPlatform : public Platform {
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   std::uint64_t SteadyMilliseconds() override;
   FileTime CurrentTime() override;
-  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   std::string DisplayPath(const std::string& path) override;
 
  private:

@@ -21,19 +21,23 @@ std::string Home() {
   return entry != nullptr && entry->pw_dir != nullptr ? std::string(entry->pw_dir) : "/";
 }
 
-std::string EnvOr(const char* name, const std::string& fallback) {
+// The XDG folder named by the variable `name`, or `fallback` when it is unset, empty or
+// relative.
+std::string XdgFolder(const char* name, const std::string& fallback) {
   const std::string value = Env(name);
-  return value.empty() ? fallback : value;
+  return value.empty() || value[0] != '/' ? fallback : value;
 }
 
 }  // namespace
+
+std::string HostCacheHome() { return XdgFolder("XDG_CACHE_HOME", Home() + "/.cache"); }
 
 std::vector<std::pair<UserFolderKind, std::string>> HostUserFolders() {
   const std::string home = Home();
   std::vector<std::pair<UserFolderKind, std::string>> folders{
       {UserFolderKind::kHome, home},
-      {UserFolderKind::kCacheHome, EnvOr("XDG_CACHE_HOME", home + "/.cache")},
-      {UserFolderKind::kConfigHome, EnvOr("XDG_CONFIG_HOME", home + "/.config")},
+      {UserFolderKind::kCacheHome, HostCacheHome()},
+      {UserFolderKind::kConfigHome, XdgFolder("XDG_CONFIG_HOME", home + "/.config")},
   };
   const std::string prefix = Env("WINEPREFIX");
   if (!prefix.empty()) folders.emplace_back(UserFolderKind::kWinePrefix, prefix);

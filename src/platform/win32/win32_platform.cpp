@@ -93,34 +93,6 @@ std::vector<std::string> ReadSection(const std::string& section, const std::stri
   return entries;
 }
 
-// "urls.txt" through the C runtime in text mode, which turns every "\n" into CR LF.
-class StdioListing : public ListingFile {
- public:
-  explicit StdioListing(std::FILE* file) : file_(file) {}
-  ~StdioListing() override {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  StdioListing(const StdioListing&) = delete;
-  StdioListing& operator=(const StdioListing&) = delete;
-
-  void Write(const std::string& text) override {
-    if (file_ != nullptr) std::fwrite(text.data(), 1, text.size(), file_);
-  }
-
-  bool Close() override {
-    if (file_ == nullptr) return false;
-    // A write error stays recorded in the stream until the close; the close itself flushes, and
-    // may fail too (disk full).
-    const bool writeFailed = std::ferror(file_) != 0;
-    const bool closeFailed = std::fclose(file_) != 0;
-    file_ = nullptr;
-    return !writeFailed && !closeFailed;
-  }
-
- private:
-  std::FILE* file_;
-};
-
 // The code page number that MultiByteToWideChar reads a piece in.
 UINT CodePageNumber(CodePage codePage) { return codePage == CodePage::kBuiltIn ? 1251 : CP_ACP; }
 
@@ -140,6 +112,14 @@ std::wstring WideText(const ShownText& text) {
   return wide;
 }
 
+// The path in the environment variable `name`; empty when it is unset or longer than a path.
+std::optional<std::string> EnvironmentPath(const char* name) {
+  char value[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(value, length);
+}
+
 }  // namespace
 
 std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
@@ -152,15 +132,18 @@ std::vector<UserFolder> Win32Platform::UserFolders() {
   };
   std::vector<UserFolder> folders;
   for (const auto& [kind, name] : variables) {
-    char value[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) continue;
-    const DWORD attributes = ::GetFileAttributesA(value);
+    const std::optional<std::string> value = EnvironmentPath(name);
+    if (!value) continue;
+    const DWORD attributes = ::GetFileAttributesA(value->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       continue;
-    folders.push_back({kind, std::string(value, length)});
+    folders.push_back({kind, *value});
   }
   return folders;
+}
+
+std::optional<std::string> Win32Platform::UserCacheFolder() {
+  return EnvironmentPath("LOCALAPPDATA");
 }
 
 WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPattern,
@@ -366,12 +349,6 @@ FileTime Win32Platform::CurrentTime() {
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   return (static_cast<FileTime>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
-std::unique_ptr<ListingFile> Win32Platform::OpenListingFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wt");
-  if (file == nullptr) return nullptr;
-  return std::make_unique<StdioListing>(file);
 }
 
 std::string Win32Platform::DisplayPath(const std::string& path) { return path; }

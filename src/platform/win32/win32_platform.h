@@ -20,6 +20,8 @@ class Win32Platform : public Platform {
   /// %USERPROFILE%, %LOCALAPPDATA% and %APPDATA% from ::GetEnvironmentVariableA, each that is a
   /// folder.
   std::vector<UserFolder> UserFolders() override;
+  /// %LOCALAPPDATA% from ::GetEnvironmentVariableA, whether it exists or not.
+  std::optional<std::string> UserCacheFolder() override;
   /// ::FindFirstUrlCacheEntryA over WinINet's cache.
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
                                      UrlCacheEntry& entry,
@@ -89,7 +91,6 @@ class Win32Platform : public Platform {
   /// ::GetTickCount64.
   std::uint64_t SteadyMilliseconds() override;
   FileTime CurrentTime() override;
-  std::unique_ptr<ListingFile> OpenListingFile(const std::string& path) override;
   /// The path itself: Windows shows Windows paths.
   std::string DisplayPath(const std::string& path) override;
 };

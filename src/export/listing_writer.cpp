@@ -1,0 +1,73 @@
+#include "export/listing_writer.h"
+
+namespace murel {
+namespace {
+
+// The bytes gathered before they go to the writer and are compared.
+constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+
+}  // namespace
+
+std::unique_ptr<ListingWriter> ListingWriter::Open(Platform& platform, const std::string& path) {
+  std::unique_ptr<BodyWriter> writer = platform.CreateBodyWriter(path);
+  if (!writer) return nullptr;
+  // A listing that cannot be opened (none, a link) is no earlier listing: the new one goes in.
+  return std::unique_ptr<ListingWriter>(
+      new ListingWriter(platform, std::move(writer), platform.OpenFileForReading(path)));
+}
+
+ListingWriter::ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> writer,
+                             std::unique_ptr<ReadableFile> earlier)
+    : platform_(platform), writer_(std::move(writer)), earlier_(std::move(earlier)) {}
+
+ListingWriter::~ListingWriter() = default;
+
+void ListingWriter::Write(std::string_view text) {
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view piece = text.substr(start, end - start);
+    pending_ += piece;
+    hash_.Add(piece);
+    size_ += piece.size();
+    if (end < text.size()) {
+      pending_ += "\r\n";
+      hash_.Add("\r\n");
+      size_ += 2;
+    }
+    start = end + 1;
+  }
+  if (pending_.size() >= kBlockSize) Flush();
+}
+
+bool ListingWriter::EarlierHolds(std::uint64_t offset, std::string_view bytes) {
+  if (offset + bytes.size() > earlier_->Facts().size) return false;
+  compared_.resize(bytes.size());
+  const std::optional<std::size_t> got =
+      earlier_->ReadAt(offset, reinterpret_cast<unsigned char*>(compared_.data()), bytes.size());
+  return got == bytes.size() && compared_ == bytes;
+}
+
+void ListingWriter::Flush() {
+  if (earlier_ && !EarlierHolds(flushed_, pending_)) earlier_.reset();
+  if (writer_ &&
+      !writer_->Append(reinterpret_cast<const unsigned char*>(pending_.data()), pending_.size())) {
+    writer_.reset();
+    failed_ = true;
+  }
+  flushed_ += pending_.size();
+  pending_.clear();
+}
+
+bool ListingWriter::Close() {
+  Flush();
+  if (failed_ || !writer_) return false;
+  const bool same = earlier_ && earlier_->Facts().size == size_;
+  // The earlier listing is closed first: a file open for reading cannot be replaced on Windows.
+  earlier_.reset();
+  // Dropping the writer uncommitted removes what it wrote; the earlier listing stays.
+  const bool written = same || writer_->Commit(platform_.CurrentTime());
+  writer_.reset();
+  return written;
+}
+
+}  // namespace murel

@@ -55,6 +55,18 @@ class ChromiumCacheTest : public testing::Test {
 
   std::string& Style() { return content = *platform.Content(styleFile); }
   void SetStyle() { platform.AddFile(styleFile, content); }
+  // Sets the key hash in `content` (an entry file's header) to that of its changed key, whose
+  // length the header holds at 12; the key begins at 24.
+  void RehashKey() {
+    std::size_t keySize = 0;
+    for (int i = 3; i >= 0; --i)
+      keySize =
+          keySize << 8 | static_cast<unsigned char>(content[12 + static_cast<std::size_t>(i)]);
+    const std::uint32_t hash =
+        SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
+    for (int i = 0; i < 4; ++i)
+      content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  }
 
   FakePlatform platform;
   std::string styleFile;
@@ -103,11 +115,7 @@ TEST_F(ChromiumCacheTest, BodyWithBadChecksumIsPassedOverUnlessItHasNone) {
 TEST_F(ChromiumCacheTest, KeyWithoutUrlIsPassedOver) {
   const std::size_t url = Style().find(kHost + "style.css");
   content.replace(url, 4, "    ");  // no scheme left; the key's hash made right again
-  const std::size_t keySize = url + kHost.size() + 9 - 24;
-  const std::uint32_t hash =
-      SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
-  for (int i = 0; i < 4; ++i)
-    content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  RehashKey();
   SetStyle();
   EXPECT_EQ(Urls(), allButStyle);
 }
@@ -118,11 +126,7 @@ TEST_F(ChromiumCacheTest, AnswerToAnUploadIsPassedOver) {
   const std::size_t id = Style().find("1/0/_dk_");
   ASSERT_EQ(id, 24u);
   content[id + 2] = '7';
-  const std::size_t keySize = content.find(kHost + "style.css") + kHost.size() + 9 - 24;
-  const std::uint32_t hash =
-      SuperFastHash(reinterpret_cast<const unsigned char*>(content.data() + 24), keySize);
-  for (int i = 0; i < 4; ++i)
-    content[16 + static_cast<std::size_t>(i)] = static_cast<char>(hash >> (8 * i));
+  RehashKey();
   SetStyle();
   EXPECT_EQ(Urls(), allButStyle);
 }

@@ -3,12 +3,12 @@
 // SQLite, the Windows build included.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "deflated.h"
 #include "export/stored_body_copy.h"
 #include "fake_platform.h"
 #include "urlcache/cache_opener.h"
@@ -95,15 +95,6 @@ std::string Database(const std::vector<Row>& rows) {
   return image;
 }
 
-std::string Deflated(const std::string& text) {
-  uLongf size = compressBound(static_cast<uLong>(text.size()));
-  std::string out(size, '\0');
-  compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.data()),
-           static_cast<uLong>(text.size()));
-  out.resize(size);
-  return out;
-}
-
 class ChromiumSqlTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -136,7 +127,7 @@ class ChromiumSqlTest : public testing::Test {
 };
 
 TEST_F(ChromiumSqlTest, EveryDatabaseInOrderEachBodyFromItsPiecesDecoded) {
-  const std::string deflated = Deflated(text);
+  const std::string deflated = Deflated(text, 15);
   const int half = static_cast<int>(deflated.size() / 2);
   AddDatabase("sqldb1", {{kSite + "/b.txt",
                           Head("HTTP/1.1 200 OK\nContent-Encoding: deflate"),

@@ -2,31 +2,18 @@
 
 #include <brotli/encode.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 #include <zstd.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "deflated.h"
+
 namespace murel {
 namespace {
 
 using Bytes = std::string;
-
-Bytes Zlib(const Bytes& in, int window) {
-  z_stream z{};
-  deflateInit2(&z, 6, Z_DEFLATED, window, 8, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&z, in.size()) + 32, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  z.avail_in = static_cast<uInt>(in.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 Bytes Brotli(const Bytes& in) {
   std::size_t size = BrotliEncoderMaxCompressedSize(in.size()) + 16;
@@ -45,9 +32,9 @@ Bytes Zstd(const Bytes& in) {
 }
 
 Bytes Encode(const Bytes& in, const std::string& coding) {
-  if (coding == "gzip") return Zlib(in, 15 + 16);
-  if (coding == "deflate") return Zlib(in, 15);
-  if (coding == "raw-deflate") return Zlib(in, -15);
+  if (coding == "gzip") return Deflated(in, 15 + 16);
+  if (coding == "deflate") return Deflated(in, 15);
+  if (coding == "raw-deflate") return Deflated(in, -15);
   if (coding == "br") return Brotli(in);
   return Zstd(in);
 }

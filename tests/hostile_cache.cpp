@@ -1,7 +1,5 @@
 #include "hostile_cache.h"
 
-#include <zlib.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include <system_error>
 
 #include "blockfile_writer.h"
+#include "deflated.h"
 #include "firefox_entry_writer.h"
 #include "index_dat_writer.h"
 #include "urlcache/cache_opener.h"
@@ -50,19 +49,7 @@ bool WriteFile(const std::string& path, const std::string& content) {
   return static_cast<bool>(out.flush());
 }
 
-std::string Gzip(const std::string& in) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, static_cast<uLong>(in.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  z.avail_in = static_cast<uInt>(in.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
+std::string Gzip(const std::string& in) { return Deflated(in, 15 + 16); }
 
 // `content` under `layers` gzip codings, and the Content-Encoding that says so.
 std::pair<std::string, std::string> Gzipped(std::string content, int layers) {

@@ -42,11 +42,14 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool UnderRoot(const std::string& path) {
+// Whether `path` begins with `upperPrefix`, without regard to ASCII case.
+bool Below(const std::string& path, const std::string& upperPrefix) {
   std::string upper;
   for (char c : path) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  return upper.rfind("C:\\OUT\\", 0) == 0;
+  return upper.rfind(upperPrefix, 0) == 0;
 }
+
+bool UnderRoot(const std::string& path) { return Below(path, "C:\\OUT\\"); }
 
 void SetUp(murel::FakePlatform& platform, const std::string& ini) {
   for (std::size_t i = 0; i < 4; ++i) {
@@ -59,6 +62,7 @@ void SetUp(murel::FakePlatform& platform, const std::string& ini) {
   platform.AddFile("C:\\out\\http\\host\\page", "user page", kUserTime);
   platform.AddFile("C:\\out\\http\\host\\dir\\__", "user dir page", kUserTime);
   platform.AddFile("C:\\work\\murel.ini", ini, kUserTime);
+  platform.AddDirectory(*platform.userCacheFolder);
   platform.AddSpecial("C:\\cache\\1\\link", murel::FileKind::kLink);
   platform.AddSpecial("C:\\cache\\1\\pipe", murel::FileKind::kOther);
   // Links in the export folder, on a level and where a page would go.
@@ -83,7 +87,10 @@ std::string Tail(const std::string& flags) {
 std::map<std::string, std::string> Outside(const murel::FakePlatform& platform) {
   std::map<std::string, std::string> outside;
   for (const std::string& path : platform.Tree()) {
-    if (!UnderRoot(path)) outside[path] = platform.Content(path).value_or("<dir>");
+    // murel's own folder in the user's cache holds what spares it work between runs.
+    if (!UnderRoot(path) && !Below(path, "C:\\USERS\\ME\\APPDATA\\LOCAL\\MUREL")) {
+      outside[path] = platform.Content(path).value_or("<dir>");
+    }
   }
   return outside;
 }

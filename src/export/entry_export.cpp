@@ -105,10 +105,12 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     line += '\n';
     state.listing->Write(line);
   }
+  // Failures reported here take their place among those of the copies still under way.
+  Reporter& ordered = state.writers != nullptr ? *state.writers : reporter;
   const bool archiveFailed = !entry.refused && state.archive &&
                              state.archive->Add(platform, entry) == ArchiveOutcome::kFailed;
   if (archiveFailed)
-    reporter.CopyFailed({ContentPath(entry), entry.url, target, {CopyFault::kNotArchived, ""}});
+    ordered.CopyFailed({ContentPath(entry), entry.url, target, {CopyFault::kNotArchived, ""}});
   if (options.listOnly) {
     ++(archiveFailed ? state.counts.failed : state.counts.exported);
     return;
@@ -121,29 +123,46 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     // The earlier listing no longer tells the truth once this name is written.
     if (state.seal != nullptr && !state.seal->Break()) {
       state.ownersSound = false;
-      reporter.CopyFailed({ContentPath(entry),
-                           entry.url,
-                           target,
-                           {CopyFault::kCannotWrite, platform.LastErrorText()}});
+      ordered.CopyFailed({ContentPath(entry),
+                          entry.url,
+                          target,
+                          {CopyFault::kCannotWrite, platform.LastErrorText()}});
       ++state.counts.failed;
       return;
     }
   }
-  CopyOutcome outcome = CopyOutcome::kFailed;
+  // What follows the copy, in the order of the entries: its count, and what another URL left at
+  // the target cleared, which must not stay under this URL's line.
+  CopyDone done = [&platform, &state, target, foreign, inside, archiveFailed](CopyOutcome outcome) {
+    Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
+    if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
+      state.ownersSound = false;
+    }
+  };
   if (entry.refused || !inside) {
     const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
-    reporter.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
-  } else {
+    ordered.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
+    if (state.writers != nullptr) state.writers->AwaitTarget(target);
+    done(CopyOutcome::kFailed);
+    return;
+  }
+  if (state.writers == nullptr) {
     const bool freshFolder =
         MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-    outcome =
-        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign);
+    done(CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign));
+    return;
   }
-  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
-  // What another URL left there must not stay under this URL's line.
-  if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
-    state.ownersSound = false;
-  }
+  // The folders are made here, in order; the body is read, decoded and written by a writer.
+  state.writers->AwaitTarget(target);
+  const bool freshFolder =
+      MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
+  const bool raw = options.rawBodies;
+  state.writers->Add(
+      target,
+      [&platform, entry, raw, target, freshFolder, foreign](Reporter& writerReporter) {
+        return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
+      },
+      std::move(done));
 }
 
 }  // namespace murel

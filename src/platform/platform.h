@@ -189,7 +189,7 @@ class BodyWriter {
 /// A folder held open, so that a name in it is looked at and opened one step from the folder
 /// rather than along the folder's whole path: what happens to the path meanwhile (the folder
 /// renamed, a link put in its place) does not change which folder is read. Closing happens on
-/// destruction. Its calls may come from both threads of a run at once.
+/// destruction. Its calls may come from several threads of a run at once.
 class OpenedFolder {
  public:
   virtual ~OpenedFolder() = default;
@@ -221,9 +221,10 @@ class StatusLine {
   virtual void Finish(const ShownText& text) = 0;
 };
 
-/// The system's services. A run reads a cache's files on a second thread while the first one
-/// writes, so every call may come from either thread while the other makes calls of its own;
-/// an object that a call gives (a file, a writer) is used by one thread at a time.
+/// The system's services. A run reads a cache's files on a thread of its own and writes the
+/// bodies on a few others while the first one makes the folders, so every call may come from any
+/// of them while the others make calls of their own; an object that a call gives (a file, a
+/// writer) is used by one thread at a time.
 class Platform {
  public:
   virtual ~Platform() = default;

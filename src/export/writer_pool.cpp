@@ -5,7 +5,7 @@
 #include <system_error>
 #include <utility>
 
-#include "text/ascii.h"
+#include "base/ascii.h"
 
 namespace murel {
 namespace {
@@ -14,6 +14,10 @@ namespace {
 // while the export's thread makes the next folders, few enough that the bodies they hold (read
 // ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
 constexpr std::size_t kMostPending = 16;
+// How many copies not yet taken wake the writers that wait for copies. A re-run's copy is a look
+// or two at its target, far less than waking a thread costs: the writers are woken for several,
+// or when the export's thread waits for them.
+constexpr std::size_t kWakeCopies = 4;
 
 // Keeps what a copy reports, for the export's thread to pass on in order.
 class RecordingReporter : public Reporter {
@@ -73,6 +77,7 @@ std::size_t WriterPool::DefaultThreads() {
 }
 
 void WriterPool::AwaitTarget(const std::string& target) {
+  if (writers_.empty()) return;
   const std::string name = ComparedName(target);
   std::size_t count = 0;
   {
@@ -116,8 +121,9 @@ void WriterPool::Queue(Job job) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));
+    if (jobs_.size() - taken_ < kWakeCopies) return;
   }
-  added_.notify_one();
+  added_.notify_all();
 }
 
 void WriterPool::Work() {
@@ -132,7 +138,8 @@ void WriterPool::Work() {
     if (job.work) job.outcome = job.work(recorder);
     lock.lock();
     job.ended = true;
-    ended_.notify_all();
+    // The export's thread only ever waits for the oldest copy.
+    if (&job == &jobs_.front()) ended_.notify_all();
   }
 }
 
@@ -141,6 +148,8 @@ void WriterPool::Settle(std::size_t count) {
   for (std::size_t settled = 0; !jobs_.empty(); ++settled) {
     if (!jobs_.front().ended) {
       if (settled >= count) return;
+      // Copies that wait for more to come are taken now.
+      added_.notify_all();
       ended_.wait(lock, [this] { return jobs_.front().ended; });
     }
     Job job = std::move(jobs_.front());

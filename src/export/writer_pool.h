@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "export/copy_if_newer.h"
-#include "text/reporter.h"
+#include "export/reporter.h"
 
 namespace murel {
 

@@ -17,7 +17,7 @@ constexpr std::size_t kMostPending = 16;
 // How many copies not yet taken wake the writers that wait for copies. A re-run's copy is a look
 // or two at its target, far less than waking a thread costs: the writers are woken for several,
 // or when the export's thread waits for them.
-constexpr std::size_t kWakeCopies = 4;
+constexpr std::size_t kWakeCopies = 8;
 
 // Keeps what a copy reports, for the export's thread to pass on in order.
 class RecordingReporter : public Reporter {

@@ -114,6 +114,7 @@ time_exports() {
       fi
     done
     unset XDG_CACHE_HOME
+    # shellcheck disable=SC2034  # for the sourcing script
     if ((run == 1)); then
       files=$(find "$out/export" -type f | wc -l)
       dirs=$(find "$out/export" -type d | wc -l)
@@ -131,7 +132,9 @@ export_memory() {
   settle_after_deletion "$out"
   fresh_folder "$out"
   export XDG_CACHE_HOME="$out/user-cache"
+  # shellcheck disable=SC2034  # for the sourcing script
   memfirst=$(peak_kb "$murel" -nm -c "$cache" "$out/export")
+  # shellcheck disable=SC2034  # for the sourcing script
   memsecond=$(peak_kb "$murel" -nm -c "$cache" "$out/export")
   unset XDG_CACHE_HOME
   drop_folder "$out"
@@ -145,6 +148,8 @@ figures_table() {
   local a ca b cb
   a=$(median "${first[@]}") ca=$(median "${cpfirst[@]}")
   b=$(median "${second[@]}") cb=$(median "${cpsecond[@]}")
+  # The ratios are split into words on purpose: one argument each.
+  # shellcheck disable=SC2046
   cat <<TABLE
 | Figure | murel (s) | cp (s) | ratio | limit | murel spread (s) | cp spread (s) | ratio per run |
 |---|---|---|---|---|---|---|---|

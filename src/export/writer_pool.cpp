@@ -93,6 +93,7 @@ void WriterPool::AwaitTarget(const std::string& target) {
 void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
   if (writers_.empty()) {
     done(work(reporter_));
+    if (settled_) settled_();
     return;
   }
   Job job;
@@ -110,6 +111,18 @@ void WriterPool::CopyFailed(const FailedCopy& failure) {
   // A job with nothing to do: a writer ends it, and it is passed on in its place.
   Job job;
   job.failures.push_back(failure);
+  Queue(std::move(job));
+}
+
+void WriterPool::InOrder(std::function<void()> step) {
+  if (writers_.empty()) {
+    step();
+    if (settled_) settled_();
+    return;
+  }
+  // A job with nothing to do, like a reported failure: it is settled in its place.
+  Job job;
+  job.done = [step = std::move(step)](CopyOutcome) { step(); };
   Queue(std::move(job));
 }
 
@@ -159,6 +172,7 @@ void WriterPool::Settle(std::size_t count) {
     lock.unlock();
     for (const FailedCopy& failure : job.failures) reporter_.CopyFailed(failure);
     if (job.done) job.done(job.outcome);
+    if (settled_) settled_();
     lock.lock();
   }
 }

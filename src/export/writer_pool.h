@@ -50,6 +50,14 @@ class WriterPool : public Reporter {
   /// `done` with its outcome on the caller's thread, in order (at a later call of the pool).
   void Add(const std::string& target, CopyWork work, CopyDone done);
 
+  /// Runs `step` on the caller's thread after the `done` of every copy added before it (at once
+  /// without threads).
+  void InOrder(std::function<void()> step);
+
+  /// Sets what runs on the caller's thread after each copy's `done` and each step: the run shows
+  /// its progress there.
+  void OnSettled(std::function<void()> settled) { settled_ = std::move(settled); }
+
   /// Reports `failure` after the failures of every copy added before it.
   void CopyFailed(const FailedCopy& failure) override;
 
@@ -75,6 +83,7 @@ class WriterPool : public Reporter {
   void Queue(Job job);
 
   Reporter& reporter_;
+  std::function<void()> settled_;
   std::vector<std::thread> writers_;
   std::mutex mutex_;
   std::condition_variable added_;  ///< A job was queued, or the pool is ending.

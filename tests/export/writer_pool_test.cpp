@@ -39,10 +39,11 @@ TEST(WriterPool, FailuresAndDoneComeInTheOrderOfTheCopiesWhicheverEndsFirst) {
     pool.Add("C:\\out\\second", FailingCopy("second", [&secondEnded] { secondEnded.set_value(); }),
              [&done](CopyOutcome) { done.push_back("second"); });
     pool.CopyFailed({"source", "url", "reported", {}});
+    pool.InOrder([&done] { done.push_back("step"); });
     pool.Finish();
   }
   EXPECT_EQ(reporter.targets, (std::vector<std::string>{"first", "second", "reported"}));
-  EXPECT_EQ(done, (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(done, (std::vector<std::string>{"first", "second", "step"}));
 }
 
 // A copy under way to a name that an entry's target is, passes through, or holds: the entry

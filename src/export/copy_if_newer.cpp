@@ -8,22 +8,31 @@
 namespace murel {
 namespace {
 
-// Whether the cached content with time `source` should replace what is at `target`. Anything we
-// cannot compare (no target, a locked one, a time that cannot be read) is copied: a needless copy
-// costs little, a missed one leaves the export out of date.
-bool TargetIsOlder(Platform& platform, std::optional<FileTime> source, const std::string& target) {
+// Where a local file's copy goes, and what is there: the file at the target, or the page of the
+// folder there.
+struct TargetLook {
+  std::string destination;
+  LastWriteTime existing;  ///< What opening the destination gave.
+};
+
+// Looks at the target for the copy of a local file. A file there opens, and that one look is all
+// a re-run over an unchanged cache needs; only a target that does not open is asked whether it is
+// a folder (a link is no folder to enter: the file in the way, replaced by the copy).
+TargetLook LookAtTarget(Platform& platform, const std::string& target) {
   const LastWriteTime existing = platform.ReadLastWriteTime(target);
-  if (!existing.opened || !existing.time || !source) return true;
-  return *source > *existing.time;
+  if (existing.opened || !IsPlainDirectory(platform.QueryAttributes(target))) {
+    return {target, existing};
+  }
+  const std::string page = target + "\\" + kDirectoryPageName;
+  return {page, platform.ReadLastWriteTime(page)};
 }
 
-// A name that an earlier entry made a directory holds its page as "__".
-std::string Destination(Platform& platform, const std::string& target) {
-  // A link there is the file in the way, replaced by the copy: it is never written through.
-  if (IsPlainDirectory(platform.QueryAttributes(target))) {
-    return target + "\\" + kDirectoryPageName;
-  }
-  return target;
+// Whether the cached content with time `source` should replace what `existing` is. Anything we
+// cannot compare (no target, a locked one, a time that cannot be read) is copied: a needless copy
+// costs little, a missed one leaves the export out of date.
+bool TargetIsOlder(std::optional<FileTime> source, const LastWriteTime& existing) {
+  if (!existing.opened || !existing.time || !source) return true;
+  return *source > *existing.time;
 }
 
 // Reports that the content of `entry` did not reach `destination`, and why. A write that failed
@@ -50,10 +59,10 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEnt
   }
   const LastWriteTime source = platform.ReadLastWriteTime(localFile);
   if (!source.opened) return CopyOutcome::kNoContent;
-  const std::string destination = Destination(platform, target);
-  if (!always && !TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
-  if (platform.CopyReplacing(localFile, destination)) return CopyOutcome::kCopied;
-  return Failed(platform, reporter, entry, destination,
+  const TargetLook look = LookAtTarget(platform, target);
+  if (!always && !TargetIsOlder(source.time, look.existing)) return CopyOutcome::kUpToDate;
+  if (platform.CopyReplacing(localFile, look.destination)) return CopyOutcome::kCopied;
+  return Failed(platform, reporter, entry, look.destination,
                 {CopyFault::kCannotWrite, platform.LastErrorText()});
 }
 

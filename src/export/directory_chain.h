@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <string>
+#include <unordered_map>
 
 #include "platform/platform.h"
 
@@ -16,7 +16,7 @@ constexpr const char* kDirectoryPageName = "__";
 /// The levels below the export root that a run has seen to be directories of its own: real
 /// directories, no links, each of its levels above it too; true for those the run made itself.
 /// Kept for a whole run, so that each level is looked at once.
-using KnownDirectories = std::map<std::string, bool>;
+using KnownDirectories = std::unordered_map<std::string, bool>;
 
 /// True when `attributes` name a directory that is no link (reparse point): a link below the
 /// export root could lead anywhere, so it is never entered.

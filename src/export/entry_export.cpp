@@ -1,5 +1,8 @@
 #include "export/entry_export.h"
 
+#include <functional>
+#include <utility>
+
 #include "base/ascii.h"
 #include "base/buffer_limits.h"
 #include "export/copy_if_newer.h"
@@ -69,6 +72,16 @@ bool MayHoldAnother(Platform& platform, const ExportOptions& options, const Expo
   return AmongNumberedNames(platform, options.exportRoot, target);
 }
 
+// Runs `step`, which counts the entry, in the order of the entries: after what the copies under
+// way count, so that the counts shown during a run are those of a run on one thread.
+void InOrder(ExportState& state, std::function<void()> step) {
+  if (state.writers != nullptr) {
+    state.writers->InOrder(std::move(step));
+  } else {
+    step();
+  }
+}
+
 }  // namespace
 
 bool IsSelected(const ExportOptions& options, const std::string& url) {
@@ -82,9 +95,11 @@ bool IsSelected(const ExportOptions& options, const std::string& url) {
 
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
                  Reporter& reporter, const CacheEntry& entry) {
-  ++state.counts.seen;
   if (!IsSelected(options, entry.url)) {
-    ++state.counts.notSelected;
+    InOrder(state, [&state] {
+      ++state.counts.seen;
+      ++state.counts.notSelected;
+    });
     return;
   }
   const unsigned long counter = state.longUrlCounter;
@@ -105,12 +120,17 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     line += '\n';
     state.listing->Write(line);
   }
+  // Failures reported here take their place among those of the copies still under way.
+  Reporter& ordered = state.writers != nullptr ? *state.writers : reporter;
   const bool archiveFailed = !entry.refused && state.archive &&
                              state.archive->Add(platform, entry) == ArchiveOutcome::kFailed;
   if (archiveFailed)
-    reporter.CopyFailed({ContentPath(entry), entry.url, target, {CopyFault::kNotArchived, ""}});
+    ordered.CopyFailed({ContentPath(entry), entry.url, target, {CopyFault::kNotArchived, ""}});
   if (options.listOnly) {
-    ++(archiveFailed ? state.counts.failed : state.counts.exported);
+    InOrder(state, [&state, archiveFailed] {
+      ++state.counts.seen;
+      ++(archiveFailed ? state.counts.failed : state.counts.exported);
+    });
     return;
   }
   const bool inside = StaysInsideRoot(platform, options.exportRoot, target, state.directories);
@@ -121,29 +141,56 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     // The earlier listing no longer tells the truth once this name is written.
     if (state.seal != nullptr && !state.seal->Break()) {
       state.ownersSound = false;
-      reporter.CopyFailed({ContentPath(entry),
-                           entry.url,
-                           target,
-                           {CopyFault::kCannotWrite, platform.LastErrorText()}});
-      ++state.counts.failed;
+      ordered.CopyFailed({ContentPath(entry),
+                          entry.url,
+                          target,
+                          {CopyFault::kCannotWrite, platform.LastErrorText()}});
+      InOrder(state, [&state] {
+        ++state.counts.seen;
+        ++state.counts.failed;
+      });
       return;
     }
   }
-  CopyOutcome outcome = CopyOutcome::kFailed;
+  // What follows the copy, in the order of the entries: its count, and what another URL left at
+  // the target cleared, which must not stay under this URL's line.
+  CopyDone done = [&platform, &state, target, foreign, inside, archiveFailed](CopyOutcome outcome) {
+    ++state.counts.seen;
+    Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
+    if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
+      state.ownersSound = false;
+    }
+  };
   if (entry.refused || !inside) {
     const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
-    reporter.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
-  } else {
+    ordered.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
+    if (state.writers == nullptr) {
+      done(CopyOutcome::kFailed);
+      return;
+    }
+    // Settled in its place, and before anything else is done at its target.
+    state.writers->AwaitTarget(target);
+    state.writers->Add(
+        target, [](Reporter&) { return CopyOutcome::kFailed; }, std::move(done));
+    return;
+  }
+  if (state.writers == nullptr) {
     const bool freshFolder =
         MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-    outcome =
-        CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign);
+    done(CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign));
+    return;
   }
-  Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
-  // What another URL left there must not stay under this URL's line.
-  if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
-    state.ownersSound = false;
-  }
+  // The folders are made here, in order; the body is read, decoded and written by a writer.
+  state.writers->AwaitTarget(target);
+  const bool freshFolder =
+      MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
+  const bool raw = options.rawBodies;
+  state.writers->Add(
+      target,
+      [&platform, entry, raw, target, freshFolder, foreign](Reporter& writerReporter) {
+        return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
+      },
+      std::move(done));
 }
 
 }  // namespace murel

@@ -9,6 +9,7 @@
 #include "export/listing_seal.h"
 #include "export/listing_writer.h"
 #include "export/warc_writer.h"
+#include "export/writer_pool.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -30,6 +31,9 @@ struct ExportState {
   unsigned long longUrlCounter = 0;        ///< Numbered "longurls\" names given so far.
   KnownDirectories directories;            ///< Levels below the root made sure of.
   ExportCounts counts;                     ///< What happened to the entries so far.
+  /// The writers that make the copies beside the export's thread; null to make each copy at
+  /// once. With them, `counts` and `ownersSound` are complete once the pool has finished.
+  WriterPool* writers = nullptr;
 
   /// Numbered names are given in the order the cache delivers its entries, which may change from
   /// run to run: a name may hold another URL's bytes that are newer than this URL's. The earlier

@@ -84,7 +84,7 @@ class BodyWriter {
 /// A folder held open, so that a name in it is looked at and opened one step from the folder
 /// rather than along the folder's whole path: what happens to the path meanwhile (the folder
 /// renamed, a link put in its place) does not change which folder is read. Closing happens on
-/// destruction. Its calls may come from both threads of a run at once.
+/// destruction. Its calls may come from several threads of a run at once.
 class OpenedFolder {
  public:
   virtual ~OpenedFolder() = default;
@@ -100,7 +100,7 @@ class OpenedFolder {
   virtual std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) = 0;
 };
 
-/// The file services. Their calls may come from both threads of a run at once; an object that a
+/// The file services. Their calls may come from several threads of a run at once; an object that a
 /// call gives (a file, a writer, a folder) is used by one thread at a time unless it says more.
 class FileSystem {
  public:

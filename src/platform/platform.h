@@ -17,9 +17,10 @@
 
 namespace murel {
 
-/// All the system's services in one object. A run reads a cache's files on a second thread while
-/// the first one writes, so every call may come from either thread while the other makes calls of
-/// its own; an object that a call gives (a file, a writer) is used by one thread at a time.
+/// All the system's services in one object. A run reads a cache's files on a thread of its own and
+/// writes the bodies on a few others while the first one makes the folders, so every call may come
+/// from any of them while the others make calls of their own; an object that a call gives (a file,
+/// a writer) is used by one thread at a time.
 class Platform : public FileSystem,
                  public Desktop,
                  public SystemCache,

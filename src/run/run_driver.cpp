@@ -119,9 +119,17 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
   if (state.archive) WriteArchiveInfo(platform, settings.warcPath, origin, *state.archive);
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
   Progress progress(platform, reporter, settings.quiet, reader->Total());
-  for (CacheEntry entry; reader->Next(entry);) {
-    ExportEntry(platform, settings, state, reporter, entry);
-    progress.Update(state.counts, reader->PassedOver());
+  {
+    // A list alone writes no bodies: its entries are counted as they come.
+    WriterPool writers(reporter, settings.listOnly ? 0 : WriterPool::DefaultThreads());
+    // The progress shows the entries whose copies have ended, in order.
+    writers.OnSettled([&] { progress.Update(state.counts, reader->PassedOver()); });
+    state.writers = &writers;
+    for (CacheEntry entry; reader->Next(entry);) {
+      ExportEntry(platform, settings, state, reporter, entry);
+    }
+    writers.Finish();
+    state.writers = nullptr;
   }
   progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
   memo.Save();

@@ -103,6 +103,24 @@ INSTANTIATE_TEST_SUITE_P(
             "CopyOverOlderFails", Existing::kFile, 1, {{Op::kCopyReplacing, ""}}, false, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A re-run asks this of every entry: a target that is as new as the local file costs one look.
+TEST(CopyIfNewer, UpToDateTargetIsLookedAtOnce) {
+  FakePlatform fake;
+  TextOptions settings;
+  BoxReporter reporter(fake, settings);
+  fake.AddFile(kSource, "new", kSourceTime);
+  fake.AddFile(kTarget, "old", kSourceTime);
+  fake.log.clear();
+  EXPECT_EQ(CopyIfNewer(fake, reporter, LocalEntry(kSource), false, kTarget),
+            CopyOutcome::kUpToDate);
+  std::size_t looks = 0;
+  // The fake logs reading the time of an opened file as a step of its own.
+  for (const std::string& call : fake.log) {
+    looks += call.find(kTarget) != std::string::npos && call.rfind("ReadLastWriteTime.", 0) != 0;
+  }
+  EXPECT_EQ(looks, 1u) << ::testing::PrintToString(fake.log);
+}
+
 TEST(CopyIfNewer, QuietRunShowsNoBoxAndGoesOn) {
   FakePlatform fake;
   FaultyPlatform faulty(fake);

@@ -20,6 +20,8 @@ constexpr std::size_t kHoldLimit = std::size_t{512} << 10;
 // export takes what is ready all at once, so twice this can be in memory.
 constexpr std::size_t kAheadEntries = 64;
 constexpr std::uint64_t kAheadBytes = std::uint64_t{2} << 20;
+// How many entries ready wake an export that waits for them.
+constexpr std::size_t kWakeEntries = kAheadEntries / 2;
 
 // An entry read ahead of the export, with how many files were passed over since the one before.
 struct ReadEntry {
@@ -136,7 +138,12 @@ class EntryFileWalk : public CacheReader {
     if (stopped_) return false;
     ready_.push_back(std::move(read));
     readyBytes_ += bytes;
-    if (exportWaits_) changed_.notify_all();
+    // A waiting export is woken for a batch, or when the reading must wait for it: threads of
+    // about the same speed would otherwise meet at every entry, and on a busy machine each
+    // meeting costs a switch of threads.
+    if (exportWaits_ && (ready_.size() >= kWakeEntries || readyBytes_ >= kAheadBytes)) {
+      changed_.notify_all();
+    }
     return true;
   }
 

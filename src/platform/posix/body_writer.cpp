@@ -32,12 +32,15 @@ timespec ToHostTime(FileTime time) {
   return host;
 }
 
-std::unique_ptr<PosixBodyWriter> PosixBodyWriter::CreateNew(const std::string& target,
-                                                            std::set<std::string>& cleanedFolders) {
+void PosixBodyWriter::CleanFolderOf(const std::string& target,
+                                    std::set<std::string>& cleanedFolders) {
   const std::string folder = HostParent(target);
   // A run killed while it wrote leaves its temporary in the target's folder; the first writer
   // into a folder in this run removes those.
   if (cleanedFolders.insert(folder).second) RemoveStaleCopyTemps(folder);
+}
+
+std::unique_ptr<PosixBodyWriter> PosixBodyWriter::CreateNew(const std::string& target) {
   // A new target costs no rename: O_EXCL makes sure the name was free and the file is ours.
   const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0);
   if (fd < 0) return nullptr;
@@ -47,7 +50,8 @@ std::unique_ptr<PosixBodyWriter> PosixBodyWriter::CreateNew(const std::string& t
 std::unique_ptr<PosixBodyWriter> PosixBodyWriter::Create(const std::string& target,
                                                          std::set<std::string>& cleanedFolders,
                                                          std::uint32_t& nextNumber) {
-  if (std::unique_ptr<PosixBodyWriter> writer = CreateNew(target, cleanedFolders)) return writer;
+  CleanFolderOf(target, cleanedFolders);
+  if (std::unique_ptr<PosixBodyWriter> writer = CreateNew(target)) return writer;
   const std::string folder = HostParent(target);
   int fd = -1;
   std::optional<std::string> temporary = CreateCopyTemp(folder, nextNumber, fd);

@@ -26,9 +26,11 @@ class PosixBodyWriter : public BodyWriter {
                                                  std::set<std::string>& cleanedFolders,
                                                  std::uint32_t& nextNumber);
   /// Starts the new file `target` at its own name when nothing is there; null when anything is
-  /// (or on failure). Stale temporaries are removed as by Create.
-  static std::unique_ptr<PosixBodyWriter> CreateNew(const std::string& target,
-                                                    std::set<std::string>& cleanedFolders);
+  /// (or on failure). CleanFolderOf must have been called for it.
+  static std::unique_ptr<PosixBodyWriter> CreateNew(const std::string& target);
+  /// Removes the stale temporaries of killed runs from the folder of the host path `target`,
+  /// unless `cleanedFolders` records that this run did (it records it then).
+  static void CleanFolderOf(const std::string& target, std::set<std::string>& cleanedFolders);
   ~PosixBodyWriter() override;
   PosixBodyWriter(const PosixBodyWriter&) = delete;
   PosixBodyWriter& operator=(const PosixBodyWriter&) = delete;

@@ -228,8 +228,12 @@ std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& t
 std::unique_ptr<BodyWriter> PosixPlatform::CreateNewBodyWriter(const std::string& target) {
   const std::optional<std::string> host = HostPathOf(target);
   if (!host) return nullptr;
-  const std::lock_guard<std::mutex> lock(namesMutex_);
-  return PosixBodyWriter::CreateNew(*host, cleanedFolders_);
+  {
+    const std::lock_guard<std::mutex> lock(namesMutex_);
+    PosixBodyWriter::CleanFolderOf(*host, cleanedFolders_);
+  }
+  // Creating the file takes no name of the run's own: the writers create theirs side by side.
+  return PosixBodyWriter::CreateNew(*host);
 }
 
 bool PosixPlatform::CreateFolder(const std::string& path) {

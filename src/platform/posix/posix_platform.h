@@ -70,7 +70,7 @@ class PosixPlatform : public Platform {
   std::optional<std::string> ProgramPath() override;
 
  private:
-  /// Guards the two members below: files are created from both threads of a run.
+  /// Guards the two members below: files are created from several threads of a run.
   std::mutex namesMutex_;
   /// The next number to try for a unique file name; advances with every try.
   std::uint32_t nextNumber_;

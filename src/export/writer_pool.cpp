@@ -1,0 +1,180 @@
+#include "export/writer_pool.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+#include <utility>
+
+#include "base/ascii.h"
+
+namespace murel {
+namespace {
+
+// How many copies may be under way or waiting to be settled: enough to keep the writers busy
+// while the export's thread makes the next folders, few enough that the bodies they hold (read
+// ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
+constexpr std::size_t kMostPending = 16;
+// How many copies not yet taken wake the writers that wait for copies. A re-run's copy is a look
+// or two at its target, far less than waking a thread costs: the writers are woken for several,
+// or when the export's thread waits for them.
+constexpr std::size_t kWakeCopies = 8;
+
+// Keeps what a copy reports, for the export's thread to pass on in order.
+class RecordingReporter : public Reporter {
+ public:
+  explicit RecordingReporter(std::vector<FailedCopy>& failures) : failures_(failures) {}
+  void CopyFailed(const FailedCopy& failure) override { failures_.push_back(failure); }
+
+ private:
+  std::vector<FailedCopy>& failures_;
+};
+
+// `target` as Windows compares names: ASCII case folded, "/" made "\", and the dots and blanks
+// that end a level dropped (Windows drops them when it opens the name).
+std::string ComparedName(const std::string& target) {
+  std::string name;
+  name.reserve(target.size());
+  for (const char c : target) {
+    if (c == '\\' || c == '/') {
+      while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+      name += '\\';
+    } else {
+      name += AsciiUpper(c);
+    }
+  }
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return name;
+}
+
+// Whether `inner` is `outer` or lies below it.
+bool Within(const std::string& inner, const std::string& outer) {
+  return inner.size() >= outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+         (inner.size() == outer.size() || inner[outer.size()] == '\\');
+}
+
+}  // namespace
+
+WriterPool::WriterPool(Reporter& reporter, std::size_t threads) : reporter_(reporter) {
+  try {
+    while (writers_.size() < threads) writers_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // The writers that started share the work; with none, copies are made as they are added.
+  }
+}
+
+WriterPool::~WriterPool() {
+  Finish();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  added_.notify_all();
+  for (std::thread& writer : writers_) writer.join();
+}
+
+std::size_t WriterPool::DefaultThreads() {
+  return std::max<std::size_t>(2, std::thread::hardware_concurrency());
+}
+
+void WriterPool::AwaitTarget(const std::string& target) {
+  if (writers_.empty()) return;
+  const std::string name = ComparedName(target);
+  std::size_t count = 0;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const std::string& other = jobs_[i].name;
+      if (!other.empty() && (Within(name, other) || Within(other, name))) count = i + 1;
+    }
+  }
+  Settle(count);
+}
+
+void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
+  if (writers_.empty()) {
+    done(work(reporter_));
+    if (settled_) settled_();
+    return;
+  }
+  Job job;
+  job.name = ComparedName(target);
+  job.work = std::move(work);
+  job.done = std::move(done);
+  Queue(std::move(job));
+}
+
+void WriterPool::CopyFailed(const FailedCopy& failure) {
+  if (writers_.empty()) {
+    reporter_.CopyFailed(failure);
+    return;
+  }
+  // A job with nothing to do: a writer ends it, and it is passed on in its place.
+  Job job;
+  job.failures.push_back(failure);
+  Queue(std::move(job));
+}
+
+void WriterPool::InOrder(std::function<void()> step) {
+  if (writers_.empty()) {
+    step();
+    if (settled_) settled_();
+    return;
+  }
+  // A job with nothing to do, like a reported failure: it is settled in its place.
+  Job job;
+  job.done = [step = std::move(step)](CopyOutcome) { step(); };
+  Queue(std::move(job));
+}
+
+void WriterPool::Finish() { Settle(SIZE_MAX); }
+
+void WriterPool::Queue(Job job) {
+  // Whatever has ended is settled first, so that the run's counts keep up with its copies.
+  Settle(jobs_.size() >= kMostPending ? 1 : 0);
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(std::move(job));
+    if (jobs_.size() - taken_ < kWakeCopies) return;
+  }
+  added_.notify_all();
+}
+
+void WriterPool::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    added_.wait(lock, [this] { return stopping_ || taken_ < jobs_.size(); });
+    if (taken_ == jobs_.size()) return;
+    // A deque keeps its elements in place as others are added and settled around them.
+    Job& job = jobs_[taken_++];
+    lock.unlock();
+    RecordingReporter recorder(job.failures);
+    if (job.work) job.outcome = job.work(recorder);
+    lock.lock();
+    job.ended = true;
+    // The export's thread only ever waits for the oldest copy.
+    if (&job == &jobs_.front()) ended_.notify_all();
+  }
+}
+
+void WriterPool::Settle(std::size_t count) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (std::size_t settled = 0; !jobs_.empty(); ++settled) {
+    if (!jobs_.front().ended) {
+      if (settled >= count) return;
+      // Copies that wait for more to come are taken now.
+      added_.notify_all();
+      ended_.wait(lock, [this] { return jobs_.front().ended; });
+    }
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    --taken_;
+    // The reporter and `done` run unlocked: the writers go on meanwhile.
+    lock.unlock();
+    for (const FailedCopy& failure : job.failures) reporter_.CopyFailed(failure);
+    if (job.done) job.done(job.outcome);
+    if (settled_) settled_();
+    lock.lock();
+  }
+}
+
+}  // namespace murel

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "synthetic_cache.h"
+#include "support/synthetic_cache.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {

@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "cache/cache_opener.h"
+#include "cache/core/entry_url.h"
 #include "export/stored_body_copy.h"
-#include "fake_platform.h"
 #include "fuzz_check.h"
-#include "urlcache/cache_opener.h"
-#include "urlcache/entry_url.h"
+#include "support/fake_platform.h"
 
 namespace murel {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "fake_platform.h"
 #include "fuzz_check.h"
 #include "run/command_line.h"
 #include "run/command_tail.h"
+#include "support/fake_platform.h"
 #include "text/text_lookup.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "fake_platform.h"
-#include "firefox_entry_writer.h"
+#include "base/name_hash.h"
+#include "cache/core/entry_memo.h"
+#include "cache/firefox/firefox_cache_reader.h"
 #include "fuzz_check.h"
-#include "name_hash.h"
-#include "urlcache/entry_memo.h"
-#include "urlcache/firefox_cache_reader.h"
+#include "support/fake_platform.h"
+#include "support/firefox_entry_writer.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "fake_platform.h"
 #include "fuzz_check.h"
 #include "run/run_driver.h"
+#include "support/fake_platform.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "fake_platform.h"
-#include "firefox_entry_writer.h"
+#include "cache/core/entry_url.h"
+#include "cache/firefox/firefox_cache_reader.h"
 #include "fuzz_check.h"
-#include "urlcache/entry_url.h"
-#include "urlcache/firefox_cache_reader.h"
+#include "support/fake_platform.h"
+#include "support/firefox_entry_writer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "urlcache/index_walk.h"
+#include "cache/wininet/index_walk.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "index_dat_writer.h"
+#include "support/index_dat_writer.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "export/root_guard.h"
 #include "export/target_path.h"
-#include "fake_platform.h"
 #include "fuzz_check.h"
 #include "platform/profile_text.h"
+#include "support/fake_platform.h"
 
 namespace {
 

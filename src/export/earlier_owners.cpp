@@ -1,6 +1,6 @@
 #include "export/earlier_owners.h"
 
-#include "text/ascii.h"
+#include "base/ascii.h"
 
 namespace murel {
 namespace {

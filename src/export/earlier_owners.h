@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "name_hash.h"
+#include "base/name_hash.h"
 #include "platform/platform.h"
 
 namespace murel {

@@ -1,11 +1,11 @@
 #include "export/entry_export.h"
 
-#include "buffer_limits.h"
+#include "base/ascii.h"
+#include "base/buffer_limits.h"
 #include "export/copy_if_newer.h"
 #include "export/directory_chain.h"
 #include "export/root_guard.h"
 #include "export/target_path.h"
-#include "text/ascii.h"
 
 namespace murel {
 namespace {

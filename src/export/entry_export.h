@@ -3,11 +3,11 @@
 
 #include <string>
 
+#include "cache/core/cache_entry.h"
 #include "export/export_options.h"
 #include "export/export_state.h"
+#include "export/reporter.h"
 #include "platform/platform.h"
-#include "text/reporter.h"
-#include "urlcache/cache_entry.h"
 
 namespace murel {
 

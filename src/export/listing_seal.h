@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "name_hash.h"
+#include "base/name_hash.h"
 #include "platform/platform.h"
 
 namespace murel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "name_hash.h"
+#include "base/name_hash.h"
 #include "platform/platform.h"
 
 namespace murel {

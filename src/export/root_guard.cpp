@@ -2,8 +2,9 @@
 
 #include <string_view>
 
-#include "buffer_limits.h"
-#include "text/ascii.h"
+#include "base/ascii.h"
+#include "base/buffer_limits.h"
+#include "base/windows_names.h"
 
 namespace murel {
 namespace {
@@ -15,7 +16,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // an alternate data stream, or names a drive.
 bool IsUnsafeComponent(std::string_view component) {
   if (component.find(':') != std::string_view::npos) return true;
-  return !component.empty() && component.find_first_not_of(". ") == std::string_view::npos;
+  return !component.empty() && IsOnlyDotsAndBlanks(component);
 }
 
 // Each directory level and the target itself must resolve inside the root: Windows maps device

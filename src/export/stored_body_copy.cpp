@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cache/core/file_range.h"
 #include "export/content_decoder.h"
-#include "urlcache/file_range.h"
 
 namespace murel {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "cache/core/cache_entry.h"
+#include "export/reporter.h"
 #include "platform/platform.h"
-#include "text/reporter.h"
-#include "urlcache/cache_entry.h"
 
 namespace murel {
 

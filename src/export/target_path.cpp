@@ -2,9 +2,9 @@
 
 #include <string_view>
 
+#include "base/ascii.h"
 #include "export/directory_chain.h"
 #include "export/path_text.h"
-#include "text/ascii.h"
 
 namespace murel {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "rules/rule_set.h"
 
 namespace murel {

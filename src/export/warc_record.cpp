@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/ascii.h"
 #include "export/sha1_digest.h"
-#include "text/ascii.h"
 
 namespace murel {
 namespace {

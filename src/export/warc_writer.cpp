@@ -4,9 +4,9 @@
 
 #include <utility>
 
+#include "cache/core/file_range.h"
 #include "export/sha1_digest.h"
 #include "export/warc_record.h"
-#include "urlcache/file_range.h"
 
 namespace murel {
 namespace {

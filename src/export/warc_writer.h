@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cache/core/cache_entry.h"
 #include "platform/platform.h"
-#include "urlcache/cache_entry.h"
 
 namespace murel {
 

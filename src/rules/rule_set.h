@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 
 namespace murel {
 

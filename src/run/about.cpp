@@ -1,6 +1,6 @@
 #include "run/about.h"
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "run/build_reads.h"
 #include "run/rules_file.h"
 #include "text/messages.h"

@@ -1,7 +1,7 @@
 #include "run/build_reads.h"
 
+#include "cache/chromium/chromium_sql_reader.h"
 #include "export/content_decoder.h"
-#include "urlcache/chromium_sql_reader.h"
 
 namespace murel {
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "cache/cache_finder.h"
 #include "run/run_driver.h"
 #include "text/control_escape.h"
 #include "text/text_lookup.h"
-#include "urlcache/cache_finder.h"
 
 namespace murel {
 namespace {

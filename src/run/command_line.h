@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <string>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "platform/platform.h"
 #include "run/run_settings.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "export/export_state.h"
+#include "export/reporter.h"
 #include "platform/platform.h"
-#include "text/reporter.h"
 
 namespace murel {
 

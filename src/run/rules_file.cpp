@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "text/config_files.h"
 #include "text/messages.h"
 

@@ -1,9 +1,9 @@
 // The rules file of a run: where it is found, and what the user is told about it.
 #pragma once
 
+#include "export/reporter.h"
 #include "platform/platform.h"
 #include "rules/rule_set.h"
-#include "text/reporter.h"
 #include "text/text_lookup.h"
 
 namespace murel {

@@ -2,23 +2,23 @@
 
 #include <optional>
 
-#include "buffer_limits.h"
+#include "base/ascii.h"
+#include "base/buffer_limits.h"
+#include "base/name_hash.h"
+#include "cache/cache_opener.h"
 #include "export/entry_export.h"
+#include "export/reporter.h"
 #include "export/root_guard.h"
 #include "export/target_path.h"
 #include "export/warc_record.h"
-#include "name_hash.h"
 #include "run/about.h"
 #include "run/cache_list.h"
 #include "run/command_line.h"
 #include "run/progress.h"
 #include "run/rules_file.h"
 #include "run/run_settings.h"
-#include "text/ascii.h"
 #include "text/messages.h"
-#include "text/reporter.h"
 #include "text/usage.h"
-#include "urlcache/cache_opener.h"
 
 namespace murel {
 namespace {

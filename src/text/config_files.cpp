@@ -1,6 +1,6 @@
 #include "text/config_files.h"
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 
 namespace murel {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "platform/platform.h"
 #include "text/messages.h"
 #include "text/text_options.h"

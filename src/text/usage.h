@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "buffer_limits.h"
+#include "base/buffer_limits.h"
 #include "platform/platform.h"
 #include "text/text_lookup.h"
 #include "text/text_options.h"

@@ -1,0 +1,21 @@
+#include "base/ascii.h"
+
+namespace murel {
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(std::string_view text, std::string_view other) {
+  if (text.size() != other.size()) return false;
+  // Most texts compared here are equal byte for byte (a root and a path made from it).
+  if (text == other) return true;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (AsciiUpper(text[i]) != AsciiUpper(other[i])) return false;
+  }
+  return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace murel

@@ -1,0 +1,240 @@
+#include "cache/core/entry_file_walk.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "cache/core/held_file.h"
+
+namespace murel {
+namespace {
+
+// Files up to this size are read whole in one call: nearly every entry of a browser cache is
+// smaller, and its parts and its body then cost that one read.
+constexpr std::size_t kHoldLimit = std::size_t{512} << 10;
+// How far the reading may run ahead of the export: in entries, and in bytes held for them. The
+// export takes what is ready all at once, so twice this can be in memory.
+constexpr std::size_t kAheadEntries = 64;
+constexpr std::uint64_t kAheadBytes = std::uint64_t{2} << 20;
+
+// An entry read ahead of the export, with how many files were passed over since the one before.
+struct ReadEntry {
+  CacheEntry entry;
+  std::uint64_t passedOverBefore = 0;
+};
+
+// Reads the entry files on a thread of its own, ahead of the export that takes the entries:
+// a first export then costs about what writing the files costs, as the reading, parsing and
+// checking of the next files goes on beside it. The memo is this thread's alone until the
+// walk has ended. When the system cannot start a thread (its threads or address space are used
+// up), the walk reads each entry on the export's thread when it is asked for: slower, but the
+// run goes on rather than ending on an exception.
+class EntryFileWalk : public CacheReader {
+ public:
+  EntryFileWalk(std::string folder, std::shared_ptr<OpenedFolder> opened,
+                std::vector<std::string> names, EntryFileReading read, EntryMemo* memo)
+      : folder_(std::move(folder)),
+        opened_(std::move(opened)),
+        names_(std::move(names)),
+        read_(std::move(read)),
+        memo_(memo) {
+    // Started last, when everything it uses is set up.
+    try {
+      reader_ = std::thread([this] { ReadAll(); });
+    } catch (const std::system_error&) {
+      // reader_ stays without a thread: Next reads on the caller's thread.
+    }
+  }
+
+  ~EntryFileWalk() override {
+    if (!reader_.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopped_ = true;
+    }
+    changed_.notify_all();
+    reader_.join();
+  }
+
+  bool Next(CacheEntry& entry) override {
+    if (taken_.empty()) reader_.joinable() ? Take() : ReadHere();
+    if (taken_.empty()) return false;
+    entry = std::move(taken_.front().entry);
+    passedOver_ += taken_.front().passedOverBefore;
+    taken_.pop_front();
+    return true;
+  }
+
+  std::uint64_t PassedOver() const override { return passedOver_; }
+  std::optional<std::uint64_t> Total() const override { return names_.size(); }
+
+ private:
+  // The export's side: waits for entries read ahead, or for the end, and takes all that are
+  // ready, so that the two threads meet once for many entries.
+  void Take() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    exportWaits_ = true;
+    changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
+    exportWaits_ = false;
+    taken_.swap(ready_);
+    readyBytes_ = 0;
+    if (taken_.empty()) passedOver_ += std::exchange(passedOverAtEnd_, 0);
+    if (readerWaits_) changed_.notify_all();
+  }
+
+  // The reading side: every item in order, each handed on when it gives an entry.
+  void ReadAll() {
+    ReadEntry read;
+    std::uint64_t bytes = 0;
+    while (ReadNext(read, bytes)) {
+      if (!HandOn(std::move(read), bytes)) return;
+      read = ReadEntry();
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    passedOverAtEnd_ = read.passedOverBefore;
+    ended_ = true;
+    if (exportWaits_) changed_.notify_all();
+  }
+
+  // Without a reading thread: the next entry, read on the caller's thread, into `taken_`.
+  void ReadHere() {
+    ReadEntry read;
+    std::uint64_t bytes = 0;
+    if (ReadNext(read, bytes)) {
+      taken_.push_back(std::move(read));
+    } else {
+      passedOver_ += read.passedOverBefore;
+    }
+  }
+
+  // Reads the items from `next_` on until one gives an entry, counting in `read` those passed
+  // over before it; false when the items ran out first (the count then holds those at the end).
+  // `bytes` is what the entry holds of its file in memory.
+  bool ReadNext(ReadEntry& read, std::uint64_t& bytes) {
+    while (next_ < names_.size()) {
+      // An item passed over may have filled part of the entry: each starts from an empty one.
+      read.entry = CacheEntry();
+      if (Resolve(names_[next_++], read.entry, bytes)) return true;
+      ++read.passedOverBefore;
+    }
+    return false;
+  }
+
+  // Queues `read`, which holds `bytes` of file in memory, once there is room. False when the
+  // walk is being ended.
+  bool HandOn(ReadEntry read, std::uint64_t bytes) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    readerWaits_ = true;
+    changed_.wait(lock, [this] {
+      return stopped_ || (ready_.size() < kAheadEntries && readyBytes_ < kAheadBytes);
+    });
+    readerWaits_ = false;
+    if (stopped_) return false;
+    ready_.push_back(std::move(read));
+    readyBytes_ += bytes;
+    if (exportWaits_) changed_.notify_all();
+    return true;
+  }
+
+  // The entry of one file, from the memo or read; false when it is passed over. `bytes` is what
+  // the entry holds of the file in memory.
+  bool Resolve(const std::string& name, CacheEntry& entry, std::uint64_t& bytes) {
+    const std::string path = folder_ + "\\" + name;
+    const EntryMemo::Recall recalled = Recall(name, path, entry);
+    if (recalled == EntryMemo::Recall::kUnknown) return Read(name, path, entry, bytes);
+    if (recalled != EntryMemo::Recall::kEntry) return false;
+    // The body is read when it is copied, from the folder held open like every other file.
+    if (entry.storedBody) {
+      entry.storedBody->open = [opened = opened_, name]() -> std::shared_ptr<ReadableFile> {
+        return opened->OpenName(name);
+      };
+    }
+    return true;
+  }
+
+  // What the earlier memo says of the file, by its facts; a file that is no regular file is
+  // passed over as reading it would. The facts are taken here, on the reading thread and one
+  // step from the open folder, rather than with the listing: a re-run then looks at the entry
+  // files beside the export's looks at its targets.
+  EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
+    if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
+    const std::optional<FileFacts> facts = opened_->QueryName(name);
+    if (!facts) return EntryMemo::Recall::kUnknown;
+    if (facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
+    return memo_->Find(name, path, *facts, entry);
+  }
+
+  bool Read(const std::string& name, const std::string& path, CacheEntry& entry,
+            std::uint64_t& bytes) {
+    const std::shared_ptr<HeldFile> file = HeldFile::Open(opened_->OpenName(name), kHoldLimit);
+    if (!file) return false;
+    const bool taken = read_(*file, path, entry);
+    if (memo_ != nullptr) memo_->Remember(name, file->Facts(), taken ? &entry : nullptr);
+    if (!taken) return false;
+    // The copy reads the body from the file as it was read here, open and mostly in memory.
+    if (entry.storedBody) entry.storedBody->open = [file] { return file; };
+    bytes = std::min<std::uint64_t>(file->Facts().size, kHoldLimit);
+    return true;
+  }
+
+  // Set up before the reading thread starts, then used by it alone (the folder also by the
+  // bodies of recalled entries, when they are copied).
+  std::string folder_;
+  std::shared_ptr<OpenedFolder> opened_;
+  std::vector<std::string> names_;
+  EntryFileReading read_;
+  EntryMemo* memo_;
+  std::size_t next_ = 0;  ///< The item of `names_` to read next.
+
+  // Shared by the two threads, under `mutex_`.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<ReadEntry> ready_;  ///< Read, not yet taken by the export.
+  std::uint64_t readyBytes_ = 0;
+  std::uint64_t passedOverAtEnd_ = 0;  ///< Passed over after the last entry handed on.
+  bool ended_ = false;                 ///< Every item has been read.
+  bool stopped_ = false;               ///< The walk is being ended: stop reading.
+  bool exportWaits_ = false;
+  bool readerWaits_ = false;
+
+  // The export's own.
+  std::deque<ReadEntry> taken_;
+  std::uint64_t passedOver_ = 0;
+
+  std::thread reader_;  ///< Without a thread when the system could not start one.
+};
+// The names of the entry files of `folder`, in order.
+std::optional<std::vector<std::string>> ListEntryFiles(Platform& platform,
+                                                       const std::string& folder,
+                                                       bool (*isEntryName)(const std::string&)) {
+  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, false);
+  if (!items) return std::nullopt;
+  std::vector<std::string> names;
+  names.reserve(items->size());
+  for (FolderItem& item : *items) {
+    if (isEntryName(item.name)) names.push_back(std::move(item.name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
+                                            std::shared_ptr<OpenedFolder> opened,
+                                            bool (*isEntryName)(const std::string&),
+                                            EntryFileReading read, EntryMemo* memo) {
+  if (memo != nullptr) memo->Begin(folder);
+  // A listing of another folder put in the place of `folder` gives only names: each is then
+  // looked for in the folder held open.
+  std::optional<std::vector<std::string>> names = ListEntryFiles(platform, folder, isEntryName);
+  if (!names) return nullptr;
+  return std::make_unique<EntryFileWalk>(folder, std::move(opened), std::move(*names),
+                                         std::move(read), memo);
+}
+
+}  // namespace murel

@@ -1,0 +1,135 @@
+#include "export/entry_export.h"
+
+#include <gtest/gtest.h>
+
+#include "run/run_settings.h"
+#include "support/fake_platform.h"
+#include "support/local_entry.h"
+
+namespace murel {
+namespace {
+
+struct SelectionCase {
+  const char* name;
+  bool tolvar;
+  const char* filter;
+  const char* url;
+  bool selected;
+};
+
+TEST(EntrySelection, FollowsTheFormatAndTheFilter) {
+  const SelectionCase cases[] = {
+      {"five characters never", false, "*", "http:", false},
+      {"six characters with star", false, "*", "ftp://", true},
+      {"star alone selects all", false, "*", "file:///c:/x", true},
+      {"star inside is literal", false, "http*", "http://host/", false},
+      {"star inside matches itself", false, "http*", "http*x/abc", true},
+      {"prefix without case", false, "http://hosta", "HTTP://HOSTA/PAGE", true},
+      {"other host", false, "http://hosta", "http://hostb/", false},
+      {"filter longer than url", false, "http://host/long", "http://host/", false},
+      {"empty filter selects all", false, "", "https://x/y", true},
+      {"tolvar takes http", true, "ftp://only", "http://host/", true},
+      {"tolvar takes ftp in capitals", true, "*", "FTP://host/f", true},
+      {"tolvar refuses https", true, "https://", "https://host/", false},
+      {"tolvar refuses file", true, "*", "file:///x/y", false},
+      {"tolvar short url", true, "*", "ftp:/", false},
+  };
+  for (const SelectionCase& c : cases) {
+    RunSettings settings;
+    settings.tolvarFormat = c.tolvar;
+    settings.urlFilter = c.filter;
+    EXPECT_EQ(IsSelected(settings, c.url), c.selected) << c.name;
+  }
+}
+
+class EntryExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.AddDirectory("C:\\out");
+    settings.exportRoot = "C:\\out\\";
+    settings.allRules.rules = {{"://", "\\", "", ""}, {"/", "\\", "", ""}};
+    state.listing = ListingWriter::Open(platform, "C:\\out\\urls.txt");
+    platform.AddFile("C:\\cache\\A1\\page[1].htm", "page", 700);
+    platform.log.clear();
+  }
+  // Ends the listing and gives it.
+  std::string Listing() {
+    if (state.listing) {
+      EXPECT_TRUE(state.listing->Close());
+    }
+    state.listing.reset();
+    return platform.Content("C:\\out\\urls.txt").value_or("<none>");
+  }
+
+  // Runs the export step on one entry whose content is a local file.
+  void Export(const std::string& url, const std::string& localFile) {
+    ExportEntry(platform, settings, state, reporter, LocalEntry(url, localFile));
+  }
+
+  FakePlatform platform;
+  RunSettings settings;
+  ExportState state;
+  BoxReporter reporter{platform, settings};
+};
+
+TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
+  Export("http://host/dir/page", "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\dir\\page"), "page");
+  EXPECT_EQ(platform.TimeOf("C:\\out\\http\\host\\dir\\page"), 700u);
+  // The guard resolves the target before anything is made; the copy comes last.
+  ASSERT_FALSE(platform.log.empty());
+  EXPECT_EQ(platform.log.front().rfind("GetFullPathNameA", 0), 0u) << platform.log.front();
+  EXPECT_EQ(platform.log.back().rfind("CopyFileA", 0), 0u) << platform.log.back();
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(Listing(), "http://host/dir/page\tC:\\out\\http\\host\\dir\\page\r\n");
+}
+
+TEST_F(EntryExportTest, ListOnlyWritesTheUrlAndTouchesNothing) {
+  settings.listOnly = true;
+  Export("http://host/a", "C:\\cache\\A1\\page[1].htm");
+  EXPECT_TRUE(platform.log.empty());
+  EXPECT_EQ(Listing(), "http://host/a\r\n");
+}
+
+TEST_F(EntryExportTest, TolvarFormatWritesNoListingAndDropsTheScheme) {
+  settings.tolvarFormat = true;
+  Export("HTTP://host/a", "C:\\cache\\A1\\page[1].htm");
+  Export("ftp://host/f", "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(Listing(), "");
+  EXPECT_TRUE(platform.IsFile("C:\\out\\host\\a"));
+  EXPECT_TRUE(platform.IsFile("C:\\out\\ftp\\host\\f"));
+}
+
+TEST_F(EntryExportTest, TolvarListOnlyWritesNothingButCountsLongNames) {
+  settings.tolvarFormat = true;
+  settings.listOnly = true;
+  const std::string longUrl = "http://host/" + std::string(300, 'x') + ".htm";
+  Export(longUrl, "C:\\cache\\A1\\page[1].htm");
+  Export(longUrl, "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(state.longUrlCounter, 2u);
+  EXPECT_TRUE(platform.log.empty());
+  EXPECT_EQ(Listing(), "");
+}
+
+TEST_F(EntryExportTest, MissingCachedFileKeepsListingAndDirectories) {
+  Export("http://host/d/gone", "C:\\cache\\A1\\gone.htm");
+  EXPECT_EQ(Listing(), "http://host/d/gone\tC:\\out\\http\\host\\d\\gone\r\n");
+  EXPECT_TRUE(platform.IsDirectory("C:\\out\\http\\host\\d"));
+  EXPECT_FALSE(platform.IsFile("C:\\out\\http\\host\\d\\gone"));
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(EntryExportTest, TargetOutsideTheRootIsListedButNeitherMadeNorCopied) {
+  settings.allRules.rules.clear();  // no rules: "/../" stays a climbing component
+  settings.allRules.rules = {{"/", "\\", "", ""}};
+  const std::vector<std::string> before = platform.Tree();
+  Export("x/../../evil", "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(platform.Tree(), before);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\A1\\page[1].htm");
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kWarning);
+  EXPECT_EQ(Listing(), "x/../../evil\tC:\\out\\x\\..\\..\\evil\r\n");
+}
+
+}  // namespace
+}  // namespace murel

@@ -50,6 +50,13 @@ constexpr Place kPlaces[] = {
     {UserFolderKind::kCacheHome, "mozilla\\firefox\\*\\cache2"},
     // Linux: Electron applications keep their cache in their folder of ~/.config.
     {UserFolderKind::kConfigHome, "*\\Cache"},
+    // Linux: the service-worker caches live in the profiles of ~/.config and ~/.mozilla.
+    {UserFolderKind::kConfigHome, "google-chrome\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kConfigHome, "chromium\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kConfigHome, "microsoft-edge\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kConfigHome, "BraveSoftware\\Brave-Browser\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kConfigHome, "vivaldi\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kHome, ".mozilla\\firefox\\*\\storage\\default"},
     // Linux: snap and flatpak installs keep their own ~/.cache and ~/.config below the home.
     {UserFolderKind::kHome, "snap\\chromium\\common\\.cache\\chromium\\*\\Cache"},
     {UserFolderKind::kHome, "snap\\brave\\common\\.cache\\BraveSoftware\\Brave-Browser\\*\\Cache"},
@@ -85,6 +92,13 @@ constexpr Place kPlaces[] = {
     {UserFolderKind::kLocalAppData, "Mozilla\\Firefox\\Profiles\\*\\cache2"},
     // Windows: Electron applications keep their cache in the roaming application data.
     {UserFolderKind::kRoamingAppData, "*\\Cache"},
+    // Windows: the service-worker caches, in the profiles of the local and roaming data.
+    {UserFolderKind::kLocalAppData, "Google\\Chrome\\User Data\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kLocalAppData, "Chromium\\User Data\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kLocalAppData, "Microsoft\\Edge\\User Data\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kLocalAppData,
+     "BraveSoftware\\Brave-Browser\\User Data\\*\\Service Worker\\CacheStorage"},
+    {UserFolderKind::kRoamingAppData, "Mozilla\\Firefox\\Profiles\\*\\storage\\default"},
 };
 
 bool IsFolder(Platform& platform, const std::string& path) {

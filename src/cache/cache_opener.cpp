@@ -1,6 +1,7 @@
 #include "cache/cache_opener.h"
 
 #include "base/buffer_limits.h"
+#include "cache/cachestorage/chromium_store_reader.h"
 #include "cache/chromium/chromium_cache.h"
 #include "cache/chromium/chromium_sql_reader.h"
 #include "cache/core/entry_url.h"
@@ -62,6 +63,11 @@ const std::vector<CacheFormat>& CacheFormats() {
        &OpenChromiumCache},
       {"Firefox", "cache2\\entries (Firefox), in the folder, its cache2, or cache2 itself",
        &OpenFirefoxCache},
+      // After the HTTP caches: a profile folder that holds both gives its HTTP cache.
+      {"CacheStorage",
+       "<40 hex>\\index.txt (Chromium's service-worker caches), in the folder, its CacheStorage, "
+       "or a profile's Service Worker\\CacheStorage",
+       &OpenChromiumStore},
   };
   return formats;
 }

@@ -2,6 +2,7 @@
 
 #include "base/buffer_limits.h"
 #include "cache/cachestorage/chromium_store_reader.h"
+#include "cache/cachestorage/firefox_store_reader.h"
 #include "cache/chromium/chromium_cache.h"
 #include "cache/chromium/chromium_sql_reader.h"
 #include "cache/core/entry_url.h"
@@ -68,6 +69,11 @@ const std::vector<CacheFormat>& CacheFormats() {
        "<40 hex>\\index.txt (Chromium's service-worker caches), in the folder, its CacheStorage, "
        "or a profile's Service Worker\\CacheStorage",
        &OpenChromiumStore},
+      {"CacheStorage",
+       std::string("<origin>\\cache\\caches.sqlite (Firefox's service-worker caches), in the "
+                   "folder (storage\\default), its default, or a profile's storage\\default") +
+           (CanReadFirefoxStore() ? "" : "; not readable in this build"),
+       &OpenFirefoxStore},
   };
   return formats;
 }

@@ -449,10 +449,10 @@ def run_firefox(profile, url, home, seconds=90):
         time.sleep(0.1)
 
 
-def cachestorage_site():
+def cachestorage_site(stored=None):
     """The site for the CacheStorage comparison: path -> Resource. Its service worker (/sw.js)
-    stores the resources of /cs/enc/ and /cs/data/ in the cache "static-v1" with addAll (every
-    coding, a 1 MiB body, incompressible bytes, a query). The page "/cs/?store" puts into "pages-v1"
+    stores `stored` (path -> Resource; by default the resources of /cs/enc/ and /cs/data/: every
+    coding, a 1 MiB body, incompressible bytes, a query) in the cache "static-v1" with addAll. The page "/cs/?store" puts into "pages-v1"
     a fetched response, responses made by the page itself (one whose headers name a coding its
     body does not have, one with status 201), a response it deletes again and a 404, and the same
     URL in both caches, in "static-v1" last; then it POSTs "ok" (or the error) to /cs/done. The
@@ -460,22 +460,24 @@ def cachestorage_site():
     object {"caches": {name: [URL, ...]}, "entries": {URL: {"status": n, "body": base64}}};
     "/cs/?store&read" does both in one visit, "/cs/?store&read&hold" then reads on until the
     browser is killed. Each other page closes its window at the end."""
-    rng = random.Random(29)
-    words = ("".join(rng.choice("abcdefghij klmnop\n") for _ in range(20000))).encode()
-    site = {"/cs/enc/%s.txt" % (c or "identity"): Resource(200, "text/plain", words, c)
-            for c in (None, "gzip", "br", "zstd")}
-    site["/cs/enc/big.gzip.css"] = Resource(200, "text/css", text(
-        31, 1024 * 1024 + 1, ".c%d { margin: 0; }\n")[:1024 * 1024 + 1], "gzip")
-    site["/cs/data/noise.bin"] = Resource(200, "application/octet-stream", rng.randbytes(300000))
-    site["/cs/data/q?x=1&y=2"] = Resource(200, "text/plain", b"a query\n")
-    stored = list(site)
+    if stored is None:
+        rng = random.Random(29)
+        words = ("".join(rng.choice("abcdefghij klmnop\n") for _ in range(20000))).encode()
+        stored = {"/cs/enc/%s.txt" % (c or "identity"): Resource(200, "text/plain", words, c)
+                  for c in (None, "gzip", "br", "zstd")}
+        stored["/cs/enc/big.gzip.css"] = Resource(200, "text/css", text(
+            31, 1024 * 1024 + 1, ".c%d { margin: 0; }\n")[:1024 * 1024 + 1], "gzip")
+        stored["/cs/data/noise.bin"] = Resource(200, "application/octet-stream",
+                                                rng.randbytes(300000))
+        stored["/cs/data/q?x=1&y=2"] = Resource(200, "text/plain", b"a query\n")
+    site = dict(stored)
     site["/cs/fetched.css"] = Resource(200, "text/css", b"body { color: #290; }\n" * 40)
     site["/cs/deleted.txt"] = Resource(200, "text/plain", b"put, then deleted\n")
     site["/cs/missing"] = Resource(404, "text/plain", b"not here\n")
     worker = ("self.addEventListener('install', e => e.waitUntil(caches.open('static-v1')"
               ".then(c => c.addAll(%s))));\n"
               "self.addEventListener('activate', e => e.waitUntil(clients.claim()));\n"
-              % json.dumps(stored))
+              % json.dumps(list(stored)))
     site["/sw.js"] = Resource(200, "text/javascript", worker.encode(),
                               extra=[("Cache-Control", "no-cache")])
     script = """

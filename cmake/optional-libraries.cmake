@@ -100,7 +100,8 @@ function(murel_add_snappy)
     return()
   endif()
   murel_debian_source(snappy dir)
-  # snappy-stubs-public.h is made from its template as snappy's own CMake build makes it.
+  # snappy-stubs-public.h and config.h are made from their templates as snappy's own CMake build
+  # makes them, for GCC on a little-endian x86 without SSSE3 or BMI2 required.
   set(out ${CMAKE_BINARY_DIR}/snappy-generated)
   file(STRINGS ${dir}/CMakeLists.txt version REGEX "^project\\(Snappy VERSION")
   string(REGEX MATCH "([0-9]+)\\.([0-9]+)\\.([0-9]+)" version "${version}")
@@ -109,8 +110,13 @@ function(murel_add_snappy)
   set(PROJECT_VERSION_PATCH ${CMAKE_MATCH_3})
   set(HAVE_SYS_UIO_H_01 0)
   configure_file(${dir}/snappy-stubs-public.h.in ${out}/snappy-stubs-public.h)
-  file(WRITE ${out}/config.h "#pragma once\n#define SNAPPY_IS_BIG_ENDIAN 0\n"
-    "#define HAVE_BUILTIN_EXPECT 1\n#define HAVE_BUILTIN_CTZ 1\n")
+  set(HAVE_ATTRIBUTE_ALWAYS_INLINE 1)
+  set(HAVE_BUILTIN_CTZ 1)
+  set(HAVE_BUILTIN_EXPECT 1)
+  set(HAVE_WINDOWS_H ${WIN32})
+  set(SNAPPY_HAVE_SSSE3 0)
+  set(SNAPPY_HAVE_BMI2 0)
+  configure_file(${dir}/cmake/config.h.in ${out}/config.h)
   add_library(murel_snappy STATIC ${dir}/snappy.cc ${dir}/snappy-sinksource.cc
     ${dir}/snappy-stubs-internal.cc)
   target_include_directories(murel_snappy SYSTEM PUBLIC ${dir} ${out})

@@ -1,5 +1,6 @@
 #include "run/build_reads.h"
 
+#include "cache/cachestorage/firefox_store_reader.h"
 #include "cache/chromium/chromium_sql_reader.h"
 #include "export/content_decoder.h"
 
@@ -10,6 +11,8 @@ std::vector<ReadAbility> CacheFormatsKnown() {
       {"WinINet index.dat", true},  {"Chromium simple", true},
       {"Chromium blockfile", true}, {"Chromium SQL", CanReadChromiumSql()},
       {"Firefox cache2", true},
+      {"Chromium CacheStorage", true},
+      {"Firefox CacheStorage", CanReadFirefoxStore()},
   };
 }
 

@@ -8,8 +8,10 @@ namespace murel {
 
 std::vector<ReadAbility> CacheFormatsKnown() {
   return {
-      {"WinINet index.dat", true},  {"Chromium simple", true},
-      {"Chromium blockfile", true}, {"Chromium SQL", CanReadChromiumSql()},
+      {"WinINet index.dat", true},
+      {"Chromium simple", true},
+      {"Chromium blockfile", true},
+      {"Chromium SQL", CanReadChromiumSql()},
       {"Firefox cache2", true},
       {"Chromium CacheStorage", true},
       {"Firefox CacheStorage", CanReadFirefoxStore()},

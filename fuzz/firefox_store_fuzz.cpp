@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.AddFile(kCache + "morgue\\161\\{00000000-0000-0000-0000-0000000000a1}.final",
                std::string("\xFF\x06\x00\x00sNaPpY\x01\x05\x00\x00\x01\x02\x03\x04x", 19));
   const std::unique_ptr<murel::CacheReader> reader =
-      murel::OpenFirefoxStore(fake, "C:\\profile", nullptr, nullptr);
+      murel::OpenFirefoxStore(fake, "C:\\profile", nullptr);
   if (!reader) return 0;
   std::set<std::string> urls;
   for (murel::CacheEntry entry; reader->Next(entry);) {

@@ -1,7 +1,13 @@
-"""Checks of a murel export against the answers a loopback server sent (loopback_site.py).
+"""Checks of murel's exports: against the answers a loopback server sent (loopback_site.py), of
+murel.exe under Wine against the native program, and of web archives.
 
-Shared by scripts/compare-chromium and scripts/compare-firefox. Each check returns a list of
-problems, one line each; an empty list is a pass.
+Shared by scripts/compare-chromium, scripts/compare-firefox and scripts/check-warc-sample; the
+shell scripts (scripts/wine-end-to-end, scripts/wine-list-caches) run the comparison of two
+exports as
+
+  python3 scripts/export_check.py same-export <native export> <other export>
+
+Each check returns a list of problems, one line each; an empty list is a pass.
 """
 import email.utils
 import hashlib
@@ -9,10 +15,29 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import time
 
 # Share of the cacheable URLs that must be exported: a browser may drop one now and then.
 NEARLY_ALL = 0.9
+
+
+def missing_tools(script, browser=None, wine=False):
+    """Whether the machine lacks what a comparison needs: `browser` (a program name), and Wine
+    when `wine`. None when all is there; else, after saying what is missing, the status to end
+    with: 1, or 0 when only the browser is missing and MUREL_SKIP_MISSING_BROWSERS=1 says that
+    this machine has no browsers. A missing Wine always fails: its checks were asked for."""
+    if wine and shutil.which("wine") is None:
+        print("%s: FAIL, wine is not installed (apt-get install wine)" % script)
+        return 1
+    if browser is None or shutil.which(browser) is not None:
+        return None
+    if os.environ.get("MUREL_SKIP_MISSING_BROWSERS") == "1":
+        print("%s: SKIPPED, %s is not installed (MUREL_SKIP_MISSING_BROWSERS=1)" % (script,
+                                                                                   browser))
+        return 0
+    print("%s: FAIL, %s is not installed (apt-get install %s)" % (script, browser, browser))
+    return 1
 
 
 def run(command, work, timeout=600):
@@ -164,17 +189,24 @@ def changes(before, after):
 
 def same_export(native, other):
     """Two exports of one cache (native and murel.exe under Wine) hold the same files with the
-    same bytes and times (to the microsecond), and list the same URLs in the same order."""
+    same bytes and times (to the microsecond), and list the same URLs in the same order at the
+    same paths below their roots."""
     def files(folder):
         return {k: (v[1], v[2] // 1000, v[3]) for k, v in snapshot(folder).items()
                 if k != "urls.txt"}
+
+    def listed(folder):
+        return [(url, target and os.path.relpath(target, folder))
+                for url, target in read_listing(folder)]
     a, b = files(native), files(other)
     problems = []
+    if not a:
+        problems.append("nothing exported into " + native)
     if a != b:
         problems.append("murel.exe left other files, bytes or times than the native program: %s"
                         % changes(a, b)[:5])
-    if [u for u, _ in read_listing(native)] != [u for u, _ in read_listing(other)]:
-        problems.append("murel.exe listed other URLs than the native program")
+    if listed(native) != listed(other):
+        problems.append("murel.exe listed other URLs or paths than the native program")
     return problems
 
 
@@ -281,3 +313,18 @@ def check_warc(murel, work, cache, archive, sent, format_name, path=lambda p: p)
         problems.append("%s is in %s but not in %s" % (
             url, *(("urls.txt", "the archive") if url in listed else ("the archive", "urls.txt"))))
     return problems
+
+
+def main(arguments):
+    """The command line of the shell scripts: same-export <native export> <other export>."""
+    if len(arguments) != 3 or arguments[0] != "same-export":
+        print("usage: export_check.py same-export <native export> <other export>")
+        return 2
+    problems = same_export(os.path.abspath(arguments[1]), os.path.abspath(arguments[2]))
+    for problem in problems:
+        print("FAIL: " + problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

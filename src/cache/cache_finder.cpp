@@ -3,103 +3,28 @@
 #include <algorithm>
 #include <set>
 
-#include "cache/wininet/system_cache_reader.h"
-
 namespace murel {
 namespace {
 
-// A place where a browser keeps its cache below a user folder of kind `base`. "*" stands for
-// each folder at that level (a profile, an application); levels are separated by "\".
-struct Place {
-  UserFolderKind base;
-  const char* pattern;
-};
-
-// The folders of another kind that lie below a user folder: a Wine prefix holds a Windows
-// user's profile and application data for each user.
-struct InnerFolder {
-  UserFolderKind base;
-  const char* pattern;
+// The folders of a Windows user's profile below which browsers keep their caches, by their
+// place in the profile.
+struct ProfileFolder {
   UserFolderKind kind;
+  const char* below;  ///< Empty for the profile itself.
 };
 
-constexpr InnerFolder kInnerFolders[] = {
-    {UserFolderKind::kWinePrefix, "drive_c\\users\\*", UserFolderKind::kHome},
-    {UserFolderKind::kWinePrefix, "drive_c\\users\\*\\AppData\\Local",
-     UserFolderKind::kLocalAppData},
-    {UserFolderKind::kWinePrefix, "drive_c\\users\\*\\AppData\\Roaming",
-     UserFolderKind::kRoamingAppData},
+constexpr ProfileFolder kProfileFolders[] = {
+    {UserFolderKind::kHome, ""},
+    {UserFolderKind::kLocalAppData, "AppData\\Local"},
+    {UserFolderKind::kRoamingAppData, "AppData\\Roaming"},
 };
 
-// Where the browsers keep their caches: the Chromium family's as the profile's "Cache" folder,
-// Firefox's as the profile's "cache2", WinINet's as its "Content.IE5" folder.
-constexpr Place kPlaces[] = {
-    // Linux: ~/.cache holds the caches of the Chromium family and of Firefox.
-    {UserFolderKind::kCacheHome, "google-chrome\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "google-chrome-beta\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "google-chrome-unstable\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "chromium\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "microsoft-edge\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "microsoft-edge-beta\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "microsoft-edge-dev\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "BraveSoftware\\Brave-Browser\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "BraveSoftware\\Brave-Browser-Beta\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "BraveSoftware\\Brave-Browser-Nightly\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "vivaldi\\*\\Cache"},
-    {UserFolderKind::kCacheHome, "opera\\Cache"},
-    {UserFolderKind::kCacheHome, "mozilla\\firefox\\*\\cache2"},
-    // Linux: Electron applications keep their cache in their folder of ~/.config.
-    {UserFolderKind::kConfigHome, "*\\Cache"},
-    // Linux: the service-worker caches live in the profiles of ~/.config and ~/.mozilla.
-    {UserFolderKind::kConfigHome, "google-chrome\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kConfigHome, "chromium\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kConfigHome, "microsoft-edge\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kConfigHome, "BraveSoftware\\Brave-Browser\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kConfigHome, "vivaldi\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kHome, ".mozilla\\firefox\\*\\storage\\default"},
-    // Linux: snap and flatpak installs keep their own ~/.cache and ~/.config below the home.
-    {UserFolderKind::kHome, "snap\\chromium\\common\\.cache\\chromium\\*\\Cache"},
-    {UserFolderKind::kHome, "snap\\brave\\common\\.cache\\BraveSoftware\\Brave-Browser\\*\\Cache"},
-    {UserFolderKind::kHome, "snap\\firefox\\common\\.cache\\mozilla\\firefox\\*\\cache2"},
-    {UserFolderKind::kHome, ".var\\app\\org.chromium.Chromium\\cache\\chromium\\*\\Cache"},
-    {UserFolderKind::kHome, ".var\\app\\com.google.Chrome\\cache\\google-chrome\\*\\Cache"},
-    {UserFolderKind::kHome,
-     ".var\\app\\com.brave.Browser\\cache\\BraveSoftware\\Brave-Browser\\*\\Cache"},
-    {UserFolderKind::kHome, ".var\\app\\com.microsoft.Edge\\cache\\microsoft-edge\\*\\Cache"},
-    {UserFolderKind::kHome, ".var\\app\\org.mozilla.firefox\\cache\\mozilla\\firefox\\*\\cache2"},
-    {UserFolderKind::kHome, ".var\\app\\*\\config\\*\\Cache"},
-    // Windows before Vista: WinINet's cache in the user's profile.
-    {UserFolderKind::kHome, "Local Settings\\Temporary Internet Files\\Content.IE5"},
-    // Windows: WinINet, the Chromium family and Firefox in the local application data.
-    {UserFolderKind::kLocalAppData, "Microsoft\\Windows\\INetCache\\Content.IE5"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Windows\\Temporary Internet Files\\Content.IE5"},
-    {UserFolderKind::kLocalAppData, "Google\\Chrome\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Google\\Chrome Beta\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Google\\Chrome Dev\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Google\\Chrome SxS\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Chromium\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Edge\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Edge Beta\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Edge Dev\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Edge SxS\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "BraveSoftware\\Brave-Browser\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "BraveSoftware\\Brave-Browser-Beta\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "BraveSoftware\\Brave-Browser-Nightly\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Vivaldi\\User Data\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Opera Software\\Opera Stable\\Cache"},
-    {UserFolderKind::kLocalAppData, "Opera Software\\Opera Stable\\*\\Cache"},
-    {UserFolderKind::kLocalAppData, "Opera Software\\Opera GX Stable\\Cache"},
-    {UserFolderKind::kLocalAppData, "Mozilla\\Firefox\\Profiles\\*\\cache2"},
-    // Windows: Electron applications keep their cache in the roaming application data.
-    {UserFolderKind::kRoamingAppData, "*\\Cache"},
-    // Windows: the service-worker caches, in the profiles of the local and roaming data.
-    {UserFolderKind::kLocalAppData, "Google\\Chrome\\User Data\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kLocalAppData, "Chromium\\User Data\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kLocalAppData, "Microsoft\\Edge\\User Data\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kLocalAppData,
-     "BraveSoftware\\Brave-Browser\\User Data\\*\\Service Worker\\CacheStorage"},
-    {UserFolderKind::kRoamingAppData, "Mozilla\\Firefox\\Profiles\\*\\storage\\default"},
-};
+// Where a Wine prefix keeps the profiles of its Windows users.
+constexpr const char* kWineProfiles = "drive_c\\users\\*";
+
+std::string Below(const std::string& folder, const std::string& pattern) {
+  return pattern.empty() ? folder : folder + "\\" + pattern;
+}
 
 bool IsFolder(Platform& platform, const std::string& path) {
   const std::optional<FileFacts> facts = platform.QueryFile(path);
@@ -132,15 +57,16 @@ void Expand(Platform& platform, const std::string& base, const std::string& patt
   }
 }
 
-// The user folders with those that lie inside them (the Windows users of a Wine prefix).
+// The user folders with those that lie inside them: the folders of each Windows user of a Wine
+// prefix, all users' profiles first, then all users' local application data, and so on.
 std::vector<UserFolder> AllUserFolders(Platform& platform) {
   std::vector<UserFolder> folders = platform.UserFolders();
   const std::size_t outer = folders.size();
   for (std::size_t i = 0; i < outer; ++i) {
-    for (const InnerFolder& inner : kInnerFolders) {
-      if (inner.base != folders[i].kind) continue;
+    if (folders[i].kind != UserFolderKind::kWinePrefix) continue;
+    for (const ProfileFolder& inner : kProfileFolders) {
       std::vector<std::string> paths;
-      Expand(platform, folders[i].path, inner.pattern, paths);
+      Expand(platform, folders[i].path, Below(kWineProfiles, inner.below), paths);
       for (std::string& path : paths) folders.push_back({inner.kind, std::move(path)});
     }
   }
@@ -150,7 +76,7 @@ std::vector<UserFolder> AllUserFolders(Platform& platform) {
 // The reader of the first format that the folder holds; `found.format` tells which.
 void OpenFound(Platform& platform, FoundCache& found) {
   for (const CacheFormat& format : CacheFormats()) {
-    found.reader = format.open(platform, found.path, nullptr, nullptr);
+    found.reader = format.Open(platform, found.path, nullptr, nullptr);
     if (found.reader) {
       found.format = &format;
       return;
@@ -158,17 +84,32 @@ void OpenFound(Platform& platform, FoundCache& found) {
   }
 }
 
+// Visits the system's own cache walk, when a format reads it and it has an entry.
+std::size_t VisitSystemCache(Platform& platform, const std::function<void(FoundCache&)>& visit) {
+  for (const CacheFormat& format : CacheFormats()) {
+    if (format.openSystem == nullptr) continue;
+    FoundCache system{"", &format, format.openSystem(platform)};
+    if (!system.reader) return 0;
+    visit(system);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::size_t ForEachUserCache(Platform& platform, const std::function<void(FoundCache&)>& visit) {
   std::vector<std::string> candidates;
   for (const UserFolder& folder : AllUserFolders(platform)) {
-    for (const Place& place : kPlaces) {
-      if (place.base == folder.kind) Expand(platform, folder.path, place.pattern, candidates);
+    for (const CacheFormat& format : CacheFormats()) {
+      for (const CachePlace& place : format.places) {
+        if (place.base == folder.kind) Expand(platform, folder.path, place.pattern, candidates);
+      }
     }
   }
-  const std::optional<std::string> defaultCache = platform.DefaultCachePath();
-  if (defaultCache) candidates.push_back(defaultCache->substr(0, defaultCache->rfind('\\')));
+  const std::optional<DefaultCache> defaultCache = FindDefaultCache(platform);
+  if (defaultCache)
+    candidates.push_back(defaultCache->file.substr(0, defaultCache->file.rfind('\\')));
 
   std::size_t visited = 0;
   std::set<std::string> seen;
@@ -182,14 +123,26 @@ std::size_t ForEachUserCache(Platform& platform, const std::function<void(FoundC
     visit(found);
     ++visited;
   }
-  if (!defaultCache) {
-    FoundCache system{"", nullptr, OpenSystemCache(platform)};
-    if (system.reader) {
-      visit(system);
-      ++visited;
+  if (!defaultCache) visited += VisitSystemCache(platform, visit);
+  return visited;
+}
+
+std::optional<DefaultCache> FindDefaultCache(Platform& platform) {
+  const std::optional<std::string> profile = platform.WineUserProfile();
+  if (!profile) return std::nullopt;
+  for (const CacheFormat& format : CacheFormats()) {
+    if (format.cacheFile == nullptr) continue;
+    for (const CachePlace& place : format.places) {
+      for (const ProfileFolder& folder : kProfileFolders) {
+        if (folder.kind != place.base) continue;
+        const std::string file =
+            Below(Below(*profile, folder.below), place.pattern) + "\\" + format.cacheFile;
+        const std::optional<FileFacts> facts = platform.QueryFile(file);
+        if (facts && facts->kind == FileKind::kRegular) return DefaultCache{&format, file};
+      }
     }
   }
-  return visited;
+  return std::nullopt;
 }
 
 }  // namespace murel

@@ -230,10 +230,11 @@ class Platform {
 
   // --- Cache walk -------------------------------------------------------------------------------
 
-  /// The cache to read when the command line names none, as a path the file services take: on
-  /// Linux the WinINet cache file of the user's Wine prefix. Empty when the system's own cache
-  /// walk (`FindFirstUrlCacheEntryA`) is the default, or no cache is found.
-  virtual std::optional<std::string> DefaultCachePath() = 0;
+  /// The profile folder of the current user's Windows account in the Wine prefix that Wine would
+  /// use, as a full path that the file services take, whether it exists or not: on Linux
+  /// $WINEPREFIX, else ~/.wine, then "drive_c\users\" and $USER, else the account's name. Empty
+  /// where programs run without Wine (Windows).
+  virtual std::optional<std::string> WineUserProfile() = 0;
 
   /// The current user's folders below which browsers keep their caches, each that exists and is
   /// a folder, in the order of UserFolderKind: the kinds the system has (Linux: home, cache

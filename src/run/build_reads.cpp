@@ -1,21 +1,16 @@
 #include "run/build_reads.h"
 
-#include "cache/cachestorage/firefox_store_reader.h"
-#include "cache/chromium/chromium_sql_reader.h"
+#include "cache/cache_formats.h"
 #include "export/content_decoder.h"
 
 namespace murel {
 
 std::vector<ReadAbility> CacheFormatsKnown() {
-  return {
-      {"WinINet index.dat", true},
-      {"Chromium simple", true},
-      {"Chromium blockfile", true},
-      {"Chromium SQL", CanReadChromiumSql()},
-      {"Firefox cache2", true},
-      {"Chromium CacheStorage", true},
-      {"Firefox CacheStorage", CanReadFirefoxStore()},
-  };
+  std::vector<ReadAbility> kinds;
+  for (const CacheFormat& format : CacheFormats()) {
+    for (const CacheKind& kind : format.kinds) kinds.push_back({kind.name, kind.inBuild});
+  }
+  return kinds;
 }
 
 std::vector<ReadAbility> ContentCodingsKnown() {

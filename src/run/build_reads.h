@@ -12,8 +12,8 @@ struct ReadAbility {
   bool inBuild;
 };
 
-/// The cache formats murel knows, in the order shown. Whether this build reads one is asked of
-/// its reader (the SQL cache needs the SQLite library).
+/// The kinds of cache murel knows, each format's (CacheFormats) in the order shown, with whether
+/// this build reads them as the formats say (the SQL cache needs the SQLite library).
 std::vector<ReadAbility> CacheFormatsKnown();
 
 /// The content codings murel knows, in the order shown. Whether this build undoes one is asked

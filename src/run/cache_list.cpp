@@ -37,7 +37,7 @@ std::uint64_t CountEntries(CacheReader& reader) {
 }
 
 std::string Line(Platform& platform, FoundCache& cache) {
-  const std::string format = cache.format ? cache.format->name : "WinINet";
+  const std::string format = cache.format->name;
   const std::string size =
       cache.path.empty() ? std::string("-") : ReadableSize(FolderSize(platform, cache.path));
   // A folder name may hold a line feed or another control byte: escaped, the cache keeps to its

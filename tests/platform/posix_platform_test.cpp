@@ -17,12 +17,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "cache/cache_finder.h"
 #include "cache/cache_opener.h"
 #include "export/listing_writer.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/user_language.h"
-#include "platform/posix/wine_cache.h"
 #include "platform/profile_lines.h"
 #include "support/platform_contract.h"
 
@@ -298,35 +298,34 @@ TEST_F(PosixPlatformFiles, UserCacheFolderFollowsTheXdgRules) {
   }
 }
 
-TEST_F(PosixPlatformFiles, DefaultCacheIsTheWinePrefixOne) {
-  const std::string prefix = root_ + "/prefix";
-  const ScopedEnv winePrefix("WINEPREFIX", prefix);
-  const ScopedEnv user("USER", "tester");
-
-  EXPECT_FALSE(FindWineCacheIndex()) << "no cache yet";
-  const std::vector<std::string> places = WineCacheCandidates(prefix, "tester");
-  ASSERT_EQ(places.size(), 2u);
-  fs::create_directories(fs::path(places[1]).parent_path());
-  WriteHost(places[1], "old layout");
-  EXPECT_EQ(FindWineCacheIndex(), std::optional<std::string>(places[1]));
-  fs::create_directories(fs::path(places[0]).parent_path());
-  WriteHost(places[0], "new layout");
-  EXPECT_EQ(FindWineCacheIndex(), std::optional<std::string>(places[0]));
-  EXPECT_NE(places[0].find("/drive_c/users/tester/AppData/Local/Microsoft/Windows/INetCache/"
-                           "Content.IE5/index.dat"),
-            std::string::npos);
+// The Wine user's profile: $WINEPREFIX (else ~/.wine) and $USER, whether it exists or not.
+TEST_F(PosixPlatformFiles, WineUserProfileFollowsPrefixAndUser) {
+  const ScopedEnv home("HOME", "/home/tester");
+  const ScopedEnv user("USER", "someone");
+  {
+    const ScopedEnv winePrefix("WINEPREFIX", root_ + "/prefix");
+    EXPECT_EQ(platform_.WineUserProfile(),
+              std::optional<std::string>(In("prefix/drive_c/users/someone")));
+  }
+  const ScopedEnv noPrefix("WINEPREFIX", "");
+  EXPECT_EQ(platform_.WineUserProfile(),
+            std::optional<std::string>("Z:\\home\\tester\\.wine\\drive_c\\users\\someone"));
 }
 
 TEST_F(PosixPlatformFiles, WithoutACachePathTheWinePrefixCacheIsRead) {
   const std::string sample = MUREL_SHARED_DIR "/testdata/ie-index-dat/content-ie5.dat";
   if (!fs::exists(sample)) GTEST_SKIP() << "no " << sample << " (the shared folder is absent)";
   const std::string prefix = root_ + "/prefix";
-  const std::string index = WineCacheCandidates(prefix, "tester")[0];
+  const std::string index = prefix +
+                            "/drive_c/users/tester/AppData/Local/Microsoft/Windows/INetCache/"
+                            "Content.IE5/index.dat";
   fs::create_directories(fs::path(index).parent_path());
   fs::copy_file(sample, index);
   const ScopedEnv winePrefix("WINEPREFIX", prefix);
   const ScopedEnv user("USER", "tester");
-  EXPECT_EQ(platform_.DefaultCachePath(), WindowsFormOf(index));
+  const std::optional<DefaultCache> found = FindDefaultCache(platform_);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(std::optional<std::string>(found->file), WindowsFormOf(index));
 
   const std::unique_ptr<CacheReader> reader = OpenCache(platform_, "");
   ASSERT_TRUE(reader);
@@ -346,7 +345,7 @@ TEST_F(PosixPlatformFiles, WithoutACachePathTheWinePrefixCacheIsRead) {
 
 TEST_F(PosixPlatformFiles, CacheThatCannotBeFoundOpensNoReader) {
   const ScopedEnv winePrefix("WINEPREFIX", root_ + "/no-prefix");
-  EXPECT_FALSE(platform_.DefaultCachePath());
+  EXPECT_FALSE(FindDefaultCache(platform_));
   EXPECT_FALSE(OpenCache(platform_, ""));
   EXPECT_FALSE(OpenCache(platform_, In("none")));
   ASSERT_TRUE(platform_.CreateDirectoryA(In("empty")));

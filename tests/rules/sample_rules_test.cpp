@@ -1,5 +1,5 @@
-// The sample rule set must turn the URLs that caches hold into paths that Windows and Linux can
-// create under the export root.
+// The sample rule set must load alike on Windows and Linux, and turn the URLs that caches hold
+// into paths that both can create under the export root.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "export/target_path.h"
 #include "platform/profile_text.h"
 #include "rules/rule_set.h"
+#include "support/host_runner.h"
 
 namespace murel {
 namespace {
@@ -18,12 +19,21 @@ namespace {
 // The section buffer the run reads a section into.
 constexpr std::size_t kSectionCapacity = 1000000;
 
-RuleSet SampleRules() {
-  std::ifstream file(std::string(MUREL_SOURCE_DIR) + "/samples/murel.ini", std::ios::binary);
+std::string SampleRulesFile() {
+  return HostForm(std::string(MUREL_SOURCE_DIR) + "/samples/murel.ini");
+}
+
+// The rules section as the portable reader reads it.
+std::vector<std::string> SampleSection() {
+  std::ifstream file(SampleRulesFile(), std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
+  return ProfileSection(text.str(), "all", kSectionCapacity);
+}
+
+RuleSet SampleRules() {
   RuleSet set;
-  LoadRuleSet(ProfileSection(text.str(), "all", kSectionCapacity), set);
+  LoadRuleSet(SampleSection(), set);
   return set;
 }
 
@@ -81,6 +91,14 @@ std::string Fault(const std::string& root, const std::string& path) {
 }
 
 TEST(SampleRulesTest, LoadsEveryRule) { EXPECT_EQ(SampleRules().rules.size(), 14u); }
+
+// The platform reads the rules for the program (on Windows with the system's profile reading):
+// it must give the entries the portable reader gives.
+TEST(SampleRulesTest, HostPlatformReadsTheSameEntries) {
+  const std::vector<std::string> portable = SampleSection();
+  ASSERT_FALSE(portable.empty());
+  EXPECT_EQ(HostProfileSection(SampleRulesFile(), "all", kSectionCapacity), portable);
+}
 
 TEST(SampleRulesTest, CachedUrlsBecomeValidPaths) {
   const RuleSet rules = SampleRules();

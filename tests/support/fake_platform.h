@@ -85,9 +85,9 @@ class FakePlatform : public Platform {
   std::string currentDirectory = "C:\\work";
   std::string moduleFileName = "C:\\prog\\murel.exe";
   std::vector<FakeEntry> cache;  ///< The cache that the walk delivers (any cachePath).
-  std::optional<std::string> defaultCachePath;  ///< What DefaultCachePath gives.
-  std::string userLanguage;                     ///< What UserLanguage gives.
-  std::vector<UserFolder> userFolders;          ///< What UserFolders gives.
+  std::optional<std::string> wineUserProfile;  ///< What WineUserProfile gives.
+  std::string userLanguage;                    ///< What UserLanguage gives.
+  std::vector<UserFolder> userFolders;         ///< What UserFolders gives.
   /// What UserCacheFolder gives.
   std::optional<std::string> userCacheFolder = std::string("C:\\Users\\me\\AppData\\Local");
   std::vector<std::string> configurationFolders;    ///< What ConfigurationFolders gives.
@@ -106,7 +106,7 @@ class FakePlatform : public Platform {
   std::size_t mostOpenFiles = 0;  ///< The most files that were open for reading at once.
 
   // --- Platform ---------------------------------------------------------------------------------
-  std::optional<std::string> DefaultCachePath() override { return defaultCachePath; }
+  std::optional<std::string> WineUserProfile() override { return wineUserProfile; }
   std::vector<UserFolder> UserFolders() override { return userFolders; }
   std::optional<std::string> UserCacheFolder() override { return userCacheFolder; }
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,

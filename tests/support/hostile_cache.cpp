@@ -13,6 +13,10 @@
 #include "support/firefox_entry_writer.h"
 #include "support/index_dat_writer.h"
 
+#if MUREL_HAVE_SQLITE
+#include <sqlite3.h>
+#endif
+
 namespace murel {
 namespace {
 
@@ -74,12 +78,6 @@ void WriteFiles(const std::string& folder, const std::map<std::string, std::stri
   for (const auto& [name, bytes] : files) WriteFile(folder + "/" + name, bytes);
 }
 
-}  // namespace
-
-std::size_t HostileCacheEntryCount() {
-  return HostileCacheOrdinaryEntries().size() + HostileUrls().size() + kSameUrlCopies;
-}
-
 void WriteMarkedFirefoxCache(const std::string& folder, const std::string& mark) {
   std::map<std::string, std::string> files;
   for (int i = 0; i < 6; ++i) {
@@ -96,6 +94,42 @@ void WriteMarkedBlockfileCache(const std::string& folder, const std::string& mar
   for (int i = 0; i < 3; ++i) writer.AddEntry({"http://h/" + std::to_string(i), mark});
   writer.AddEntry({"http://h/big", mark + std::string(5000, '.')});
   WriteFiles(folder, writer.Files());
+}
+
+#if MUREL_HAVE_SQLITE
+// An SQL cache of one entry whose body is `mark`, in the tables Chromium writes.
+void WriteMarkedSqlCache(const std::string& folder, const std::string& mark) {
+  std::filesystem::create_directories(folder);
+  WriteFile(folder + "/index", "SQLCacheTruncate3");
+  sqlite3* db = nullptr;
+  sqlite3_open((folder + "/sqldb0").c_str(), &db);
+  const std::string sql =
+      "CREATE TABLE resources(res_id INTEGER PRIMARY KEY, body_end INTEGER, doomed INTEGER, "
+      "cache_key TEXT, head BLOB); CREATE TABLE blobs(blob_id INTEGER PRIMARY KEY, res_id "
+      "INTEGER, start INTEGER, end INTEGER, blob BLOB); INSERT INTO resources VALUES(1, 4, 0, "
+      "'http://h/a', x'2c000000030000000000000000000000000000000000000011000000485454502f312e312"
+      "0323030204f4b0000000000'); INSERT INTO blobs VALUES(1, 1, 0, 4, '" +
+      mark + "');";
+  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+}
+#endif
+
+}  // namespace
+
+std::size_t HostileCacheEntryCount() {
+  return HostileCacheOrdinaryEntries().size() + HostileUrls().size() + kSameUrlCopies;
+}
+
+std::vector<std::pair<std::string, MarkedCacheWriter>> MarkedCaches() {
+  return {
+    {"firefox", &WriteMarkedFirefoxCache}, {"blockfile", &WriteMarkedBlockfileCache},
+#if MUREL_HAVE_SQLITE
+    {
+      "sql", &WriteMarkedSqlCache
+    }
+#endif
+  };
 }
 
 std::vector<std::string> BodiesOf(Platform& platform, const std::string& folder) {

@@ -45,8 +45,10 @@ std::vector<ExpectedExport> HostileCodingsOrdinaryEntries();
 /// Writes a small cache into the new folder `folder` (a path the running program can open)
 /// whose bodies all begin with `mark`: two caches of one kind differ only in their bodies.
 using MarkedCacheWriter = void (*)(const std::string& folder, const std::string& mark);
-void WriteMarkedFirefoxCache(const std::string& folder, const std::string& mark);
-void WriteMarkedBlockfileCache(const std::string& folder, const std::string& mark);
+
+/// A writer of marked caches for each format kept in a folder of its own that this build reads,
+/// by name: Firefox's, Chromium's blockfile cache and, in a build with SQLite, its SQL cache.
+std::vector<std::pair<std::string, MarkedCacheWriter>> MarkedCaches();
 
 /// Every body that the cache at `folder` gives through `platform`, read as an export reads it.
 std::vector<std::string> BodiesOf(Platform& platform, const std::string& folder);

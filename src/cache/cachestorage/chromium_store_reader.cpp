@@ -122,7 +122,6 @@ std::unique_ptr<CacheReader> ReadStore(Platform& platform, OpenedFolder& store,
 }  // namespace
 
 std::unique_ptr<CacheReader> OpenChromiumStore(Platform& platform, const std::string& folder,
-                                               EntryMemo* /*memo*/,
                                                std::shared_ptr<OpenedFolder> opened) {
   const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
   if (!named) return nullptr;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cache/core/cache_reader.h"
-#include "cache/core/entry_memo.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -21,10 +20,9 @@ namespace murel {
 /// their files' names; GET answers with a 2xx status other than 206 whose body matches its
 /// CRC-32 are delivered, each URL once (see StoreEntries). Folders are opened one from the
 /// other, never through a link, and each body is opened from its cache's folder when it is
-/// copied. Null when no origin folder with an index is found. `memo` is not used: the store is
-/// read whole before the first entry goes out.
+/// copied. Null when no origin folder with an index is found. The store is read whole before the
+/// first entry goes out.
 std::unique_ptr<CacheReader> OpenChromiumStore(Platform& platform, const std::string& folder,
-                                               EntryMemo* memo,
                                                std::shared_ptr<OpenedFolder> opened);
 
 }  // namespace murel

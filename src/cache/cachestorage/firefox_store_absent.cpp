@@ -5,7 +5,7 @@ namespace murel {
 
 bool CanReadFirefoxStore() { return false; }
 
-std::unique_ptr<CacheReader> OpenFirefoxStore(Platform&, const std::string&, EntryMemo*,
+std::unique_ptr<CacheReader> OpenFirefoxStore(Platform&, const std::string&,
                                               std::shared_ptr<OpenedFolder>) {
   return nullptr;
 }

@@ -169,7 +169,6 @@ std::unique_ptr<CacheReader> ReadStore(Platform& platform, OpenedFolder& store,
 bool CanReadFirefoxStore() { return true; }
 
 std::unique_ptr<CacheReader> OpenFirefoxStore(Platform& platform, const std::string& folder,
-                                              EntryMemo* /*memo*/,
                                               std::shared_ptr<OpenedFolder> opened) {
   const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
   if (!named) return nullptr;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cache/core/cache_reader.h"
-#include "cache/core/entry_memo.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -26,9 +25,7 @@ bool CanReadFirefoxStore();
 /// coding the headers name), with the body file's time as the time stored. GET answers with a
 /// 2xx status other than 206 whose body opens and frames are delivered, each URL once (see
 /// StoreEntries). Null when no origin has a database, or the build cannot read the store.
-/// `memo` is not used.
 std::unique_ptr<CacheReader> OpenFirefoxStore(Platform& platform, const std::string& folder,
-                                              EntryMemo* memo,
                                               std::shared_ptr<OpenedFolder> opened);
 
 }  // namespace murel

@@ -27,7 +27,7 @@
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/user_folders.h"
 #include "platform/posix/user_language.h"
-#include "platform/posix/wine_cache.h"
+#include "platform/posix/wine_profile.h"
 #include "platform/profile_text.h"
 
 namespace murel {
@@ -105,10 +105,8 @@ PosixPlatform::PosixPlatform()
     : nextNumber_(static_cast<std::uint32_t>(getpid()) ^
                   static_cast<std::uint32_t>(std::time(nullptr))) {}
 
-std::optional<std::string> PosixPlatform::DefaultCachePath() {
-  const std::optional<std::string> index = FindWineCacheIndex();
-  if (!index) return std::nullopt;
-  return FullWindowsPath(*index, CurrentHostDir());
+std::optional<std::string> PosixPlatform::WineUserProfile() {
+  return FullWindowsPath(HostWineUserProfile(), CurrentHostDir());
 }
 
 std::vector<UserFolder> PosixPlatform::UserFolders() {

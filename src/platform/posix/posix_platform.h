@@ -20,7 +20,7 @@ class PosixPlatform : public Platform {
  public:
   PosixPlatform();
 
-  std::optional<std::string> DefaultCachePath() override;
+  std::optional<std::string> WineUserProfile() override;
   std::vector<UserFolder> UserFolders() override;
   std::optional<std::string> UserCacheFolder() override;
   WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,

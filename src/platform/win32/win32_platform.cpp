@@ -122,7 +122,7 @@ std::optional<std::string> EnvironmentPath(const char* name) {
 
 }  // namespace
 
-std::optional<std::string> Win32Platform::DefaultCachePath() { return std::nullopt; }
+std::optional<std::string> Win32Platform::WineUserProfile() { return std::nullopt; }
 
 std::vector<UserFolder> Win32Platform::UserFolders() {
   const std::pair<UserFolderKind, const char*> variables[] = {

@@ -16,7 +16,7 @@ namespace murel {
 class Win32Platform : public Platform {
  public:
   /// Empty: WinINet's own walk is the default.
-  std::optional<std::string> DefaultCachePath() override;
+  std::optional<std::string> WineUserProfile() override;
   /// %USERPROFILE%, %LOCALAPPDATA% and %APPDATA% from ::GetEnvironmentVariableA, each that is a
   /// folder.
   std::vector<UserFolder> UserFolders() override;

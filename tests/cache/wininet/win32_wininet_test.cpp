@@ -154,7 +154,7 @@ TEST_F(WinInetCacheTest, CachesThatWinInetWritesListTheSame) {
   const std::vector<std::string> lines{
       "http://example.com/\thtm",
       "http://example.com/style/site.css\tcss",
-      "http://example.com/search?q=a+b&page=2",
+      "http://example.com/search?q=a+b&page=2\t",  // a local file without an extension
       "ftp://files.example.org/pub/readme.txt\ttxt",
       "https://example.com/" + std::string(2500, 'x') + "\thtm",  // a record over 2000 bytes
       "http://example.com/img/logo.png\tpng",

@@ -20,8 +20,9 @@ class MemoryFile : public ReadableFile {
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override {
     if (offset >= bytes_.size()) return 0;
-    const std::size_t count = std::min<std::size_t>(size, bytes_.size() - offset);
-    if (count != 0) std::memcpy(buffer, bytes_.data() + offset, count);
+    const auto from = static_cast<std::size_t>(offset);
+    const std::size_t count = std::min(size, bytes_.size() - from);
+    if (count != 0) std::memcpy(buffer, bytes_.data() + from, count);
     return count;
   }
   const unsigned char* HeldBytes() const override { return bytes_.data(); }

@@ -13,7 +13,7 @@ namespace {
 // The Windows platform, but a box is written out as its caption, a line, then its text.
 class ConsolePlatform : public murel::Win32Platform {
  public:
-  void MessageBoxA(const murel::ShownText& text, const murel::ShownText& caption,
+  void ShowMessage(const murel::ShownText& text, const murel::ShownText& caption,
                    murel::BoxIcon /*icon*/) override {
     std::printf("%s\n%s\n", caption.Bytes().c_str(), text.Bytes().c_str());
     std::fflush(stdout);

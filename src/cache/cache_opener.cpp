@@ -41,10 +41,10 @@ std::unique_ptr<CacheReader> OpenAnyCache(Platform& platform, const std::string&
                                           EntryMemo* memo, CacheOrigin& told) {
   if (cachePath.empty()) return OpenDefaultCache(platform, told);
   // Files are named from the full path, so that they open wherever the current directory is.
-  std::optional<std::string> full = platform.GetFullPathNameA(cachePath, kPathBufferSize);
+  std::optional<std::string> full = platform.FullPath(cachePath, kPathBufferSize);
   if (!full || full->empty()) return nullptr;
   told.path = *full;
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(*full);
+  const std::optional<std::uint32_t> attributes = platform.QueryAttributes(*full);
   // A named file is a cache file; a named folder may be a link: that is the user's choice.
   if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
     return OpenCacheFile(platform, *full, told);

@@ -20,7 +20,7 @@ bool TargetIsOlder(Platform& platform, std::optional<FileTime> source, const std
 // A name that an earlier entry made a directory holds its page as "__".
 std::string Destination(Platform& platform, const std::string& target) {
   // A link there is the file in the way, replaced by the copy: it is never written through.
-  if (IsPlainDirectory(platform.GetFileAttributesA(target))) {
+  if (IsPlainDirectory(platform.QueryAttributes(target))) {
     return target + "\\" + kDirectoryPageName;
   }
   return target;
@@ -52,7 +52,7 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEnt
   if (!source.opened) return CopyOutcome::kNoContent;
   const std::string destination = Destination(platform, target);
   if (!always && !TargetIsOlder(platform, source.time, destination)) return CopyOutcome::kUpToDate;
-  if (platform.CopyFileA(localFile, destination)) return CopyOutcome::kCopied;
+  if (platform.CopyReplacing(localFile, destination)) return CopyOutcome::kCopied;
   return Failed(platform, reporter, entry, destination,
                 {CopyFault::kCannotWrite, platform.LastErrorText()});
 }

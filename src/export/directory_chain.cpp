@@ -16,30 +16,30 @@ std::string ParentOf(const std::string& level) {
 // name that the temporary-name service claimed for us in the same directory, so that the level's
 // name is free while the file stays on the same volume and is never copied.
 void ClearBlockedLevel(Platform& platform, const std::string& level) {
-  const std::optional<std::string> temp = platform.GetTempFileNameA(ParentOf(level), "", 0);
+  const std::optional<std::string> temp = platform.CreateTemporaryFile(ParentOf(level), "", 0);
   if (!temp) return;
   // The service leaves an empty file under the name; the rename must not replace anything.
-  if (!platform.DeleteFileA(*temp) || !platform.MoveFileA(level, *temp)) return;
-  if (!platform.CreateDirectoryA(level)) {
+  if (!platform.RemoveFile(*temp) || !platform.Rename(level, *temp)) return;
+  if (!platform.CreateFolder(level)) {
     // The page must not vanish because its name could not become a directory: put it back.
-    platform.MoveFileA(*temp, level);
+    platform.Rename(*temp, level);
     return;
   }
   // Should this fail, the page stays under the temporary name beside the new directory.
-  platform.MoveFileA(*temp, level + "\\" + kDirectoryPageName);
+  platform.Rename(*temp, level + "\\" + kDirectoryPageName);
 }
 
 bool IsDirectory(Platform& platform, const std::string& path) {
-  return IsPlainDirectory(platform.GetFileAttributesA(path));
+  return IsPlainDirectory(platform.QueryAttributes(path));
 }
 
 // Makes the level `level`, or clears it when a file or link takes its name. True when the level
 // is then a directory of the run's own.
 bool MakeLevel(Platform& platform, const std::string& level, std::size_t rootLength) {
-  if (platform.CreateDirectoryA(level)) return true;
+  if (platform.CreateFolder(level)) return true;
   // The export root's own levels belong to the user, whatever sits there.
   if (level.size() < rootLength) return false;
-  const std::optional<std::uint32_t> attributes = platform.GetFileAttributesA(level);
+  const std::optional<std::uint32_t> attributes = platform.QueryAttributes(level);
   if (IsPlainDirectory(attributes)) return true;
   if (attributes) ClearBlockedLevel(platform, level);
   return IsDirectory(platform, level);
@@ -93,7 +93,7 @@ bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size
     }
     levelMade = false;
     if (level.size() < rootLength) {
-      if (cut > deepest) platform.CreateDirectoryA(level);
+      if (cut > deepest) platform.CreateFolder(level);
       continue;
     }
     const bool sure = !made && (cut == deepest || (cut < deepest && IsDirectory(platform, level)));

@@ -44,7 +44,7 @@ bool AmongNumberedNames(Platform& platform, const std::string& exportRoot,
   }
   if (!named) return false;
   const std::string folder = exportRoot + kLongUrlDirectory;
-  const std::optional<std::string> full = platform.GetFullPathNameA(target, kPathBufferSize);
+  const std::optional<std::string> full = platform.FullPath(target, kPathBufferSize);
   return !full || StartsWithNoCase(*full + "\\", folder);
 }
 
@@ -57,7 +57,7 @@ bool ClearTarget(Platform& platform, const std::string& target) {
     path += std::string("\\") + kDirectoryPageName;
     facts = platform.QueryFile(path);
   }
-  return !facts || platform.DeleteFileA(path);
+  return !facts || platform.RemoveFile(path);
 }
 
 // Whether the target may hold another URL's bytes than `url`'s: a numbered name that the earlier

@@ -27,7 +27,7 @@ bool ListingSeal::Vouches(std::uint64_t size, const NameHash& hash) {
 
 bool ListingSeal::Break() {
   if (!broken_) {
-    broken_ = path_.empty() || platform_.DeleteFileA(path_) || !platform_.QueryFile(path_);
+    broken_ = path_.empty() || platform_.RemoveFile(path_) || !platform_.QueryFile(path_);
   }
   return broken_;
 }

@@ -50,7 +50,7 @@ void BoxReporter::CopyFailed(const FailedCopy& failure) {
   } else if (failure.reason.fault == CopyFault::kNotInBuild) {
     text = texts_.Shown(kErrNotInBuild).Append("\n").Append(text);
   }
-  platform_.MessageBoxA(text, texts_.Shown(kErrCopyCaption), BoxIcon::kWarning);
+  platform_.ShowMessage(text, texts_.Shown(kErrCopyCaption), BoxIcon::kWarning);
 }
 
 void BoxReporter::Error(const Message& message, const std::string& path, const ShownText& more) {
@@ -58,7 +58,7 @@ void BoxReporter::Error(const Message& message, const std::string& path, const S
   ShownText text = texts_.Shown(message);
   if (!path.empty()) text.Append("\n" + platform_.DisplayPath(path));
   if (!more.Pieces().empty()) text.Append("\n").Append(more);
-  platform_.MessageBoxA(text, texts_.Shown(kErrorCaption), BoxIcon::kError);
+  platform_.ShowMessage(text, texts_.Shown(kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

@@ -25,7 +25,7 @@ bool IsUnsafeComponent(std::string_view component) {
 // The resolved path is left in `full`.
 bool ResolvesInside(Platform& platform, const std::string& exportRoot, const std::string& path,
                     std::optional<std::string>& full) {
-  full = platform.GetFullPathNameA(path, kPathBufferSize);
+  full = platform.FullPath(path, kPathBufferSize);
   return full && full->size() > exportRoot.size() && StartsWithNoCase(*full, exportRoot);
 }
 

@@ -21,7 +21,7 @@ constexpr const char* kLegacyMemoName = ".murel-memo";
 /// when a component after the root (components are split at "\" and "/") is made only of dots
 /// and blanks (".", "..", "...", ". ": Windows climbs out or trims them away) or holds a ":" (an
 /// alternate data stream on NTFS), when it names no component after the root, or when the platform
-/// resolves the target or one of its directories (`GetFullPathNameA`) to a place outside the root,
+/// resolves the target or one of its directories (`FullPath`) to a place outside the root,
 /// as it does for device names. The levels of a directory in `known` (made or seen by the
 /// directory chain, so of a target that passed this check) are not checked again.
 bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target,

@@ -31,7 +31,7 @@ class SectionScan {
   bool inside_ = false;
 };
 
-/// The entries of one section as GetPrivateProfileSectionA gives them within `capacity`
+/// The entries of one section as ReadProfileSection gives them within `capacity`
 /// characters: blanks around the line and its first "=" removed, in file order; each entry costs
 /// its length plus one, the list one more, and the first entry that does not fit ends the list.
 class SectionEntries : public ProfileLineReader {

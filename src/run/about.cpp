@@ -24,7 +24,7 @@ std::string ReadsText() {
 }
 
 void ShowVersion(Platform& platform) {
-  platform.MessageBoxA(ReadsText(), VersionLine(), BoxIcon::kNone);
+  platform.ShowMessage(ReadsText(), VersionLine(), BoxIcon::kNone);
 }
 
 void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
@@ -35,7 +35,7 @@ void ShowExtendedHelp(Platform& platform, const TextOptions& settings) {
       texts.Shown(kHelpReads, {JoinNames(CacheFormatsKnown()), JoinNames(ContentCodingsKnown())}));
   text.Append("\n\n").Append(ConfigurationHelp(platform, texts));
   text.Cut(kMaxShownText);
-  platform.MessageBoxA(text, texts.Shown(kUsageCaption), BoxIcon::kNone);
+  platform.ShowMessage(text, texts.Shown(kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

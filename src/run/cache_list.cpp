@@ -74,10 +74,10 @@ int ListCaches(Platform& platform, const TextOptions& options) {
     text += (text.empty() ? "" : "\n") + Line(platform, cache);
   });
   if (found == 0) {
-    platform.MessageBoxA(texts.Shown(kListNone), texts.Shown(kListCaption), BoxIcon::kNone);
+    platform.ShowMessage(texts.Shown(kListNone), texts.Shown(kListCaption), BoxIcon::kNone);
     return kExitCacheUnopened;
   }
-  platform.MessageBoxA(text, texts.Shown(kListCaption), BoxIcon::kNone);
+  platform.ShowMessage(text, texts.Shown(kListCaption), BoxIcon::kNone);
   return kExitOk;
 }
 

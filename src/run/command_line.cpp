@@ -30,7 +30,7 @@ ParseOutcome WholeTailRequest(const std::string& tail) {
 // tell (the root text is then empty, which the run driver deals with). Nothing when the module name
 // is over the 300-character buffer that the directory is cut from.
 std::optional<std::string> ProgramDirectory(Platform& platform) {
-  const std::optional<std::string> module = platform.GetModuleFileNameA();
+  const std::optional<std::string> module = platform.ProgramPath();
   if (!module) {
     return std::string();
   }
@@ -214,7 +214,7 @@ void ReportRefusal(Platform& platform, const RunSettings& settings,
   Texts texts(platform, settings);
   ShownText text = RefusalText(texts, parsed);
   text.Cut(kMaxShownText);
-  platform.MessageBoxA(text, texts.Shown(kErrorCaption), BoxIcon::kError);
+  platform.ShowMessage(text, texts.Shown(kErrorCaption), BoxIcon::kError);
 }
 
 }  // namespace murel

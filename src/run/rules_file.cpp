@@ -24,8 +24,7 @@ ShownText FolderLines(Platform& platform) {
 
 bool LoadRules(Platform& platform, RuleSet& rules) {
   const ConfigFile file = FindConfigFile(platform, kRulesFileName);
-  LoadRuleSet(platform.GetPrivateProfileSectionA(kRuleSection, file.path, kSectionBufferSize),
-              rules);
+  LoadRuleSet(platform.ReadProfileSection(kRuleSection, file.path, kSectionBufferSize), rules);
   return file.found;
 }
 
@@ -33,8 +32,7 @@ ShownText ConfigurationHelp(Platform& platform, Texts& texts) {
   ShownText help = texts.Shown(kHelpConfig).Append(":\n").Append(FolderLines(platform));
   const ConfigFile rules = FindConfigFile(platform, kRulesFileName);
   if (!rules.found) return help.Append("\n").Append(texts.Shown(kHelpNoRules));
-  const std::string path =
-      platform.GetFullPathNameA(rules.path, kFullPathLimit).value_or(rules.path);
+  const std::string path = platform.FullPath(rules.path, kFullPathLimit).value_or(rules.path);
   // The path is a piece of its own: it is in the system's code page, not the built-in texts'.
   return help.Append("\n")
       .Append(texts.Shown(kHelpRulesUsed))

@@ -31,7 +31,7 @@ constexpr const char* kSealExtension = ".listing";
 // resolved, or is too long to hold "urls.txt" after it.
 std::optional<std::string> ResolveExportRoot(Platform& platform, const std::string& rootText) {
   if (rootText.empty()) return std::nullopt;
-  std::optional<std::string> root = platform.GetFullPathNameA(rootText, kFullPathLimit);
+  std::optional<std::string> root = platform.FullPath(rootText, kFullPathLimit);
   if (!root || root->empty()) return std::nullopt;
   if (root->back() != '\\') *root += '\\';
   if (root->size() > kMaxExportRootLength) return std::nullopt;
@@ -43,7 +43,7 @@ std::optional<std::string> ResolveExportRoot(Platform& platform, const std::stri
 void CreateFolder(Platform& platform, const std::string& folder) {
   for (std::size_t slash = folder.find('\\'); slash != std::string::npos;
        slash = folder.find('\\', slash + 1)) {
-    platform.CreateDirectoryA(folder.substr(0, slash));
+    platform.CreateFolder(folder.substr(0, slash));
   }
 }
 
@@ -187,7 +187,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
   }
   settings.exportRoot = *root;
   CreateFolder(platform, settings.exportRoot);
-  platform.DeleteFileA(settings.exportRoot + kLegacyMemoName);
+  platform.RemoveFile(settings.exportRoot + kLegacyMemoName);
 
   const std::string ownFolder = OwnFolder(platform);
   ListingSeal seal(platform, SealPath(ownFolder, settings.exportRoot));
@@ -196,8 +196,7 @@ int RunMurel(Platform& platform, const std::string& tail) {
   // The archive is begun before the listing, so that a run that cannot write it leaves
   // urls.txt as it was.
   if (!settings.warcPath.empty()) {
-    const std::optional<std::string> full =
-        platform.GetFullPathNameA(settings.warcPath, kFullPathLimit);
+    const std::optional<std::string> full = platform.FullPath(settings.warcPath, kFullPathLimit);
     if (full) state.archive = BeginArchive(platform, *full);
     if (!state.archive) {
       reporter.Error(kErrWarc, settings.warcPath);

@@ -19,7 +19,7 @@ ConfigFile FindConfigFile(Platform& platform, const std::string& name) {
 
 std::vector<std::string> ConfigFoldersShown(Platform& platform) {
   std::vector<std::string> shown{
-      platform.DisplayPath(platform.GetFullPathNameA(".", kFullPathLimit).value_or("."))};
+      platform.DisplayPath(platform.FullPath(".", kFullPathLimit).value_or("."))};
   for (const std::string& folder : platform.ConfigurationFolders()) {
     shown.push_back(platform.DisplayPath(folder));
   }

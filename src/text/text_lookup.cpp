@@ -66,11 +66,11 @@ void Texts::Load() {
   loaded_ = true;
   // In a run without arguments the language file lies beside the program, not in the directory
   // the program was started from.
-  if (!options_.programDir.empty()) platform_.SetCurrentDirectoryA(options_.programDir);
+  if (!options_.programDir.empty()) platform_.ChangeCurrentFolder(options_.programDir);
   // One pass over the file for every line of every message: a large language file costs its
   // reading once per run, not once per message.
   const std::vector<std::string> keys = LineKeys();
-  std::vector<std::string> values = platform_.GetPrivateProfileStrings(
+  std::vector<std::string> values = platform_.ReadProfileStrings(
       kLanguageSection, keys, FindConfigFile(platform_, kLanguageFileName).path);
   values.resize(keys.size());
   std::size_t first = 0;

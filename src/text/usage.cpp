@@ -25,7 +25,7 @@ std::string UsageText(Texts& texts) { return UsageShownText(texts).Bytes(); }
 
 void ShowUsage(Platform& platform, const TextOptions& settings) {
   Texts texts(platform, settings);
-  platform.MessageBoxA(UsageShownText(texts), texts.Shown(kUsageCaption), BoxIcon::kNone);
+  platform.ShowMessage(UsageShownText(texts), texts.Shown(kUsageCaption), BoxIcon::kNone);
 }
 
 }  // namespace murel

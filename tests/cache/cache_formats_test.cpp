@@ -116,7 +116,7 @@ TEST_F(DefaultCacheTest, IsTheFirstLayoutThatHoldsAnIndex) {
     EXPECT_EQ(origin.format, "WinINet");
     EXPECT_EQ(origin.path, layout + "\\index.dat");
     // An index that is no file is passed over.
-    ASSERT_TRUE(fake.DeleteFileA(layout + "\\index.dat"));
+    ASSERT_TRUE(fake.RemoveFile(layout + "\\index.dat"));
     fake.AddDirectory(layout + "\\index.dat");
   }
   EXPECT_FALSE(OpenCache(fake, "", nullptr, &origin));

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/local_entry.h"
 #include "text/messages.h"
 
 namespace murel {
 namespace {
 
-using Op = FakePlatform::Op;
+using Op = FaultyPlatform::Op;
 
 constexpr const char* kSource = "C:\\cache\\f";
 constexpr const char* kTarget = "C:\\out\\page";
@@ -37,6 +38,7 @@ void PrintTo(const CopyCase& row, std::ostream* out) { *out << row.name; }
 class CopyIfNewerTest : public ::testing::TestWithParam<CopyCase> {
  protected:
   FakePlatform fake;
+  FaultyPlatform faulty{fake};  // where the copy makes its calls
   TextOptions settings;
   BoxReporter reporter{fake, settings};
 };
@@ -57,9 +59,9 @@ TEST_P(CopyIfNewerTest, CopiesOnlyWhatIsNewerAndReportsFailures) {
   if (row.existing == Existing::kDirectoryWithPage) {
     fake.AddFile(Destination(row.existing), "old", row.targetTime);
   }
-  for (const auto& [op, path] : row.failures) fake.FailOn(op, path);
+  for (const auto& [op, path] : row.failures) faulty.FailOn(op, path);
 
-  CopyIfNewer(fake, reporter, LocalEntry(kSource), false, kTarget);
+  CopyIfNewer(faulty, reporter, LocalEntry(kSource), false, kTarget);
 
   const std::string destination = Destination(row.existing);
   if (row.copied) {
@@ -96,21 +98,23 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"DirectoryTarget", Existing::kDirectory, 0, {}, true, false},
         CopyCase{"DirectoryPageEqual", Existing::kDirectoryWithPage, 500, {}, false, false},
         CopyCase{"DirectoryPageOlder", Existing::kDirectoryWithPage, 1, {}, true, false},
-        CopyCase{"CopyFails", Existing::kNothing, 0, {{Op::kCopyFile, ""}}, false, true},
-        CopyCase{"CopyOverOlderFails", Existing::kFile, 1, {{Op::kCopyFile, ""}}, false, true}),
+        CopyCase{"CopyFails", Existing::kNothing, 0, {{Op::kCopyReplacing, ""}}, false, true},
+        CopyCase{
+            "CopyOverOlderFails", Existing::kFile, 1, {{Op::kCopyReplacing, ""}}, false, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CopyIfNewer, QuietRunShowsNoBoxAndGoesOn) {
   FakePlatform fake;
+  FaultyPlatform faulty(fake);
   TextOptions settings;
   settings.quiet = true;
   BoxReporter reporter(fake, settings);
   fake.AddFile(kSource, "new", kSourceTime);
   fake.AddFile("C:\\cache\\g", "next", kSourceTime);
   fake.AddDirectory("C:\\out");
-  fake.FailOn(Op::kCopyFile, kTarget);
-  CopyIfNewer(fake, reporter, LocalEntry(kSource), false, kTarget);
-  CopyIfNewer(fake, reporter, LocalEntry("C:\\cache\\g"), false, "C:\\out\\other");
+  faulty.FailOn(Op::kCopyReplacing, kTarget);
+  CopyIfNewer(faulty, reporter, LocalEntry(kSource), false, kTarget);
+  CopyIfNewer(faulty, reporter, LocalEntry("C:\\cache\\g"), false, "C:\\out\\other");
   EXPECT_TRUE(fake.boxes.empty());
   EXPECT_EQ(fake.Content("C:\\out\\other"), "next");
 }
@@ -140,17 +144,18 @@ class StoredBodyCopyTest : public ::testing::Test {
   }
 
   FakePlatform fake;
+  FaultyPlatform faulty{fake};  // where the copy makes its calls
   TextOptions settings;
   BoxReporter reporter{fake, settings};
   CacheEntry entry;
 };
 
 TEST_F(StoredBodyCopyTest, WritesTheDecodedBodyWithItsStoredTimeWhenNewer) {
-  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  CopyIfNewer(faulty, reporter, entry, false, kTarget);
   EXPECT_EQ(fake.Content(kTarget), "new");
   EXPECT_EQ(fake.TimeOf(kTarget), kSourceTime);
   fake.AddFile(kTarget, "newer", kSourceTime);
-  CopyIfNewer(fake, reporter, entry, true, kTarget);
+  CopyIfNewer(faulty, reporter, entry, true, kTarget);
   EXPECT_EQ(fake.Content(kTarget), "newer") << "not older than the stored time";
   EXPECT_TRUE(fake.boxes.empty());
 }
@@ -161,9 +166,10 @@ TEST_F(StoredBodyCopyTest, AFailureAtAnyStepLeavesTheOldFileAndIsReported) {
     FakePlatform failing;
     failing.AddFile(kTarget, "old", 400);
     failing.AddFile("C:\\cache\\data_1", *fake.Content("C:\\cache\\data_1"), 1);
-    failing.FailOn(op);
+    FaultyPlatform failingCalls(failing);
+    failingCalls.FailOn(op);
     BoxReporter failingReporter(failing, settings);
-    CopyIfNewer(failing, failingReporter, entry, false, kTarget);
+    CopyIfNewer(failingCalls, failingReporter, entry, false, kTarget);
     EXPECT_EQ(failing.Content(kTarget), "old") << static_cast<int>(op);
     EXPECT_EQ(failing.Tree().size(), 4u) << "a temporary stayed: " << static_cast<int>(op);
     ASSERT_EQ(failing.boxes.size(), 1u) << static_cast<int>(op);
@@ -173,12 +179,12 @@ TEST_F(StoredBodyCopyTest, AFailureAtAnyStepLeavesTheOldFileAndIsReported) {
 
 TEST_F(StoredBodyCopyTest, ABodyThatIsShortOrUndecodableIsReportedAndNotWritten) {
   entry.storedBody->size += 10;  // past the end of the cache file
-  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  CopyIfNewer(faulty, reporter, entry, false, kTarget);
   entry.storedBody->size -= 11;  // the gzip stream cut short
-  CopyIfNewer(fake, reporter, entry, false, kTarget);
+  CopyIfNewer(faulty, reporter, entry, false, kTarget);
   EXPECT_EQ(fake.Content(kTarget), "old");
   EXPECT_EQ(fake.boxes.size(), 2u);
-  CopyIfNewer(fake, reporter, entry, true, kTarget);
+  CopyIfNewer(faulty, reporter, entry, true, kTarget);
   EXPECT_EQ(fake.Content(kTarget)->size(), entry.storedBody->size) << "--raw writes what is stored";
 }
 
@@ -187,11 +193,11 @@ TEST_F(StoredBodyCopyTest, ABodyThatIsShortOrUndecodableIsReportedAndNotWritten)
 TEST_F(StoredBodyCopyTest, AFailureSaysWhyWhereTheUserIsOnUnix) {
   fake.conventions = Conventions::kUnix;
   fake.userLanguage = "en";
-  fake.lastErrorText = "No space left on device";
+  faulty.lastErrorText = "No space left on device";
   entry.url = "http://host/page";
   const auto reason = [this](const std::string& target, const std::string& destination) {
     fake.boxes.clear();
-    CopyIfNewer(fake, reporter, entry, false, target);
+    CopyIfNewer(faulty, reporter, entry, false, target);
     EXPECT_EQ(fake.boxes.size(), 1u);
     if (fake.boxes.empty()) return std::string();
     const std::string head = "C:\\cache\\data_1\nhttp://host/page -> " + destination + "\n";
@@ -199,7 +205,7 @@ TEST_F(StoredBodyCopyTest, AFailureSaysWhyWhereTheUserIsOnUnix) {
     EXPECT_EQ(fake.boxes[0].caption, "Copy error");
     return fake.boxes[0].text.substr(head.size());
   };
-  fake.FailOn(Op::kAppendBody, kTarget);
+  faulty.FailOn(Op::kAppendBody, kTarget);
   EXPECT_EQ(reason(kTarget, kTarget), "the target cannot be written: No space left on device");
   // A folder at a page's name holds the page as "__": a folder there is in the way.
   fake.AddDirectory("C:\\out\\dir\\__");
@@ -217,7 +223,7 @@ TEST_F(StoredBodyCopyTest, AFailureSaysWhyWhereTheUserIsOnUnix) {
 
   fake.conventions = Conventions::kWindows;
   fake.boxes.clear();
-  CopyIfNewer(fake, reporter, entry, false, other);
+  CopyIfNewer(faulty, reporter, entry, false, other);
   ASSERT_EQ(fake.boxes.size(), 1u);
   EXPECT_EQ(fake.boxes[0].text, "C:\\cache\\data_1");
 }

@@ -10,12 +10,13 @@
 #include "export/copy_if_newer.h"
 #include "run/run_settings.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/local_entry.h"
 
 namespace murel {
 namespace {
 
-using Op = FakePlatform::Op;
+using Op = FaultyPlatform::Op;
 
 constexpr const char* kRoot = "C:\\out\\";
 
@@ -30,8 +31,8 @@ class DirectoryChainTest : public ::testing::Test {
 
   // What the entry export does for one entry once its target path is known.
   void Export(const std::string& localFile, const std::string& target) {
-    MakeDirectoryChain(fake, target, settings.exportRoot.size(), known);
-    CopyIfNewer(fake, reporter, LocalEntry(localFile), false, target);
+    MakeDirectoryChain(faulty, target, settings.exportRoot.size(), known);
+    CopyIfNewer(faulty, reporter, LocalEntry(localFile), false, target);
   }
 
   // The files in the export whose content is `content`.
@@ -44,27 +45,28 @@ class DirectoryChainTest : public ::testing::Test {
   }
 
   bool Logged(const std::string& prefix) const {
-    return std::any_of(fake.log.begin(), fake.log.end(),
+    return std::any_of(faulty.log.begin(), faulty.log.end(),
                        [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
   }
 
   FakePlatform fake;
+  FaultyPlatform faulty{fake};  // where the chain and the copy make their calls
   RunSettings settings;
   BoxReporter reporter{fake, settings};
   KnownDirectories known;
 };
 
 TEST_F(DirectoryChainTest, CreatesEveryLevelOfTheTargetsDirectory) {
-  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7, known);
+  MakeDirectoryChain(faulty, "C:\\out\\host\\a\\b\\page", 7, known);
   EXPECT_EQ(fake.Tree(), (std::vector<std::string>{"C:\\cache\\", "C:\\cache\\one",
                                                    "C:\\cache\\two", "C:\\out\\", "C:\\out\\host\\",
                                                    "C:\\out\\host\\a\\", "C:\\out\\host\\a\\b\\"}));
 }
 
 TEST_F(DirectoryChainTest, DoubledBackslashChangesNothing) {
-  MakeDirectoryChain(fake, "C:\\out\\host\\\\a\\page", 7, known);
+  MakeDirectoryChain(faulty, "C:\\out\\host\\\\a\\page", 7, known);
   EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a"));
-  EXPECT_FALSE(Logged("MoveFileA"));
+  EXPECT_FALSE(Logged("Rename"));
 }
 
 TEST_F(DirectoryChainTest, PageThenDeeperPageMakesThePageADirectoryPage) {
@@ -86,10 +88,11 @@ TEST_F(DirectoryChainTest, DeeperPageThenPageLandsInTheDirectoryPage) {
 
 TEST_F(DirectoryChainTest, FilesOnTheRootsOwnLevelsAreNeverMoved) {
   fake.AddFile("C:\\top", "not ours");
-  MakeDirectoryChain(fake, "C:\\top\\out\\host\\page", std::string("C:\\top\\out\\").size(), known);
+  MakeDirectoryChain(faulty, "C:\\top\\out\\host\\page", std::string("C:\\top\\out\\").size(),
+                     known);
   EXPECT_EQ(fake.Content("C:\\top"), "not ours");
-  EXPECT_FALSE(Logged("GetTempFileNameA"));
-  EXPECT_FALSE(Logged("MoveFileA"));
+  EXPECT_FALSE(Logged("CreateTemporaryFile"));
+  EXPECT_FALSE(Logged("Rename"));
 }
 
 // What an earlier entry or an earlier run left on the levels of "host\a\b", and what the chain
@@ -113,14 +116,14 @@ TEST_P(LeftBeforeTest, EveryLevelEndsADirectoryAndNoPageIsLost) {
   const LeftBefore& row = GetParam();
   for (const char* directory : row.directories) fake.AddDirectory(directory);
   if (row.file != nullptr) fake.AddFile(row.file, "page", 100);
-  const std::size_t before = fake.calls;
-  MakeDirectoryChain(fake, "C:\\out\\host\\a\\b\\page", 7, known);
+  const std::size_t before = faulty.calls;
+  MakeDirectoryChain(faulty, "C:\\out\\host\\a\\b\\page", 7, known);
   EXPECT_TRUE(fake.IsDirectory("C:\\out\\host\\a\\b"));
   if (row.file != nullptr) {
     EXPECT_EQ(FilesHolding("page"), std::vector<std::string>{row.pageAt});
   }
   if (row.calls != 0) {
-    EXPECT_EQ(fake.calls - before, row.calls);
+    EXPECT_EQ(faulty.calls - before, row.calls);
   }
 }
 
@@ -173,7 +176,7 @@ class ChainFailureTest : public DirectoryChainTest,
 TEST_P(ChainFailureTest, LeavesTheBlockingPageAndReportsTheCopy) {
   const ChainFailure& row = GetParam();
   Export("C:\\cache\\one", "C:\\out\\host\\a");
-  fake.FailOn(row.op, row.path);
+  faulty.FailOn(row.op, row.path);
   Export("C:\\cache\\two", "C:\\out\\host\\a\\b");
   EXPECT_EQ(fake.IsDirectory("C:\\out\\host\\a"), row.aIsDirectory);
   EXPECT_EQ(FilesHolding("page a"), std::vector<std::string>{row.pageAt});
@@ -183,22 +186,22 @@ TEST_P(ChainFailureTest, LeavesTheBlockingPageAndReportsTheCopy) {
 
 INSTANTIATE_TEST_SUITE_P(
     FailureTable, ChainFailureTest,
-    ::testing::Values(ChainFailure{"TempNameFails", Op::kGetTempFileName, "", false,
+    ::testing::Values(ChainFailure{"TempNameFails", Op::kCreateTemporaryFile, "", false,
                                    "C:\\out\\host\\a", false},
-                      ChainFailure{"TempFileCannotBeDeleted", Op::kDeleteFile, "", false,
+                      ChainFailure{"TempFileCannotBeDeleted", Op::kRemoveFile, "", false,
                                    "C:\\out\\host\\a", false},
-                      ChainFailure{"BlockingFileCannotBeMoved", Op::kMoveFile, "C:\\out\\host\\a",
+                      ChainFailure{"BlockingFileCannotBeMoved", Op::kRename, "C:\\out\\host\\a",
                                    false, "C:\\out\\host\\a", false},
-                      ChainFailure{"DirectoryCannotBeCreated", Op::kCreateDirectory,
+                      ChainFailure{"DirectoryCannotBeCreated", Op::kCreateFolder,
                                    "C:\\out\\host\\a", false, "C:\\out\\host\\a", false},
-                      ChainFailure{"MoveIntoTheNewDirectoryFails", Op::kMoveFile,
+                      ChainFailure{"MoveIntoTheNewDirectoryFails", Op::kRename,
                                    "C:\\out\\host\\a\\__", true, "C:\\out\\host\\1.TMP", true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(DirectoryChainTest, LevelThatCannotBeCreatedIsReportedAsACopyFailure) {
-  fake.FailOn(Op::kCreateDirectory, "C:\\out\\host");
+  faulty.FailOn(Op::kCreateFolder, "C:\\out\\host");
   Export("C:\\cache\\one", "C:\\out\\host\\a");
-  EXPECT_FALSE(Logged("MoveFileA"));
+  EXPECT_FALSE(Logged("Rename"));
   ASSERT_EQ(fake.boxes.size(), 1u);
   EXPECT_EQ(fake.boxes[0].text, "C:\\cache\\one");
 }
@@ -206,19 +209,21 @@ TEST_F(DirectoryChainTest, LevelThatCannotBeCreatedIsReportedAsACopyFailure) {
 // Whichever single platform call fails while a page is moved aside, the page survives, whole,
 // exactly once.
 TEST_F(DirectoryChainTest, BlockingPageSurvivesAFailureOfAnyCall) {
-  FakePlatform dryRun;
-  dryRun.AddFile("C:\\out\\host\\a", "page a", 100);
+  FakePlatform dryFake;
+  dryFake.AddFile("C:\\out\\host\\a", "page a", 100);
+  FaultyPlatform dryRun(dryFake);
   KnownDirectories dryKnown;
   MakeDirectoryChain(dryRun, "C:\\out\\host\\a\\b", 7, dryKnown);
   for (std::size_t call = 1; call <= dryRun.calls; ++call) {
-    FakePlatform run;
-    run.AddFile("C:\\out\\host\\a", "page a", 100);
+    FakePlatform runFake;
+    runFake.AddFile("C:\\out\\host\\a", "page a", 100);
+    FaultyPlatform run(runFake);
     run.FailCall(call);
     KnownDirectories runKnown;
     MakeDirectoryChain(run, "C:\\out\\host\\a\\b", 7, runKnown);
     int copies = 0;
-    for (const std::string& path : run.Tree()) {
-      if (run.Content(path) == "page a" && run.TimeOf(path) == 100u) ++copies;
+    for (const std::string& path : runFake.Tree()) {
+      if (runFake.Content(path) == "page a" && runFake.TimeOf(path) == 100u) ++copies;
     }
     EXPECT_EQ(copies, 1) << "failing call " << call << ": " << dryRun.log[call - 1];
   }

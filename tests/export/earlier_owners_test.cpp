@@ -6,6 +6,7 @@
 
 #include "export/listing_seal.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 
 namespace murel {
 namespace {
@@ -45,8 +46,9 @@ TEST(EarlierOwners, TakesOnlyWholeLinesWithOneOwner) {
   EXPECT_FALSE(owners.Holds("C:\\out\\longurls\\5", "http://a/10"));
   EXPECT_TRUE(owners.Holds(longName, "http://a/11"));
 
-  platform.FailOn(FakePlatform::Op::kReadFile, kListing);
-  EXPECT_FALSE(EarlierOwners::Read(platform, kListing, kPrefix).Found());
+  FaultyPlatform faulty(platform);
+  faulty.FailOn(FaultyPlatform::Op::kReadFile, kListing);
+  EXPECT_FALSE(EarlierOwners::Read(faulty, kListing, kPrefix).Found());
   EXPECT_FALSE(EarlierOwners::Read(platform, "C:\\none\\urls.txt", kPrefix).Found());
 }
 
@@ -67,12 +69,14 @@ TEST(ListingSeal, VouchesOnlyForTheListingItWasSetFor) {
   EXPECT_FALSE(seal.Vouches(30, listing));
 
   // A seal that cannot be written, or removed, is not there, or says so.
-  platform.FailOn(FakePlatform::Op::kCommitBody);
-  seal.Set(30, listing);
-  EXPECT_FALSE(seal.Vouches(30, listing));
+  FaultyPlatform faulty(platform);
+  faulty.FailOn(FaultyPlatform::Op::kCommitBody);
+  ListingSeal failingSeal(faulty, "C:\\own\\seal");
+  failingSeal.Set(30, listing);
+  EXPECT_FALSE(failingSeal.Vouches(30, listing));
   platform.AddFile("C:\\own\\stuck\\seal", "murel listing seal 1\t0\t0\n");
-  platform.FailOn(FakePlatform::Op::kDeleteFile);
-  EXPECT_FALSE(ListingSeal(platform, "C:\\own\\stuck\\seal").Break());
+  faulty.FailOn(FaultyPlatform::Op::kRemoveFile);
+  EXPECT_FALSE(ListingSeal(faulty, "C:\\own\\stuck\\seal").Break());
   EXPECT_FALSE(ListingSeal(platform, "").Vouches(0, NameHash()));
 }
 

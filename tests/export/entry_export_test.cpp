@@ -4,6 +4,7 @@
 
 #include "run/run_settings.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/local_entry.h"
 
 namespace murel {
@@ -50,7 +51,7 @@ class EntryExportTest : public ::testing::Test {
     settings.allRules.rules = {{"://", "\\", "", ""}, {"/", "\\", "", ""}};
     state.listing = ListingWriter::Open(platform, "C:\\out\\urls.txt");
     platform.AddFile("C:\\cache\\A1\\page[1].htm", "page", 700);
-    platform.log.clear();
+    faulty.log.clear();
   }
   // Ends the listing and gives it.
   std::string Listing() {
@@ -63,10 +64,11 @@ class EntryExportTest : public ::testing::Test {
 
   // Runs the export step on one entry whose content is a local file.
   void Export(const std::string& url, const std::string& localFile) {
-    ExportEntry(platform, settings, state, reporter, LocalEntry(url, localFile));
+    ExportEntry(faulty, settings, state, reporter, LocalEntry(url, localFile));
   }
 
   FakePlatform platform;
+  FaultyPlatform faulty{platform};  // where the export makes its calls, logged
   RunSettings settings;
   ExportState state;
   BoxReporter reporter{platform, settings};
@@ -77,9 +79,9 @@ TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
   EXPECT_EQ(platform.Content("C:\\out\\http\\host\\dir\\page"), "page");
   EXPECT_EQ(platform.TimeOf("C:\\out\\http\\host\\dir\\page"), 700u);
   // The guard resolves the target before anything is made; the copy comes last.
-  ASSERT_FALSE(platform.log.empty());
-  EXPECT_EQ(platform.log.front().rfind("GetFullPathNameA", 0), 0u) << platform.log.front();
-  EXPECT_EQ(platform.log.back().rfind("CopyFileA", 0), 0u) << platform.log.back();
+  ASSERT_FALSE(faulty.log.empty());
+  EXPECT_EQ(faulty.log.front().rfind("FullPath", 0), 0u) << faulty.log.front();
+  EXPECT_EQ(faulty.log.back().rfind("CopyReplacing", 0), 0u) << faulty.log.back();
   EXPECT_TRUE(platform.boxes.empty());
   EXPECT_EQ(Listing(), "http://host/dir/page\tC:\\out\\http\\host\\dir\\page\r\n");
 }
@@ -87,7 +89,7 @@ TEST_F(EntryExportTest, ListsMakesDirectoriesAndCopiesInThatOrder) {
 TEST_F(EntryExportTest, ListOnlyWritesTheUrlAndTouchesNothing) {
   settings.listOnly = true;
   Export("http://host/a", "C:\\cache\\A1\\page[1].htm");
-  EXPECT_TRUE(platform.log.empty());
+  EXPECT_TRUE(faulty.log.empty());
   EXPECT_EQ(Listing(), "http://host/a\r\n");
 }
 
@@ -107,7 +109,7 @@ TEST_F(EntryExportTest, TolvarListOnlyWritesNothingButCountsLongNames) {
   Export(longUrl, "C:\\cache\\A1\\page[1].htm");
   Export(longUrl, "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(state.longUrlCounter, 2u);
-  EXPECT_TRUE(platform.log.empty());
+  EXPECT_TRUE(faulty.log.empty());
   EXPECT_EQ(Listing(), "");
 }
 

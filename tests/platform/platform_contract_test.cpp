@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 
 namespace murel {
 namespace {
@@ -33,9 +34,21 @@ std::vector<std::string> NamesIn(const FakePlatform& fake, const std::string& di
   return names;
 }
 
+// The fake behind the fault injection that stands for what it cannot have: a file that no one
+// may open. The fake comes first, so that it is made before the platform that forwards to it.
+struct FakeHolder {
+  FakePlatform fake;
+};
+class BlockableFake : private FakeHolder, public FaultyPlatform {
+ public:
+  BlockableFake() : FaultyPlatform(FakeHolder::fake) {}
+  FakePlatform& Fake() { return FakeHolder::fake; }
+};
+
 ContractSetup MakeFakeContract() {
-  auto owned = std::make_unique<FakePlatform>();
-  FakePlatform* fake = owned.get();
+  auto owned = std::make_unique<BlockableFake>();
+  BlockableFake* blockable = owned.get();
+  FakePlatform* fake = &owned->Fake();
   ContractSetup setup;
   setup.platform = std::move(owned);
   setup.scratch = "C:\\scratch";
@@ -49,9 +62,9 @@ ContractSetup MakeFakeContract() {
   };
   setup.timeOf = [fake](const std::string& p) { return fake->TimeOf(p); };
   setup.listNames = [fake](const std::string& dir) { return NamesIn(*fake, dir); };
-  setup.blockReading = [fake](const std::string& p) {
-    fake->FailOn(FakePlatform::Op::kOpenFile, p);
-    fake->FailOn(FakePlatform::Op::kCopyFile, p);
+  setup.blockReading = [blockable](const std::string& p) {
+    blockable->FailOn(FaultyPlatform::Op::kOpenFile, p);
+    blockable->FailOn(FaultyPlatform::Op::kCopyReplacing, p);
   };
   return setup;
 }

@@ -68,7 +68,7 @@ TEST_F(CopyTempTest, ACopyRemovesStaleTemporariesAndLeavesNoneOfItsOwn) {
   fs::create_directory(dir / "sub");
   Make("sub/.murel-" + std::to_string(EndedProcess()) + "-8.tmp", 0);
   PosixPlatform platform;
-  ASSERT_TRUE(platform.CopyFileA((dir / "source").string(), (dir / "copy").string()));
+  ASSERT_TRUE(platform.CopyReplacing((dir / "source").string(), (dir / "copy").string()));
   EXPECT_FALSE(fs::exists(dir / stale));
   // Only the folder a copy goes into is cleared.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), fs::directory_iterator()), 1);
@@ -87,10 +87,10 @@ TEST_F(CopyTempTest, ACopyWithoutPermissionsIsMadeAgain) {
   // file, with the cached time, but no permissions. It must not pass for an up-to-date copy.
   std::ofstream(dir / "source") << "content";
   PosixPlatform platform;
-  ASSERT_TRUE(platform.CopyFileA((dir / "source").string(), (dir / "copy").string()));
+  ASSERT_TRUE(platform.CopyReplacing((dir / "source").string(), (dir / "copy").string()));
   ASSERT_EQ(::chmod((dir / "copy").c_str(), 0), 0);
   EXPECT_FALSE(platform.ReadLastWriteTime((dir / "copy").string()).opened);
-  ASSERT_TRUE(platform.CopyFileA((dir / "source").string(), (dir / "copy").string()));
+  ASSERT_TRUE(platform.CopyReplacing((dir / "source").string(), (dir / "copy").string()));
   EXPECT_TRUE(platform.ReadLastWriteTime((dir / "copy").string()).opened);
 }
 

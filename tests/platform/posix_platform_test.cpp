@@ -169,14 +169,14 @@ TEST(PosixHostPath, DisplayShowsHostForm) {
 
 TEST(PosixPlatformPaths, OtherDrivesAreRefused) {
   PosixPlatform platform;
-  EXPECT_FALSE(platform.GetFullPathNameA("C:\\out", 4096));
-  EXPECT_FALSE(platform.CreateDirectoryA("C:\\out"));
-  EXPECT_FALSE(platform.GetFileAttributesA("C:\\"));
+  EXPECT_FALSE(platform.FullPath("C:\\out", 4096));
+  EXPECT_FALSE(platform.CreateFolder("C:\\out"));
+  EXPECT_FALSE(platform.QueryAttributes("C:\\"));
 }
 
 TEST(PosixPlatformPaths, ModuleFileIsThisProgramInWindowsForm) {
   PosixPlatform platform;
-  std::optional<std::string> module = platform.GetModuleFileNameA();
+  std::optional<std::string> module = platform.ProgramPath();
   ASSERT_TRUE(module);
   EXPECT_EQ(module->substr(0, 3), "Z:\\");
   EXPECT_TRUE(fs::equivalent(Host(*module), "/proc/self/exe"));
@@ -198,7 +198,7 @@ TEST_F(PosixPlatformFiles, CopyKeepsTheTimeToTheNanosecond) {
   const timespec times[2] = {{0, UTIME_OMIT}, {1600000000, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
 
-  ASSERT_TRUE(platform_.CopyFileA(In("src"), In("dst")));
+  ASSERT_TRUE(platform_.CopyReplacing(In("src"), In("dst")));
   struct stat info {};
   ASSERT_EQ(stat((root_ + "/dst").c_str(), &info), 0);
   EXPECT_EQ(info.st_mtim.tv_sec, 1600000000);
@@ -210,7 +210,7 @@ TEST_F(PosixPlatformFiles, CopyKeepsTheTimeToTheNanosecond) {
 TEST_F(PosixPlatformFiles, CopyThatFailsWhileReadingRemovesItsTemporaryFile) {
   // /proc/self/mem opens as a regular file, but reading at offset 0 fails.
   WriteHost(root_ + "/dst", "old");
-  EXPECT_FALSE(platform_.CopyFileA("Z:\\proc\\self\\mem", In("dst")));
+  EXPECT_FALSE(platform_.CopyReplacing("Z:\\proc\\self\\mem", In("dst")));
   EXPECT_EQ(ReadHost(root_ + "/dst"), std::optional<std::string>("old"));
   EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
 }
@@ -227,7 +227,7 @@ TEST_F(PosixPlatformFiles, CopyGivesTheWholeContentWhateverTheSizeReported) {
                                                        {"Z:\\proc\\version", "/proc/version"}};
   for (const auto& [source, hostSource] : cases) {
     SCOPED_TRACE(hostSource);
-    ASSERT_TRUE(platform_.CopyFileA(source, In("dst")));
+    ASSERT_TRUE(platform_.CopyReplacing(source, In("dst")));
     const std::optional<std::string> copied = ReadHost(root_ + "/dst");
     EXPECT_EQ(copied, ReadHost(hostSource));
     EXPECT_FALSE(copied->empty() && hostSource == "/proc/version");
@@ -235,13 +235,13 @@ TEST_F(PosixPlatformFiles, CopyGivesTheWholeContentWhateverTheSizeReported) {
 }
 
 TEST_F(PosixPlatformFiles, CopyOfAFolderFails) {
-  ASSERT_TRUE(platform_.CreateDirectoryA(In("d")));
-  EXPECT_FALSE(platform_.CopyFileA(In("d"), In("dst")));
+  ASSERT_TRUE(platform_.CreateFolder(In("d")));
+  EXPECT_FALSE(platform_.CopyReplacing(In("d"), In("dst")));
   EXPECT_FALSE(fs::exists(root_ + "/dst"));
 }
 
 TEST_F(PosixPlatformFiles, TemporaryNameTakesThreeCharactersOfThePrefix) {
-  std::optional<std::string> name = platform_.GetTempFileNameA(In(""), "murel", 0);
+  std::optional<std::string> name = platform_.CreateTemporaryFile(In(""), "murel", 0);
   ASSERT_TRUE(name);
   const std::string leaf = name->substr(name->rfind('\\') + 1);
   EXPECT_EQ(leaf.substr(0, 3), "mur") << leaf;
@@ -250,7 +250,7 @@ TEST_F(PosixPlatformFiles, TemporaryNameTakesThreeCharactersOfThePrefix) {
 }
 
 TEST_F(PosixPlatformFiles, ReadLastWriteTimeTakesAFolderForNoFile) {
-  ASSERT_TRUE(platform_.CreateDirectoryA(In("d")));
+  ASSERT_TRUE(platform_.CreateFolder(In("d")));
   EXPECT_FALSE(platform_.ReadLastWriteTime(In("d")).opened);
 }
 
@@ -348,7 +348,7 @@ TEST_F(PosixPlatformFiles, CacheThatCannotBeFoundOpensNoReader) {
   EXPECT_FALSE(FindDefaultCache(platform_));
   EXPECT_FALSE(OpenCache(platform_, ""));
   EXPECT_FALSE(OpenCache(platform_, In("none")));
-  ASSERT_TRUE(platform_.CreateDirectoryA(In("empty")));
+  ASSERT_TRUE(platform_.CreateFolder(In("empty")));
   EXPECT_FALSE(OpenCache(platform_, In("empty")));
   WriteHost(root_ + "/index.dat", "not an index file");
   EXPECT_FALSE(OpenCache(platform_, In("index.dat")));
@@ -415,8 +415,8 @@ TEST(PosixUserLanguage, FirstSetVariableNamesTheLanguage) {
 
 TEST_F(PosixPlatformFiles, ProfileFileThatIsAPipeIsNotWaitedFor) {
   ASSERT_EQ(mkfifo((root_ + "/pipe.ini").c_str(), 0600), 0);
-  EXPECT_TRUE(platform_.GetPrivateProfileSectionA("all", In("pipe.ini"), 1000).empty());
-  EXPECT_EQ(platform_.GetPrivateProfileStrings("all", {"a"}, In("pipe.ini")),
+  EXPECT_TRUE(platform_.ReadProfileSection("all", In("pipe.ini"), 1000).empty());
+  EXPECT_EQ(platform_.ReadProfileStrings("all", {"a"}, In("pipe.ini")),
             std::vector<std::string>{""});
 }
 
@@ -427,11 +427,11 @@ TEST_F(PosixPlatformFiles, ProfileLinesAcrossChunksAndOverlongLinesPassedOver) {
   text += "a=" + std::string(70000, 'v') + "\nb=2\n[next]\na=3\n";
   WriteHost(root_ + "/big.ini", text);
   const std::vector<std::string> entries =
-      platform_.GetPrivateProfileSectionA("all", In("big.ini"), 1000000);
+      platform_.ReadProfileSection("all", In("big.ini"), 1000000);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].size(), 70002u);
   EXPECT_EQ(entries[1], "b=2");
-  EXPECT_EQ(platform_.GetPrivateProfileStrings("ALL", {"b", "a"}, In("big.ini")),
+  EXPECT_EQ(platform_.ReadProfileStrings("ALL", {"b", "a"}, In("big.ini")),
             (std::vector<std::string>{"2", std::string(499, 'v')}));
 }
 
@@ -439,9 +439,9 @@ TEST(PosixMessageBox, UsageToStdoutOthersToStderr) {
   PosixPlatform platform;
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  platform.MessageBoxA("\xCF\xF0\xE8", "Caption", BoxIcon::kNone);
-  platform.MessageBoxA("text", "Warn", BoxIcon::kWarning);
-  platform.MessageBoxA("bad", "Err", BoxIcon::kError);
+  platform.ShowMessage("\xCF\xF0\xE8", "Caption", BoxIcon::kNone);
+  platform.ShowMessage("text", "Warn", BoxIcon::kWarning);
+  platform.ShowMessage("bad", "Err", BoxIcon::kError);
   const std::string err = testing::internal::GetCapturedStderr();
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out, "Caption\n\xD0\x9F\xD1\x80\xD0\xB8\n");

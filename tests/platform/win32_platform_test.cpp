@@ -142,20 +142,20 @@ INSTANTIATE_TEST_SUITE_P(Win32, PlatformContract,
 // full-path limit.
 TEST(Win32Platform, ModuleFileIsTheRunningProgram) {
   Win32Platform platform;
-  const std::optional<std::string> module = platform.GetModuleFileNameA();
+  const std::optional<std::string> module = platform.ProgramPath();
   ASSERT_TRUE(module);
   EXPECT_NE(module->find("murel_tests.exe"), std::string::npos) << *module;
-  EXPECT_EQ(platform.GetFileAttributesA(*module).value_or(kFileAttributeDirectory) &
-                kFileAttributeDirectory,
-            0u);
+  EXPECT_EQ(
+      platform.QueryAttributes(*module).value_or(kFileAttributeDirectory) & kFileAttributeDirectory,
+      0u);
 }
 
 TEST(Win32Platform, FullPathAtTheLimitIsTakenAndOneOverIsRefused) {
   Win32Platform platform;
   const std::string path = "C:\\" + std::string(40, 'a') + "\\b";
-  EXPECT_EQ(platform.GetFullPathNameA(path, path.size()), std::optional<std::string>(path));
-  EXPECT_FALSE(platform.GetFullPathNameA(path, path.size() - 1));
-  EXPECT_FALSE(platform.GetFullPathNameA("", 500));
+  EXPECT_EQ(platform.FullPath(path, path.size()), std::optional<std::string>(path));
+  EXPECT_FALSE(platform.FullPath(path, path.size() - 1));
+  EXPECT_FALSE(platform.FullPath("", 500));
 }
 
 TEST(Win32Platform, LargeSectionIsReadWhole) {
@@ -169,7 +169,7 @@ TEST(Win32Platform, LargeSectionIsReadWhole) {
   }
   WriteFile(file, text);
   Win32Platform platform;
-  EXPECT_EQ(platform.GetPrivateProfileSectionA("all", file, 1000000), expected);
+  EXPECT_EQ(platform.ReadProfileSection("all", file, 1000000), expected);
   RemoveTree(scratch);
 }
 

@@ -117,10 +117,10 @@ TEST_F(Win32Profile, PortableReaderAnswersAsTheSystem) {
                    "\" capacity " + std::to_string(q.capacity));
       if (q.key.empty()) {
         EXPECT_EQ(Show(ProfileSection(c.text, q.section, q.capacity)),
-                  Show(platform_.GetPrivateProfileSectionA(q.section, file, q.capacity)));
+                  Show(platform_.ReadProfileSection(q.section, file, q.capacity)));
       } else {
         EXPECT_EQ(ProfileStrings(c.text, q.section, {q.key}),
-                  platform_.GetPrivateProfileStrings(q.section, {q.key}, file));
+                  platform_.ReadProfileStrings(q.section, {q.key}, file));
       }
     }
   }
@@ -128,8 +128,8 @@ TEST_F(Win32Profile, PortableReaderAnswersAsTheSystem) {
 
 TEST_F(Win32Profile, MissingFileGivesNothing) {
   const std::string missing = folder_ + "murel-no-such-file.ini";
-  EXPECT_TRUE(platform_.GetPrivateProfileSectionA("s", missing, 1000).empty());
-  EXPECT_EQ(platform_.GetPrivateProfileStrings("s", {"a"}, missing), std::vector<std::string>{""});
+  EXPECT_TRUE(platform_.ReadProfileSection("s", missing, 1000).empty());
+  EXPECT_EQ(platform_.ReadProfileStrings("s", {"a"}, missing), std::vector<std::string>{""});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "text/messages.h"
 #include "text/text_lookup.h"
 #include "text/usage.h"
@@ -198,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(Tails, CommandLineTest, testing::ValuesIn(Cases()),
 
 TEST(CommandLineModule, UnknownProgramPathGivesEmptyRoot) {
   for (const std::string tail : {"", "-l"}) {
-    FakePlatform platform;
+    FakePlatform fake;
+    FaultyPlatform platform(fake);
     platform.FailCall(1);
     RunSettings settings;
     EXPECT_EQ(ParseCommandLine(tail, platform, settings).outcome, ParseOutcome::kRun);

@@ -1,22 +1,33 @@
-// A whole export on the fake platform, run once for every platform call with that one call
-// failing. Whichever step fails, the run must end with the status and boxes its failure rules
-// give, change nothing outside the export root, and keep every file that was under the root.
+// A whole export, run once for every platform call with that one call failing, on the in-memory
+// platform and on the real one (in a scratch folder). Whichever step fails, the run must end with
+// the status and boxes its failure rules give, change nothing outside the export root, and keep
+// every file that was under the root.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "run/run_driver.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "text/messages.h"
+
+#ifndef _WIN32
+#include "platform/posix/posix_platform.h"
+#include "support/scratch_folder.h"
+#endif
 
 namespace murel {
 namespace {
 
-constexpr const char* kTail = "C:\\out";
-constexpr FileTime kCacheTime = 2000;
+// Times that every file system can give a file: the cache's, and a later one of files that an
+// earlier run or the user left.
+constexpr FileTime kCacheTime = 132000000000000000;
+constexpr FileTime kLaterTime = 133000000000000000;
 
 // Rules that turn URLs into paths: the scheme and "/" become separators, ":" and "?" safe names.
 constexpr const char* kRules =
@@ -31,8 +42,6 @@ std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
-
-bool UnderRoot(const std::string& path) { return Upper(path).rfind("C:\\OUT\\", 0) == 0; }
 
 // The URLs of the cache: pages that are also directories, in both orders; a URL ending in "/";
 // paths over the length limit and over the path buffer; URLs that try to leave the root or name
@@ -74,46 +83,174 @@ std::vector<std::string> Urls() {
   return urls;
 }
 
+// A platform for the run to fail at every call, with the folder where its files lie, set up
+// through the platform itself so that every kind of platform starts alike.
+class Subject {
+ public:
+  virtual ~Subject() = default;
+  /// The platform whose calls the run makes, before faults are injected.
+  virtual Platform& Inner() = 0;
+  /// The message boxes shown so far.
+  virtual const std::vector<FakePlatform::Box>& Boxes() = 0;
+  /// The folder below which the run's files lie (the cache, the rules, the export).
+  std::string base;
+};
+
+// The in-memory platform, the system's cache walk delivering `cache`.
+class FakeSubject : public Subject {
+ public:
+  FakeSubject() {
+    base = "C:\\test";
+    fake.AddDirectory(base);
+    fake.currentDirectory = base;
+    fake.userCacheFolder = base + "\\usercache";
+  }
+  Platform& Inner() override { return fake; }
+  const std::vector<FakePlatform::Box>& Boxes() override { return fake.boxes; }
+  FakePlatform fake;
+};
+
+#ifndef _WIN32
+// The system's platform in a scratch folder: its file system is the system's; the user's folders
+// lie in the scratch folder, the cache walk is the fake's list and message boxes are recorded, so
+// that nothing of the user's is read or shown.
+class SystemSubject : public Subject, public PosixPlatform {
+ public:
+  explicit SystemSubject(const std::string& folder) { base = folder; }
+  Platform& Inner() override { return *this; }
+  const std::vector<FakePlatform::Box>& Boxes() override { return boxes; }
+
+  WalkStatus StartCacheWalk(const std::string& pattern, std::uint32_t& recordSize,
+                            UrlCacheEntry& entry, std::unique_ptr<CacheWalk>& walk) override {
+    return walkSource.StartCacheWalk(pattern, recordSize, entry, walk);
+  }
+  WalkStatus ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                               UrlCacheEntry& entry) override {
+    return walkSource.ContinueCacheWalk(walk, recordSize, entry);
+  }
+  void ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) override {
+    boxes.push_back({text.Bytes(), caption.Bytes(), icon});
+  }
+  std::string UserLanguage() override { return ""; }
+  std::optional<std::string> UserCacheFolder() override { return base + "\\usercache"; }
+  std::vector<std::string> ConfigurationFolders() override { return {}; }
+  std::vector<UserFolder> UserFolders() override { return {}; }
+  std::optional<std::string> WineUserProfile() override { return std::nullopt; }
+  // The failures expected are those of the Windows program; the Unix habits only add words.
+  Conventions UserConventions() override { return Conventions::kWindows; }
+
+  FakePlatform walkSource;  ///< Only its cache walk is used.
+  std::vector<FakePlatform::Box> boxes;
+};
+
+#endif
+
+// Creates `path` and its missing parents.
+void MakeFolders(Platform& platform, const std::string& path) {
+  for (std::size_t cut = path.find('\\', 3); cut != std::string::npos;
+       cut = path.find('\\', cut + 1)) {
+    platform.CreateFolder(path.substr(0, cut));
+  }
+  platform.CreateFolder(path);
+}
+
+void WriteFile(Platform& platform, const std::string& path, const std::string& content,
+               FileTime time) {
+  MakeFolders(platform, path.substr(0, path.rfind('\\')));
+  const std::unique_ptr<BodyWriter> writer = platform.CreateBodyWriter(path);
+  ASSERT_TRUE(
+      writer &&
+      writer->Append(reinterpret_cast<const unsigned char*>(content.data()), content.size()) &&
+      writer->Commit(time))
+      << path;
+}
+
+std::string ReadFile(Platform& platform, const std::string& path) {
+  const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
+  if (!file) return "<unreadable>";
+  std::string content(static_cast<std::size_t>(file->Facts().size), '\0');
+  const std::optional<std::size_t> got =
+      file->ReadAt(0, reinterpret_cast<unsigned char*>(&content[0]), content.size());
+  return got ? content.substr(0, *got) : "<unreadable>";
+}
+
+// Every file and folder below `folder`, by path, with the file's content or "<directory>".
+void Snapshot(Platform& platform, const std::string& folder,
+              std::map<std::string, std::string>& tree) {
+  for (const FolderItem& item :
+       platform.ListFolder(folder, true).value_or(std::vector<FolderItem>())) {
+    const std::string path = folder + "\\" + item.name;
+    if (item.facts && item.facts->kind == FileKind::kDirectory) {
+      tree[path] = "<directory>";
+      Snapshot(platform, path, tree);
+    } else {
+      tree[path] = ReadFile(platform, path);
+    }
+  }
+}
+
 // Content of the cached file for URL number `i` (a missing file for one of them).
-std::string CacheFile(std::size_t i) { return "C:\\cache\\" + std::to_string(i) + ".bin"; }
+std::string CacheFile(const Subject& subject, std::size_t i) {
+  return subject.base + "\\cache\\" + std::to_string(i) + ".bin";
+}
 std::string CachedContent(std::size_t i) { return "content " + std::to_string(i); }
 
-void SetUpPlatform(FakePlatform& platform) {
-  platform.AddFile("C:\\work\\murel.ini", kRules);
-  platform.AddFile("C:\\outside\\keep.txt", "outside", 9000);
-  platform.AddFile("C:\\outer\\keep.txt", "beside the root", 9000);
-  platform.AddDirectory(*platform.userCacheFolder);
+void SetUpFiles(Subject& subject, std::vector<FakePlatform::FakeEntry>& cache) {
+  Platform& platform = subject.Inner();
+  const std::string& base = subject.base;
+  WriteFile(platform, base + "\\work\\murel.ini", kRules, kLaterTime);
+  WriteFile(platform, base + "\\outside\\keep.txt", "outside", kLaterTime);
+  WriteFile(platform, base + "\\outer\\keep.txt", "beside the root", kLaterTime);
+  MakeFolders(platform, base + "\\usercache");
   const std::vector<std::string> urls = Urls();
   for (std::size_t i = 0; i < urls.size(); ++i) {
     if (urls[i] != "http://host/missing.gif") {
-      platform.AddFile(CacheFile(i), CachedContent(i), kCacheTime);
+      WriteFile(platform, CacheFile(subject, i), CachedContent(i), kCacheTime);
     }
-    platform.cache.push_back({urls[i], CacheFile(i), i % 7 == 3 ? 3000u : 0u});
+    cache.push_back({urls[i], CacheFile(subject, i), i % 7 == 3 ? 3000u : 0u});
   }
   // What an earlier run left, newer than the cache so that no copy replaces it: a page where a
   // directory is now needed, and the page of a URL that is in the cache; and a file of the user's
   // own.
-  platform.AddFile("C:\\out\\http\\host\\docs", "earlier docs", 9000);
-  platform.AddFile("C:\\out\\http\\other\\index.html", "edited by the user", 9000);
-  platform.AddFile("C:\\out\\http\\host\\notes\\mine.txt", "the user's own", 9000);
+  WriteFile(platform, base + "\\out\\http\\host\\docs", "earlier docs", kLaterTime);
+  WriteFile(platform, base + "\\out\\http\\other\\index.html", "edited by the user", kLaterTime);
+  WriteFile(platform, base + "\\out\\http\\host\\notes\\mine.txt", "the user's own", kLaterTime);
+}
+
+// A fresh subject of one kind, its files set up.
+using SubjectMaker = std::function<std::unique_ptr<Subject>()>;
+
+std::unique_ptr<Subject> MakeFake() {
+  auto subject = std::make_unique<FakeSubject>();
+  SetUpFiles(*subject, subject->fake.cache);
+  return subject;
+}
+
+bool UnderRoot(const Subject& subject, const std::string& path) {
+  return Upper(path).rfind(Upper(subject.base + "\\out\\"), 0) == 0;
 }
 
 // Everything outside the root but the folder where murel keeps what spares it work.
-std::map<std::string, std::string> Outside(const FakePlatform& platform) {
-  const std::string own = Upper(*platform.userCacheFolder + "\\murel");
+std::map<std::string, std::string> Outside(Subject& subject) {
+  std::map<std::string, std::string> tree;
+  Snapshot(subject.Inner(), subject.base, tree);
+  const std::string own = Upper(subject.base + "\\usercache\\murel");
   std::map<std::string, std::string> outside;
-  for (const std::string& path : platform.Tree()) {
-    if (!UnderRoot(path) && Upper(path).rfind(own, 0) != 0) {
-      outside[path] = platform.Content(path).value_or("<directory>");
+  for (const auto& [path, content] : tree) {
+    // Paths are compared below the base, which differs between the runs on real folders.
+    if (!UnderRoot(subject, path) && Upper(path).rfind(own, 0) != 0) {
+      outside[path.substr(subject.base.size())] = content;
     }
   }
   return outside;
 }
 
-std::multiset<std::string> ContentsUnderRoot(const FakePlatform& platform) {
+std::multiset<std::string> ContentsUnderRoot(Subject& subject) {
+  std::map<std::string, std::string> tree;
+  Snapshot(subject.Inner(), subject.base + "\\out", tree);
   std::multiset<std::string> contents;
-  for (const std::string& path : platform.Tree()) {
-    if (UnderRoot(path) && platform.IsFile(path)) contents.insert(*platform.Content(path));
+  for (const auto& [path, content] : tree) {
+    if (content != "<directory>") contents.insert(content);
   }
   return contents;
 }
@@ -124,7 +261,7 @@ std::string Method(const std::string& logLine) { return logLine.substr(0, logLin
 // Whether a line of the call log is a step in writing the listing.
 bool WritesListing(const std::string& logLine) {
   const std::string method = Method(logLine);
-  return logLine.find(" C:\\out\\urls.txt ") != std::string::npos &&
+  return logLine.find("\\out\\urls.txt ") != std::string::npos &&
          (method == "CreateBodyWriter" || method == "BodyWriter.Append" ||
           method == "BodyWriter.Commit");
 }
@@ -138,19 +275,31 @@ struct Outcome {
   std::multiset<std::string> contents;
 };
 
-Outcome RunFailing(std::size_t failingCall) {
-  FakePlatform platform;
-  SetUpPlatform(platform);
+// Runs an export on a fresh subject with call number `failingCall` failing (0: none).
+Outcome RunFailing(const SubjectMaker& make, std::size_t failingCall) {
+  const std::unique_ptr<Subject> subject = make();
+  Platform& inner = subject->Inner();
+  FaultyPlatform platform(inner);
   platform.FailCall(failingCall);
+  // The rules lie in the current folder.
+  const std::optional<std::string> start = inner.FullPath(".", 4096);
+  EXPECT_TRUE(inner.ChangeCurrentFolder(subject->base + "\\work"));
   Outcome outcome;
-  outcome.status = RunMurel(platform, kTail);
-  outcome.boxes = platform.boxes;
-  outcome.listing = platform.Content("C:\\out\\urls.txt").value_or("<none>");
+  outcome.status = RunMurel(platform, subject->base + "\\out");
+  if (start) inner.ChangeCurrentFolder(*start);
+  outcome.boxes = subject->Boxes();
+  outcome.listing = ReadFile(inner, subject->base + "\\out\\urls.txt");
+  // Paths in the listing are compared below the base, which differs between runs.
+  const std::string shownBase = inner.DisplayPath(subject->base);
+  for (std::size_t at = outcome.listing.find(shownBase); at != std::string::npos;
+       at = outcome.listing.find(shownBase, at)) {
+    outcome.listing.erase(at, shownBase.size());
+  }
   if (failingCall >= 1 && failingCall <= platform.log.size()) {
     outcome.failedCall = platform.log[failingCall - 1];
   }
-  outcome.outside = Outside(platform);
-  outcome.contents = ContentsUnderRoot(platform);
+  outcome.outside = Outside(*subject);
+  outcome.contents = ContentsUnderRoot(*subject);
   return outcome;
 }
 
@@ -170,35 +319,40 @@ struct StepFailure {
 
 StepFailure ExpectedFailure(const std::string& failedCall, bool firstFullPath) {
   const std::string method = Method(failedCall);
-  if (method == "GetFullPathNameA" && firstFullPath)
-    return {kExitBadArguments, kErrExportRoot.fallback};
+  if (method == "FullPath" && firstFullPath) return {kExitBadArguments, kErrExportRoot.fallback};
   if (WritesListing(failedCall)) return {kExitNoListing, kErrListing.fallback};
-  if (method == "FindFirstUrlCacheEntryA") return {kExitCacheUnopened, kErrOpenCache.fallback};
+  if (method == "StartCacheWalk") return {kExitCacheUnopened, kErrOpenCache.fallback};
   return {kExitNotAllExported, nullptr};
 }
 
-TEST(FailingStep, EveryPlatformCallFailingInTurnKeepsTheRunSafe) {
-  FakePlatform reference;
-  SetUpPlatform(reference);
-  const std::map<std::string, std::string> outsideBefore = Outside(reference);
-  const std::multiset<std::string> contentsBefore = ContentsUnderRoot(reference);
-  const Outcome clean = RunFailing(0);
+void EveryCallFailingInTurnKeepsTheRunSafe(const SubjectMaker& make) {
+  const std::unique_ptr<Subject> reference = make();
+  const std::map<std::string, std::string> outsideBefore = Outside(*reference);
+  const std::multiset<std::string> contentsBefore = ContentsUnderRoot(*reference);
+  const Outcome clean = RunFailing(make, 0);
   ASSERT_EQ(clean.status, kExitNotAllExported);
   const std::size_t cleanWarnings = CountBoxes(clean, kErrCopyCaption.fallback, BoxIcon::kWarning);
   ASSERT_EQ(cleanWarnings, clean.boxes.size()) << "a clean run shows copy warnings only";
   ASSERT_GT(cleanWarnings, 0u) << "the hostile URLs are reported";
 
-  FakePlatform counting;
-  SetUpPlatform(counting);
-  RunMurel(counting, kTail);
-  ASSERT_GT(counting.calls, 100u);
+  std::size_t calls = 0;
+  {
+    const std::unique_ptr<Subject> counting = make();
+    FaultyPlatform platform(counting->Inner());
+    const std::optional<std::string> start = counting->Inner().FullPath(".", 4096);
+    counting->Inner().ChangeCurrentFolder(counting->base + "\\work");
+    RunMurel(platform, counting->base + "\\out");
+    if (start) counting->Inner().ChangeCurrentFolder(*start);
+    calls = platform.calls;
+  }
+  ASSERT_GT(calls, 100u);
   bool firstFullPath = true;
   // One more than the calls of a clean run: a call number that is never reached changes nothing.
-  for (std::size_t n = 1; n <= counting.calls + 1; ++n) {
-    const Outcome run = RunFailing(n);
+  for (std::size_t n = 1; n <= calls + 1; ++n) {
+    const Outcome run = RunFailing(make, n);
     const std::string where = "call " + std::to_string(n) + " failing: " + run.failedCall;
     const StepFailure expected = ExpectedFailure(run.failedCall, firstFullPath);
-    if (Method(run.failedCall) == "GetFullPathNameA") firstFullPath = false;
+    if (Method(run.failedCall) == "FullPath") firstFullPath = false;
 
     EXPECT_EQ(run.outside, outsideBefore) << where << ": something outside the root changed";
     // A time that cannot be read cannot be compared, so the copy goes ahead and may replace
@@ -229,7 +383,7 @@ TEST(FailingStep, EveryPlatformCallFailingInTurnKeepsTheRunSafe) {
       // A failing step costs at most one entry its copy, or one box its showing; the walk ending
       // early, or no rules, leave fewer warnings or more.
       const std::string method = Method(run.failedCall);
-      if (method != "FindNextUrlCacheEntryA" && method != "GetPrivateProfileSectionA" &&
+      if (method != "ContinueCacheWalk" && method != "ReadProfileSection" &&
           !WritesListing(run.failedCall)) {
         EXPECT_LE(warnings, cleanWarnings + 1) << where;
         EXPECT_GE(warnings + 1, cleanWarnings) << where;
@@ -238,6 +392,29 @@ TEST(FailingStep, EveryPlatformCallFailingInTurnKeepsTheRunSafe) {
     }
   }
 }
+
+TEST(FailingStep, EveryCallOfTheInMemoryPlatformFailingInTurnKeepsTheRunSafe) {
+  EveryCallFailingInTurnKeepsTheRunSafe(&MakeFake);
+}
+
+#ifndef _WIN32
+// Under Wine the same run on the Windows platform takes minutes (each run sets up its files
+// anew), so the system platform's run is the POSIX one.
+TEST(FailingStep, EveryCallOfTheSystemPlatformFailingInTurnKeepsTheRunSafe) {
+  const ScratchFolder folder("failing-step");
+  ASSERT_FALSE(folder.path().empty());
+  std::string scratch = "Z:" + folder.path().string();
+  for (char& c : scratch) c = c == '/' ? '\\' : c;
+  // Each subject gets a folder of its own, since runs that fail the same call repeat.
+  std::size_t made = 0;
+  EveryCallFailingInTurnKeepsTheRunSafe([&]() -> std::unique_ptr<Subject> {
+    auto subject = std::make_unique<SystemSubject>(scratch + "\\" + std::to_string(++made));
+    subject->CreateFolder(subject->base);
+    SetUpFiles(*subject, subject->walkSource.cache);
+    return subject;
+  });
+}
+#endif
 
 }  // namespace
 }  // namespace murel

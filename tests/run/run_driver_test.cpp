@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/firefox_entry_writer.h"
 #include "support/index_dat_writer.h"
 
@@ -59,10 +60,11 @@ class RunDriverTest : public ::testing::Test {
   }
 
   FakePlatform platform;
+  FaultyPlatform faulty{platform};  // where a run makes its calls
 };
 
 TEST_F(RunDriverTest, ExportsEveryEntryWithItsListing) {
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "C:\\out"), kExitOk);
   EXPECT_EQ(Listing(),
             "http://host/a\tC:\\out\\http\\host\\a\r\n"
             "http://host/a/b\tC:\\out\\http\\host\\a\\b\r\n"
@@ -74,28 +76,29 @@ TEST_F(RunDriverTest, ExportsEveryEntryWithItsListing) {
 }
 
 TEST_F(RunDriverTest, SecondRunOverAnUnchangedCacheCopiesNothing) {
-  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
-  platform.log.clear();
-  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitOk);
-  for (const std::string& line : platform.log) EXPECT_EQ(line.find("CopyFileA"), std::string::npos);
+  ASSERT_EQ(RunMurel(faulty, "C:\\out"), kExitOk);
+  faulty.log.clear();
+  ASSERT_EQ(RunMurel(faulty, "C:\\out"), kExitOk);
+  for (const std::string& line : faulty.log)
+    EXPECT_EQ(line.find("CopyReplacing"), std::string::npos);
 }
 
 TEST_F(RunDriverTest, HelpShowsTheUsageBox) {
-  EXPECT_EQ(RunMurel(platform, "-h"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-h"), kExitOk);
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kNone);
   EXPECT_FALSE(platform.IsDirectory("C:\\out"));
 }
 
 TEST_F(RunDriverTest, RelativeRootResolvesAgainstTheCurrentDirectory) {
-  EXPECT_EQ(RunMurel(platform, "-l exp\\"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-l exp\\"), kExitOk);
   EXPECT_EQ(platform.Content("C:\\work\\exp\\urls.txt"),
             "http://host/a\r\nhttp://host/a/b\r\nftp://files/f.zip\r\n");
 }
 
 TEST_F(RunDriverTest, ListOnlyCreatesOnlyTheRootAndTheListing) {
   const std::vector<std::string> before = OutsideOwnFolder();
-  EXPECT_EQ(RunMurel(platform, "-l C:\\out\\"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-l C:\\out\\"), kExitOk);
   std::vector<std::string> expected = before;
   expected.push_back("C:\\out\\");
   expected.push_back("C:\\out\\urls.txt");
@@ -104,14 +107,14 @@ TEST_F(RunDriverTest, ListOnlyCreatesOnlyTheRootAndTheListing) {
 }
 
 TEST_F(RunDriverTest, TolvarFormatWritesNoListing) {
-  EXPECT_EQ(RunMurel(platform, "-e C:\\out"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-e C:\\out"), kExitOk);
   EXPECT_FALSE(Listing());
   EXPECT_EQ(platform.Content("C:\\out\\host\\a\\b"), "B");
   EXPECT_EQ(platform.Content("C:\\out\\ftp\\files\\f.zip"), "F");
 }
 
 TEST_F(RunDriverTest, FilterSelectsByPrefix) {
-  EXPECT_EQ(RunMurel(platform, "-l C:\\out FTP://"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-l C:\\out FTP://"), kExitOk);
   EXPECT_EQ(Listing(), "ftp://files/f.zip\r\n");
 }
 
@@ -123,7 +126,7 @@ TEST_F(RunDriverTest, NamedCacheIsReadFromItsFolder) {
   const std::vector<unsigned char> bytes = index.Bytes();
   platform.AddFile("D:\\old cache\\index.dat", std::string(bytes.begin(), bytes.end()));
   platform.AddFile("D:\\old cache\\AB12CD34\\page[1].htm", "named", 900);
-  EXPECT_EQ(RunMurel(platform, "-c \"D:\\old cache\" C:\\out"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-c \"D:\\old cache\" C:\\out"), kExitOk);
   EXPECT_EQ(platform.Content("C:\\out\\http\\named\\page"), "named");
   EXPECT_EQ(platform.TimeOf("C:\\out\\http\\named\\page"), 900u);
 }
@@ -136,7 +139,7 @@ TEST_F(RunDriverTest, BrowserCacheWithNothingToExportIsAnEmptyRun) {
                        {"response-head", "HTTP/1.1 302 Found\r\nLocation: /b\r\n"}};
   platform.AddFile("D:\\profile\\cache2\\entries\\" + std::string(40, 'A'),
                    FirefoxEntryFile(redirect));
-  EXPECT_EQ(RunMurel(platform, "-c D:\\profile C:\\out"), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-c D:\\profile C:\\out"), kExitOk);
   EXPECT_EQ(Listing(), "");
   EXPECT_TRUE(platform.boxes.empty());
 
@@ -144,7 +147,7 @@ TEST_F(RunDriverTest, BrowserCacheWithNothingToExportIsAnEmptyRun) {
   empty.AddTable();
   const std::vector<unsigned char> bytes = empty.Bytes();
   platform.AddFile("D:\\ie\\index.dat", std::string(bytes.begin(), bytes.end()));
-  EXPECT_EQ(RunMurel(platform, "-nm -c D:\\ie C:\\out"), kExitCacheUnopened);
+  EXPECT_EQ(RunMurel(faulty, "-nm -c D:\\ie C:\\out"), kExitCacheUnopened);
 }
 
 // URLs with control bytes would forge listing lines and make names that hold them: such an
@@ -160,7 +163,7 @@ TEST_F(RunDriverTest, EntryWhoseUrlHoldsControlBytesFailsOnOneLine) {
   plain.key = ":http://h/plain";
   platform.AddFile(folder + std::string(40, 'C'), FirefoxEntryFile(plain));
 
-  EXPECT_EQ(RunMurel(platform, "-c D:\\profile C:\\out"), kExitNotAllExported);
+  EXPECT_EQ(RunMurel(faulty, "-c D:\\profile C:\\out"), kExitNotAllExported);
   std::vector<std::string> urls;
   const std::string listing = Listing().value_or("");
   for (std::string_view rest = listing; !rest.empty();) {
@@ -177,51 +180,52 @@ TEST_F(RunDriverTest, EntryWhoseUrlHoldsControlBytesFailsOnOneLine) {
 }
 
 TEST_F(RunDriverTest, UnopenedCacheLeavesAnEmptyListingAndEndsWithStatusOne) {
-  platform.FailOn(FakePlatform::Op::kCacheOpen);
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitCacheUnopened);
+  faulty.FailOn(FaultyPlatform::Op::kCacheOpen);
+  EXPECT_EQ(RunMurel(faulty, "C:\\out"), kExitCacheUnopened);
   EXPECT_EQ(Listing(), "");
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kError);
   EXPECT_EQ(platform.boxes[0].caption, "\xCE\xF8\xE8\xE1\xEA\xE0");  // "Error" in Windows-1251
 
   platform.boxes.clear();
-  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitCacheUnopened);
+  EXPECT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitCacheUnopened);
   EXPECT_TRUE(platform.boxes.empty());
 }
 
 TEST_F(RunDriverTest, EmptyCacheCannotBeOpened) {
   platform.cache.clear();
-  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitCacheUnopened);
+  EXPECT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitCacheUnopened);
 }
 
 TEST_F(RunDriverTest, UnusableRootsEndWithStatusTwo) {
   const std::string tooLong = "C:\\" + std::string(289, 'r');  // 293 with the "\" added
   for (const std::string& tail : {std::string("\"\""), std::string("-l  C:\\out"), tooLong}) {
     platform.boxes.clear();
-    EXPECT_EQ(RunMurel(platform, tail), kExitBadArguments) << tail;
+    EXPECT_EQ(RunMurel(faulty, tail), kExitBadArguments) << tail;
     EXPECT_EQ(platform.boxes.size(), 1u) << tail;
   }
-  platform.FailOn(FakePlatform::Op::kGetFullPathName);
-  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitBadArguments);
+  faulty.FailOn(FaultyPlatform::Op::kFullPath);
+  EXPECT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitBadArguments);
   EXPECT_FALSE(platform.IsDirectory("C:\\out"));
 }
 
 TEST_F(RunDriverTest, RootOfMaximalLengthIsTaken) {
   const std::string root = "C:\\" + std::string(287, 'r') + "\\";  // 291 characters
-  EXPECT_EQ(RunMurel(platform, "-l " + root), kExitOk);
+  EXPECT_EQ(RunMurel(faulty, "-l " + root), kExitOk);
   EXPECT_TRUE(platform.IsFile(root + "urls.txt"));
 }
 
 TEST_F(RunDriverTest, ListingThatCannotBeWrittenEndsWithStatusThree) {
-  platform.FailOn(FakePlatform::Op::kCreateBody, "C:\\out\\urls.txt");
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNoListing);
+  faulty.FailOn(FaultyPlatform::Op::kCreateBody, "C:\\out\\urls.txt");
+  EXPECT_EQ(RunMurel(faulty, "C:\\out"), kExitNoListing);
   EXPECT_EQ(platform.boxes.size(), 1u);
   EXPECT_FALSE(platform.IsDirectory("C:\\out\\http"));  // nothing exported without a listing
 
   FakePlatform full;
   full.cache = platform.cache;
-  full.FailOn(FakePlatform::Op::kCommitBody, "C:\\out\\urls.txt");
-  EXPECT_EQ(RunMurel(full, "-nm -l C:\\out"), kExitNoListing);
+  FaultyPlatform fullCalls(full);
+  fullCalls.FailOn(FaultyPlatform::Op::kCommitBody, "C:\\out\\urls.txt");
+  EXPECT_EQ(RunMurel(fullCalls, "-nm -l C:\\out"), kExitNoListing);
   EXPECT_TRUE(full.boxes.empty());
 }
 
@@ -232,34 +236,34 @@ TEST_F(RunDriverTest, LongUrlsInAChangedOrderEachHoldTheirOwnBytes) {
   const std::string tail = std::string(300, 'x') + ".js";
   AddEntry("http://host/older/" + tail, "C:\\cache\\older", "older", 100);
   AddEntry("http://host/newer/" + tail, "C:\\cache\\newer", "newer", 200);
-  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ASSERT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitOk);
   ExpectEveryListedFileHoldsItsUrl();
 
   std::swap(platform.cache[0], platform.cache[1]);
-  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ASSERT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitOk);
   ExpectEveryListedFileHoldsItsUrl();
-  platform.log.clear();
-  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
-  for (const std::string& line : platform.log) {
-    EXPECT_EQ(line.find("CopyFileA"), std::string::npos) << line;
-    EXPECT_EQ(line.find("DeleteFileA C:\\out\\longurls"), std::string::npos) << line;
+  faulty.log.clear();
+  ASSERT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitOk);
+  for (const std::string& line : faulty.log) {
+    EXPECT_EQ(line.find("CopyReplacing"), std::string::npos) << line;
+    EXPECT_EQ(line.find("RemoveFile C:\\out\\longurls"), std::string::npos) << line;
   }
 
   // A run whose listing could not be put in place wrote names against the listing that stays:
   // that listing no longer tells which URL a name holds.
   std::swap(platform.cache[0], platform.cache[1]);
-  platform.FailOn(FakePlatform::Op::kCommitBody, "C:\\out\\urls.txt");
-  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
-  platform.ClearFailures();
+  faulty.FailOn(FaultyPlatform::Op::kCommitBody, "C:\\out\\urls.txt");
+  ASSERT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitNoListing);
+  faulty.ClearFailures();
   std::swap(platform.cache[0], platform.cache[1]);
-  ASSERT_EQ(RunMurel(platform, "-nm C:\\out"), kExitOk);
+  ASSERT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitOk);
   ExpectEveryListedFileHoldsItsUrl();
 }
 
 TEST_F(RunDriverTest, UrlsTxtIsNoExportTarget) {
   AddEntry("urls.txt", "C:\\cache\\forged", "forged listing", 9000);
   AddEntry("http://.murel-memo", "C:\\cache\\memo", "forged memo", 9000);
-  ASSERT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  ASSERT_EQ(RunMurel(faulty, "C:\\out"), kExitNotAllExported);
   EXPECT_EQ(Listing(),
             "http://host/a\tC:\\out\\http\\host\\a\r\n"
             "http://host/a/b\tC:\\out\\http\\host\\a\\b\r\n"
@@ -269,13 +273,13 @@ TEST_F(RunDriverTest, UrlsTxtIsNoExportTarget) {
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\forged");
   // Without "http://", the other one names the root's file.
-  ASSERT_EQ(RunMurel(platform, "-nm -e C:\\out"), kExitNotAllExported);
+  ASSERT_EQ(RunMurel(faulty, "-nm -e C:\\out"), kExitNotAllExported);
   EXPECT_FALSE(platform.IsFile("C:\\out\\.murel-memo"));
   EXPECT_NE(Listing()->find("urls.txt\t"), std::string::npos);
 }
 
 TEST_F(RunDriverTest, UnknownOptionEndsWithStatusTwo) {
-  EXPECT_EQ(RunMurel(platform, "-x C:\\out"), kExitBadArguments);
+  EXPECT_EQ(RunMurel(faulty, "-x C:\\out"), kExitBadArguments);
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_NE(platform.boxes[0].text.find("-x"), std::string::npos);
   EXPECT_FALSE(platform.IsDirectory("C:\\out"));
@@ -284,29 +288,29 @@ TEST_F(RunDriverTest, UnknownOptionEndsWithStatusTwo) {
 TEST_F(RunDriverTest, RunWithoutArgumentsExportsIntoTheProgramDirectory) {
   platform.moduleFileName = "C:\\prog\\murel.exe";
   platform.AddDirectory("C:\\prog");
-  platform.FailOn(FakePlatform::Op::kCacheOpen);
-  EXPECT_EQ(RunMurel(platform, ""), kExitCacheUnopened);
+  faulty.FailOn(FaultyPlatform::Op::kCacheOpen);
+  EXPECT_EQ(RunMurel(faulty, ""), kExitCacheUnopened);
   EXPECT_TRUE(platform.IsFile("C:\\prog\\urls.txt"));
 }
 
 // A copy that fails lets the run go on, and the status tells it, quiet or not; a listing that
 // cannot be written still says so first.
 TEST_F(RunDriverTest, FailedCopyEndsWithStatusFourAfterTheOtherEntries) {
-  platform.FailOn(FakePlatform::Op::kCopyFile, "C:\\cache\\0\\b.htm");
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  faulty.FailOn(FaultyPlatform::Op::kCopyReplacing, "C:\\cache\\0\\b.htm");
+  EXPECT_EQ(RunMurel(faulty, "C:\\out"), kExitNotAllExported);
   EXPECT_EQ(platform.Content("C:\\out\\ftp\\files\\f.zip"), "F");
   EXPECT_EQ(platform.boxes.size(), 1u);
   platform.boxes.clear();
-  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNotAllExported);
+  EXPECT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitNotAllExported);
   EXPECT_TRUE(platform.boxes.empty());
-  platform.FailOn(FakePlatform::Op::kAppendBody, "C:\\out\\urls.txt");
-  EXPECT_EQ(RunMurel(platform, "-nm C:\\out"), kExitNoListing);
+  faulty.FailOn(FaultyPlatform::Op::kAppendBody, "C:\\out\\urls.txt");
+  EXPECT_EQ(RunMurel(faulty, "-nm C:\\out"), kExitNoListing);
 }
 
 // The Windows program shows what it always has when it runs without rules: a box for each failure.
 TEST_F(RunDriverTest, WindowsRunWithoutRulesShowsTheFailuresAlone) {
-  platform.DeleteFileA("C:\\work\\murel.ini");
-  EXPECT_EQ(RunMurel(platform, "C:\\out"), kExitNotAllExported);
+  platform.RemoveFile("C:\\work\\murel.ini");
+  EXPECT_EQ(RunMurel(faulty, "C:\\out"), kExitNotAllExported);
   ASSERT_EQ(platform.boxes.size(), 3u);
   EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\0\\a.htm");
 }

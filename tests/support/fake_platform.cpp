@@ -51,9 +51,8 @@ std::string DeviceBase(const std::string& component) {
 // An open file reads the content it had when it was opened.
 class FakePlatform::FakeFile : public ReadableFile {
  public:
-  FakeFile(FakePlatform& platform, std::string path, const Node& node)
+  FakeFile(FakePlatform& platform, const Node& node)
       : platform_(platform),
-        path_(std::move(path)),
         content_(node.content),
         facts_{FileKind::kRegular, node.content.size(), node.time} {
     const Guard guard(platform_.mutex_);
@@ -68,12 +67,6 @@ class FakePlatform::FakeFile : public ReadableFile {
   const FileFacts& Facts() const override { return facts_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override {
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("ReadAt", Op::kReadFile, path_)) {
-      platform_.Done(false);
-      return std::nullopt;
-    }
-    platform_.Done(true);
     if (offset >= content_.size()) return 0;
     // Below content_.size() here, so the offset fits a size_t on 32-bit builds too.
     const auto at = static_cast<std::size_t>(offset);
@@ -84,7 +77,6 @@ class FakePlatform::FakeFile : public ReadableFile {
 
  private:
   FakePlatform& platform_;
-  std::string path_;
   std::string content_;
   FileFacts facts_;
 };
@@ -100,26 +92,22 @@ class FakePlatform::FakeBodyWriter : public BodyWriter {
   }
   bool Append(const unsigned char* data, std::size_t size) override {
     const Guard guard(platform_.mutex_);
-    if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_))
-      return platform_.Done(false);
     Node* node = platform_.Find(temporary_);
-    if (node == nullptr) return platform_.Done(false);
+    if (node == nullptr) return false;
     node->content.append(reinterpret_cast<const char*>(data), size);
-    return platform_.Done(true);
+    return true;
   }
   bool Commit(FileTime time) override {
     const Guard guard(platform_.mutex_);
-    if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_))
-      return platform_.Done(false);
     const Node* target = platform_.Find(target_);
     Node* node = platform_.Find(temporary_);
-    if (node == nullptr || (target != nullptr && target->directory)) return platform_.Done(false);
+    if (node == nullptr || (target != nullptr && target->directory)) return false;
     Node body = *node;
     platform_.nodes_.erase(Key(temporary_));
     temporary_.clear();
     Node& slot = platform_.nodes_[Key(target_)];
     slot = Node{slot.path.empty() ? target_ : slot.path, false, body.content, time};
-    return platform_.Done(true);
+    return true;
   }
 
  private:
@@ -181,11 +169,6 @@ void FakePlatform::AddSpecial(const std::string& path, FileKind kind) {
   nodes_[Key(full)] = node;
 }
 
-void FakePlatform::FailOn(Op op, const std::string& path) {
-  const Guard guard(mutex_);
-  failures_.emplace(op, path.empty() ? std::string() : Key(Normalize(path)));
-}
-
 bool FakePlatform::IsDirectory(const std::string& path) const {
   const Guard guard(mutex_);
   const Node* node = Find(path);
@@ -223,29 +206,6 @@ std::vector<std::string> FakePlatform::Tree() const {
 }
 
 // --- Internals ----------------------------------------------------------------------------------
-
-bool FakePlatform::Fails(const std::string& what, std::optional<Op> op, const std::string& path,
-                         const std::string& other) {
-  const Guard guard(mutex_);
-  ++calls;
-  log.push_back(what + " " + path + (other.empty() ? "" : " " + other));
-  if (calls == failCall_) return true;
-  if (!op) return false;
-  const auto [first, last] = failures_.equal_range(*op);
-  for (auto it = first; it != last; ++it) {
-    if (it->second.empty() || it->second == Key(Normalize(path)) ||
-        (!other.empty() && it->second == Key(Normalize(other)))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool FakePlatform::Done(bool ok) {
-  const Guard guard(mutex_);
-  log.back() += ok ? " -> ok" : " -> fail";
-  return ok;
-}
 
 std::string FakePlatform::Normalize(const std::string& path) const {
   const Guard guard(mutex_);
@@ -308,31 +268,23 @@ std::optional<std::string> FakePlatform::ProfileText(const std::string& file) {
 
 // --- Cache walk ---------------------------------------------------------------------------------
 
-WalkStatus FakePlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPattern*/,
-                                                 std::uint32_t& recordSize, UrlCacheEntry& entry,
-                                                 std::unique_ptr<CacheWalk>& walk) {
+WalkStatus FakePlatform::StartCacheWalk(const std::string& /*searchPattern*/,
+                                        std::uint32_t& recordSize, UrlCacheEntry& entry,
+                                        std::unique_ptr<CacheWalk>& walk) {
   const Guard guard(mutex_);
-  if (Fails("FindFirstUrlCacheEntryA", Op::kCacheOpen, "") || cache.empty()) {
-    Done(false);
-    return WalkStatus::kFailed;
-  }
+  if (cache.empty()) return WalkStatus::kFailed;
   const WalkStatus status = Deliver(cache.front(), recordSize, entry);
-  Done(status == WalkStatus::kEntry);
   if (status == WalkStatus::kEntry) walk = std::make_unique<FakeWalk>();
   return status;
 }
 
-WalkStatus FakePlatform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                                UrlCacheEntry& entry) {
+WalkStatus FakePlatform::ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                                           UrlCacheEntry& entry) {
   const Guard guard(mutex_);
   auto& fake = static_cast<FakeWalk&>(walk);
-  if (Fails("FindNextUrlCacheEntryA", Op::kCacheNext, "") || fake.next >= cache.size()) {
-    Done(false);
-    return WalkStatus::kFailed;
-  }
+  if (fake.next >= cache.size()) return WalkStatus::kFailed;
   const WalkStatus status = Deliver(cache[fake.next], recordSize, entry);
   if (status == WalkStatus::kEntry) ++fake.next;
-  Done(status == WalkStatus::kEntry);
   return status;
 }
 
@@ -346,34 +298,22 @@ FileFacts FakePlatform::FactsOf(const Node& node) {
 std::optional<FileFacts> FakePlatform::QueryFile(const std::string& path) {
   const Guard guard(mutex_);
   const Node* node = Find(path);
-  if (Fails("QueryFile", Op::kQueryFile, path) || node == nullptr) {
-    Done(false);
-    return std::nullopt;
-  }
-  Done(true);
+  if (node == nullptr) return std::nullopt;
   return FactsOf(*node);
 }
 
 std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::string& path) {
   const Guard guard(mutex_);
   const Node* node = Find(path);
-  if (Fails("OpenFileForReading", Op::kOpenFile, path) || node == nullptr || node->directory ||
-      node->kind != FileKind::kRegular) {
-    Done(false);
-    return nullptr;
-  }
-  Done(true);
-  return std::make_unique<FakeFile>(*this, Normalize(path), *node);
+  if (node == nullptr || node->directory || node->kind != FileKind::kRegular) return nullptr;
+  return std::make_unique<FakeFile>(*this, *node);
 }
 
 std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::string& path,
                                                                 bool /*withFacts*/) {
   const Guard guard(mutex_);
   const std::string full = Normalize(path);
-  if (Fails("ListFolder", Op::kListFolder, path) || !IsDirectory(full)) {
-    Done(false);
-    return std::nullopt;
-  }
+  if (!IsDirectory(full)) return std::nullopt;
   std::vector<FolderItem> items;
   const std::string prefix = Key(full) + "\\";
   for (const auto& [key, node] : nodes_) {
@@ -382,7 +322,6 @@ std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::strin
       items.push_back({node.path.substr(full.size() + 1), FactsOf(node)});
     }
   }
-  Done(true);
   return items;
 }
 
@@ -414,9 +353,8 @@ class FakePlatform::FakeFolder : public OpenedFolder {
   // or when the folder is gone.
   std::optional<std::string> PathOf(const std::string& name) const {
     if (name.empty() || name == "." || name == ".." ||
-        name.find_first_of("\\/") != std::string::npos) {
+        name.find_first_of("\\/") != std::string::npos)
       return std::nullopt;
-    }
     for (const auto& [key, node] : platform_.nodes_) {
       if (node.directory && node.folderId == id_) return node.path + "\\" + name;
     }
@@ -429,33 +367,25 @@ class FakePlatform::FakeFolder : public OpenedFolder {
 
 std::unique_ptr<OpenedFolder> FakePlatform::OpenFolder(const std::string& path) {
   const Guard guard(mutex_);
-  if (Fails("OpenFolder", Op::kListFolder, path) || !IsDirectory(Normalize(path))) {
-    Done(false);
-    return nullptr;
-  }
-  Done(true);
+  if (!IsDirectory(Normalize(path))) return nullptr;
   return std::make_unique<FakeFolder>(*this, Find(path)->folderId);
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateBodyWriter(const std::string& target) {
   const Guard guard(mutex_);
-  return StartBody("CreateBodyWriter", target, false);
+  return StartBody(target, false);
 }
 
 std::unique_ptr<BodyWriter> FakePlatform::CreateNewBodyWriter(const std::string& target) {
   const Guard guard(mutex_);
-  return StartBody("CreateNewBodyWriter", target, true);
+  return StartBody(target, true);
 }
 
-std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& call,
-                                                    const std::string& target, bool onlyNew) {
+std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& target, bool onlyNew) {
   const Guard guard(mutex_);
   const std::string full = Normalize(target);
-  if (Fails(call, Op::kCreateBody, target) || full.empty() || !ParentIsDirectory(full) ||
-      (onlyNew && Find(full) != nullptr)) {
-    Done(false);
+  if (full.empty() || !ParentIsDirectory(full) || (onlyNew && Find(full) != nullptr))
     return nullptr;
-  }
   std::string name;
   do {
     std::ostringstream hex;
@@ -463,44 +393,32 @@ std::unique_ptr<BodyWriter> FakePlatform::StartBody(const std::string& call,
     name = Parent(full) + "\\mur" + hex.str() + ".TMP";
   } while (Find(name) != nullptr);
   nodes_[Key(name)] = Node{name, false, {}, 0};
-  Done(true);
   return std::make_unique<FakeBodyWriter>(*this, name, full);
 }
 
 // --- File system --------------------------------------------------------------------------------
 
-bool FakePlatform::CreateDirectoryA(const std::string& path) {
+bool FakePlatform::CreateFolder(const std::string& path) {
   const Guard guard(mutex_);
-  if (Fails("CreateDirectoryA", Op::kCreateDirectory, path)) return Done(false);
   const std::string full = Normalize(path);
-  if (full.empty() || Find(full) != nullptr || !ParentIsDirectory(full)) return Done(false);
+  if (full.empty() || Find(full) != nullptr || !ParentIsDirectory(full)) return false;
   nodes_[Key(full)] = Node{full, true, {}, 0, FileKind::kRegular, ++folderIds_};
-  return Done(true);
+  return true;
 }
 
-std::optional<std::uint32_t> FakePlatform::GetFileAttributesA(const std::string& path) {
+std::optional<std::uint32_t> FakePlatform::QueryAttributes(const std::string& path) {
   const Guard guard(mutex_);
-  if (Fails("GetFileAttributesA", Op::kGetFileAttributes, path)) {
-    Done(false);
-    return std::nullopt;
-  }
   const Node* node = Find(path);
-  Done(node != nullptr);
   if (node == nullptr) return std::nullopt;
   if (node->kind == FileKind::kLink) return kFileAttributeReparsePoint;  // leads nowhere
   return node->directory ? kFileAttributeDirectory : 0x20u;              // FILE_ATTRIBUTE_ARCHIVE
 }
 
-std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir,
-                                                          const std::string& prefix,
-                                                          unsigned /*unique*/) {
+std::optional<std::string> FakePlatform::CreateTemporaryFile(const std::string& dir,
+                                                             const std::string& prefix,
+                                                             unsigned /*unique*/) {
   const Guard guard(mutex_);
-  if (Fails("GetTempFileNameA", Op::kGetTempFileName, dir) || !IsDirectory(dir)) {
-    {
-      Done(false);
-      return std::nullopt;
-    }
-  }
+  if (!IsDirectory(dir)) return std::nullopt;
   std::string name;
   do {
     std::ostringstream hex;
@@ -508,32 +426,28 @@ std::optional<std::string> FakePlatform::GetTempFileNameA(const std::string& dir
     name = Normalize(dir) + "\\" + prefix + hex.str() + ".TMP";
   } while (Find(name) != nullptr);
   nodes_[Key(name)] = Node{name, false, {}, 0};
-  Done(true);
   return name;
 }
 
-bool FakePlatform::DeleteFileA(const std::string& path) {
+bool FakePlatform::RemoveFile(const std::string& path) {
   const Guard guard(mutex_);
-  if (Fails("DeleteFileA", Op::kDeleteFile, path)) return Done(false);
   const Node* node = Find(path);
-  if (node == nullptr || node->directory) return Done(false);
+  if (node == nullptr || node->directory) return false;
   nodes_.erase(Key(Normalize(path)));
-  return Done(true);
+  return true;
 }
 
-bool FakePlatform::MoveFileA(const std::string& from, const std::string& to) {
+bool FakePlatform::Rename(const std::string& from, const std::string& to) {
   const Guard guard(mutex_);
-  if (Fails("MoveFileA", Op::kMoveFile, from, to)) return Done(false);
   const std::string source = Normalize(from);
   const std::string target = Normalize(to);
   if (Find(source) == nullptr || target.empty() || Find(target) != nullptr ||
-      !ParentIsDirectory(target)) {
-    return Done(false);
-  }
+      !ParentIsDirectory(target))
+    return false;
   // A directory cannot move into itself.
   const std::string sourceKey = Key(source);
   const std::string targetKey = Key(target);
-  if (targetKey.compare(0, sourceKey.size() + 1, sourceKey + "\\") == 0) return Done(false);
+  if (targetKey.compare(0, sourceKey.size() + 1, sourceKey + "\\") == 0) return false;
   std::map<std::string, Node> moved;
   for (auto it = nodes_.begin(); it != nodes_.end();) {
     if (it->first == sourceKey ||
@@ -547,7 +461,7 @@ bool FakePlatform::MoveFileA(const std::string& from, const std::string& to) {
     }
   }
   nodes_.insert(moved.begin(), moved.end());
-  return Done(true);
+  return true;
 }
 
 LastWriteTime FakePlatform::ReadLastWriteTime(const std::string& path) {
@@ -555,112 +469,71 @@ LastWriteTime FakePlatform::ReadLastWriteTime(const std::string& path) {
   LastWriteTime result;
   const Node* node = Find(path);
   // Like CreateFileA without backup semantics, a directory does not open.
-  if (Fails("ReadLastWriteTime", Op::kOpenFile, path) || node == nullptr || node->directory) {
-    Done(false);
-    return result;
-  }
+  if (node == nullptr || node->directory) return result;
   result.opened = true;
-  if (!Fails("ReadLastWriteTime.time", Op::kReadTime, path)) result.time = node->time;
-  Done(result.time.has_value());
+  result.time = node->time;
   return result;
 }
 
-bool FakePlatform::CopyFileA(const std::string& from, const std::string& to) {
+bool FakePlatform::CopyReplacing(const std::string& from, const std::string& to) {
   const Guard guard(mutex_);
-  if (Fails("CopyFileA", Op::kCopyFile, from, to)) return Done(false);
   const Node* source = Find(from);
   const Node* target = Find(to);
   const std::string full = Normalize(to);
   if (source == nullptr || source->directory || source->kind != FileKind::kRegular ||
-      (target != nullptr && target->directory) || full.empty() || !ParentIsDirectory(full)) {
-    return Done(false);
-  }
+      (target != nullptr && target->directory) || full.empty() || !ParentIsDirectory(full))
+    return false;
   const Node copy{full, false, source->content, source->time};
   Node& slot = nodes_[Key(full)];
   // A replaced file keeps the spelling of its name, as on Windows.
   slot = Node{slot.path.empty() ? full : slot.path, false, copy.content, copy.time};
-  return Done(true);
+  return true;
 }
 
-std::optional<std::string> FakePlatform::GetFullPathNameA(const std::string& path,
-                                                          std::size_t limit) {
+std::optional<std::string> FakePlatform::FullPath(const std::string& path, std::size_t limit) {
   const Guard guard(mutex_);
-  if (Fails("GetFullPathNameA", Op::kGetFullPathName, path)) {
-    Done(false);
-    return std::nullopt;
-  }
   const std::vector<std::string> parts = Components(path);
-  if (!parts.empty() && deviceNames.count(DeviceBase(parts.back())) != 0) {
-    Done(true);
+  if (!parts.empty() && deviceNames.count(DeviceBase(parts.back())) != 0)
     return "\\\\.\\" + DeviceBase(parts.back());
-  }
   std::string full = Normalize(path);
-  if (full.empty()) {
-    Done(false);
-    return std::nullopt;
-  }
+  if (full.empty()) return std::nullopt;
   if (full.size() == 2 || (!path.empty() && IsSeparator(path.back()))) full += "\\";
-  if (full.size() + 1 > limit) {
-    Done(false);
-    return std::nullopt;
-  }
-  Done(true);
+  if (full.size() + 1 > limit) return std::nullopt;
   return full;
 }
 
-std::optional<std::string> FakePlatform::GetModuleFileNameA() {
+std::optional<std::string> FakePlatform::ProgramPath() {
   const Guard guard(mutex_);
-  if (Fails("GetModuleFileNameA", std::nullopt, "")) {
-    Done(false);
-    return std::nullopt;
-  }
-  Done(true);
   return moduleFileName;
 }
 
-bool FakePlatform::SetCurrentDirectoryA(const std::string& path) {
+bool FakePlatform::ChangeCurrentFolder(const std::string& path) {
   const Guard guard(mutex_);
-  if (Fails("SetCurrentDirectoryA", Op::kSetCurrentDirectory, path) || !IsDirectory(path)) {
-    return Done(false);
-  }
+  if (!IsDirectory(path)) return false;
   currentDirectory = Normalize(path);
-  return Done(true);
+  return true;
 }
 
 // --- Profile files, messages, listing -----------------------------------------------------------
 
-std::vector<std::string> FakePlatform::GetPrivateProfileSectionA(const std::string& section,
-                                                                 const std::string& file,
-                                                                 std::size_t capacity) {
+std::vector<std::string> FakePlatform::ReadProfileSection(const std::string& section,
+                                                          const std::string& file,
+                                                          std::size_t capacity) {
   const Guard guard(mutex_);
-  if (Fails("GetPrivateProfileSectionA", std::nullopt, file, section)) {
-    Done(false);
-    return {};
-  }
   const std::optional<std::string> text = ProfileText(file);
-  Done(text.has_value());
   return text ? ProfileSection(*text, section, capacity) : std::vector<std::string>{};
 }
 
-std::vector<std::string> FakePlatform::GetPrivateProfileStrings(
-    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+std::vector<std::string> FakePlatform::ReadProfileStrings(const std::string& section,
+                                                          const std::vector<std::string>& keys,
+                                                          const std::string& file) {
   const Guard guard(mutex_);
-  if (Fails("GetPrivateProfileStrings", std::nullopt, file, section)) {
-    Done(false);
-    return std::vector<std::string>(keys.size());
-  }
   const std::optional<std::string> text = ProfileText(file);
-  Done(text.has_value());
   return text ? ProfileStrings(*text, section, keys) : std::vector<std::string>(keys.size());
 }
 
-void FakePlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+void FakePlatform::ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   const Guard guard(mutex_);
-  if (Fails("MessageBoxA", std::nullopt, caption.Bytes())) {
-    Done(false);
-    return;
-  }
-  Done(true);
   boxes.push_back(Box{text.Bytes(), caption.Bytes(), icon});
 }
 

@@ -1,6 +1,6 @@
 // An in-memory platform for tests: a Windows-style file system with last-write times, links and
-// special files, profile files as text, the system's cache as a list of entries, a log of every
-// call, message boxes recorded, and failures injected per operation and path or per call number.
+// special files, profile files as text, the system's cache as a list of entries, and message boxes
+// and status lines recorded. Failures and the log of calls come from FaultyPlatform around it.
 #pragma once
 
 #include <cstddef>
@@ -18,28 +18,6 @@ namespace murel {
 
 class FakePlatform : public Platform {
  public:
-  /// The operations a test can make fail.
-  enum class Op {
-    kCacheOpen,  ///< FindFirstUrlCacheEntryA
-    kCacheNext,  ///< FindNextUrlCacheEntryA
-    kCreateDirectory,
-    kGetFileAttributes,
-    kGetTempFileName,
-    kDeleteFile,
-    kMoveFile,  ///< matched against the source path (or the target path)
-    kOpenFile,  ///< ReadLastWriteTime or OpenFileForReading: the file cannot be opened
-    kReadTime,  ///< ReadLastWriteTime: the file opens but its time cannot be read
-    kCopyFile,  ///< matched against the source path (or the target path)
-    kGetFullPathName,
-    kSetCurrentDirectory,
-    kQueryFile,   ///< QueryFile
-    kReadFile,    ///< ReadAt of an opened file
-    kListFolder,  ///< ListFolder, OpenFolder
-    kCreateBody,  ///< CreateBodyWriter (matched against the target)
-    kAppendBody,  ///< a body writer's Append (matched against the target)
-    kCommitBody,  ///< a body writer's Commit (matched against the target)
-  };
-
   /// A cache entry; `recordSize` is the size its record needs (0: fits any buffer).
   struct FakeEntry {
     std::string url;
@@ -64,14 +42,6 @@ class FakePlatform : public Platform {
   /// nowhere the fake follows) or a pipe or device (kOther). Its content is kSpecialContent.
   void AddSpecial(const std::string& path, FileKind kind);
   static constexpr const char* kSpecialContent = "<behind a link or pipe>";
-  /// Makes every call of `op` fail whose path (either path, for moves and copies) equals `path`
-  /// without regard to case; every call of `op` when `path` is empty.
-  void FailOn(Op op, const std::string& path = "");
-  /// Undoes every FailOn.
-  void ClearFailures() { failures_.clear(); }
-  /// Makes the platform call with this number fail (calls are counted from 1, every method of
-  /// Platform counts, whatever it is).
-  void FailCall(std::size_t number) { failCall_ = number; }
 
   // --- Inspecting -------------------------------------------------------------------------------
   bool IsDirectory(const std::string& path) const;
@@ -100,8 +70,6 @@ class FakePlatform : public Platform {
   FileTime now = 0;                                 ///< What CurrentTime gives.
   std::set<std::string> deviceNames{"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
   std::vector<Box> boxes;         ///< Message boxes shown, in order.
-  std::vector<std::string> log;   ///< One line per call: "<Method> <args> -> ok|fail".
-  std::size_t calls = 0;          ///< Platform calls made so far.
   std::size_t openFiles = 0;      ///< Files opened for reading and not yet closed.
   std::size_t mostOpenFiles = 0;  ///< The most files that were open for reading at once.
 
@@ -109,11 +77,10 @@ class FakePlatform : public Platform {
   std::optional<std::string> WineUserProfile() override { return wineUserProfile; }
   std::vector<UserFolder> UserFolders() override { return userFolders; }
   std::optional<std::string> UserCacheFolder() override { return userCacheFolder; }
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
-                                     UrlCacheEntry& entry,
-                                     std::unique_ptr<CacheWalk>& walk) override;
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    UrlCacheEntry& entry) override;
+  WalkStatus StartCacheWalk(const std::string& searchPattern, std::uint32_t& recordSize,
+                            UrlCacheEntry& entry, std::unique_ptr<CacheWalk>& walk) override;
+  WalkStatus ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                               UrlCacheEntry& entry) override;
   std::optional<FileFacts> QueryFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   /// Gives the facts whether asked for or not.
@@ -122,29 +89,28 @@ class FakePlatform : public Platform {
   std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
-  bool CreateDirectoryA(const std::string& path) override;
-  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
-  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
-                                              unsigned unique) override;
-  bool DeleteFileA(const std::string& path) override;
-  bool MoveFileA(const std::string& from, const std::string& to) override;
+  bool CreateFolder(const std::string& path) override;
+  std::optional<std::uint32_t> QueryAttributes(const std::string& path) override;
+  std::optional<std::string> CreateTemporaryFile(const std::string& dir, const std::string& prefix,
+                                                 unsigned unique) override;
+  bool RemoveFile(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   LastWriteTime ReadLastWriteTime(const std::string& path) override;
-  bool CopyFileA(const std::string& from, const std::string& to) override;
-  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
-  std::optional<std::string> GetModuleFileNameA() override;
-  bool SetCurrentDirectoryA(const std::string& path) override;
-  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
-                                                     const std::string& file,
-                                                     std::size_t capacity) override;
-  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
-                                                    const std::vector<std::string>& keys,
-                                                    const std::string& file) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  std::optional<std::string> FullPath(const std::string& path, std::size_t limit) override;
+  std::optional<std::string> ProgramPath() override;
+  bool ChangeCurrentFolder(const std::string& path) override;
+  std::vector<std::string> ReadProfileSection(const std::string& section, const std::string& file,
+                                              std::size_t capacity) override;
+  std::vector<std::string> ReadProfileStrings(const std::string& section,
+                                              const std::vector<std::string>& keys,
+                                              const std::string& file) override;
   std::vector<std::string> ConfigurationFolders() override { return configurationFolders; }
   Conventions UserConventions() override { return conventions; }
   std::string LastErrorText() override { return lastErrorText; }
   std::string UserLanguage() override { return userLanguage; }
   /// Records the box with its texts' bytes joined.
-  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
+  void ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   /// A status line that records into `statusLines` when `terminal` is set; null otherwise.
   std::unique_ptr<StatusLine> OpenStatusLine() override;
   /// `clock`, which the test sets; each call moves it on by `clockStep`.
@@ -165,21 +131,14 @@ class FakePlatform : public Platform {
     std::uint64_t folderId = 0;          // of a directory: stays when it is moved
   };
 
-  /// Counts and logs one call; true if the test wants it to fail (by call number, or by `op` on
-  /// one of the paths).
-  bool Fails(const std::string& what, std::optional<Op> op, const std::string& path,
-             const std::string& other = "");
-  /// Logs the outcome of the call counted last and passes it through.
-  bool Done(bool ok);
   /// `path` made absolute against the current directory, "." and ".." resolved, "/" turned into
   /// "\", repeated and trailing separators dropped; empty for a path on no drive.
   std::string Normalize(const std::string& path) const;
   static std::string Key(const std::string& normalized);
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
-  /// CreateBodyWriter, logged as `call`; null when `onlyNew` and something is at the target.
-  std::unique_ptr<BodyWriter> StartBody(const std::string& call, const std::string& target,
-                                        bool onlyNew);
+  /// CreateBodyWriter; null when `onlyNew` and something is at the target.
+  std::unique_ptr<BodyWriter> StartBody(const std::string& target, bool onlyNew);
   /// What QueryFile gives for `node`.
   static FileFacts FactsOf(const Node& node);
   bool ParentIsDirectory(const std::string& normalized) const;
@@ -191,8 +150,6 @@ class FakePlatform : public Platform {
   mutable std::recursive_mutex mutex_;
   // Keys are normalized paths folded to upper case: names compare without regard to case.
   std::map<std::string, Node> nodes_;
-  std::multimap<Op, std::string> failures_;
-  std::size_t failCall_ = 0;
   unsigned tempCounter_ = 0;
   std::uint64_t folderIds_ = 0;  ///< The last folder id given.
 };

@@ -35,11 +35,11 @@ std::string Upper(std::string s) {
 void PlatformContract::SetUp() {
   setup_ = GetParam().make();
   ASSERT_TRUE(setup_.platform);
-  startDirectory_ = P().GetFullPathNameA(".", 4096);
+  startDirectory_ = P().FullPath(".", 4096);
 }
 
 void PlatformContract::TearDown() {
-  if (setup_.platform && startDirectory_) P().SetCurrentDirectoryA(*startDirectory_);
+  if (setup_.platform && startDirectory_) P().ChangeCurrentFolder(*startDirectory_);
   setup_.platform.reset();
   if (setup_.cleanup) setup_.cleanup();
 }
@@ -49,53 +49,53 @@ std::string PlatformContract::In(const std::string& name) const {
 }
 
 TEST_P(PlatformContract, CreateDirectoryMakesOneFolderAndRefusesExistingOrOrphanNames) {
-  EXPECT_TRUE(P().CreateDirectoryA(In("d")));
-  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
-  EXPECT_FALSE(P().CreateDirectoryA(In("d"))) << "the folder exists";
+  EXPECT_TRUE(P().CreateFolder(In("d")));
+  EXPECT_TRUE(IsDirectoryAttr(P().QueryAttributes(In("d"))));
+  EXPECT_FALSE(P().CreateFolder(In("d"))) << "the folder exists";
 
   setup_.writeFile(In("f"), "x");
-  EXPECT_FALSE(P().CreateDirectoryA(In("f"))) << "a file has the name";
+  EXPECT_FALSE(P().CreateFolder(In("f"))) << "a file has the name";
   EXPECT_EQ(setup_.readFile(In("f")), std::optional<std::string>("x"));
 
-  EXPECT_FALSE(P().CreateDirectoryA(In("missing\\d"))) << "the parent is missing";
-  EXPECT_FALSE(P().GetFileAttributesA(In("missing")));
+  EXPECT_FALSE(P().CreateFolder(In("missing\\d"))) << "the parent is missing";
+  EXPECT_FALSE(P().QueryAttributes(In("missing")));
 }
 
 TEST_P(PlatformContract, GetFileAttributesTellsFileFolderAndNothing) {
   setup_.writeFile(In("f"), "x");
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
 
-  std::optional<std::uint32_t> file = P().GetFileAttributesA(In("f"));
+  std::optional<std::uint32_t> file = P().QueryAttributes(In("f"));
   ASSERT_TRUE(file);
   EXPECT_FALSE(IsDirectoryAttr(file));
-  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
-  EXPECT_FALSE(P().GetFileAttributesA(In("none")));
-  EXPECT_FALSE(P().GetFileAttributesA(In("none\\f")));
+  EXPECT_TRUE(IsDirectoryAttr(P().QueryAttributes(In("d"))));
+  EXPECT_FALSE(P().QueryAttributes(In("none")));
+  EXPECT_FALSE(P().QueryAttributes(In("none\\f")));
 }
 
 TEST_P(PlatformContract, MoveRenamesButNeverReplaces) {
   setup_.writeFile(In("a"), "first");
   setup_.writeFile(In("b"), "second");
 
-  EXPECT_FALSE(P().MoveFileA(In("a"), In("b")));
+  EXPECT_FALSE(P().Rename(In("a"), In("b")));
   EXPECT_EQ(setup_.readFile(In("a")), std::optional<std::string>("first"));
   EXPECT_EQ(setup_.readFile(In("b")), std::optional<std::string>("second"));
 
-  EXPECT_FALSE(P().MoveFileA(In("none"), In("c")));
-  EXPECT_FALSE(P().GetFileAttributesA(In("c")));
+  EXPECT_FALSE(P().Rename(In("none"), In("c")));
+  EXPECT_FALSE(P().QueryAttributes(In("c")));
 
-  EXPECT_TRUE(P().MoveFileA(In("a"), In("c")));
-  EXPECT_FALSE(P().GetFileAttributesA(In("a")));
+  EXPECT_TRUE(P().Rename(In("a"), In("c")));
+  EXPECT_FALSE(P().QueryAttributes(In("a")));
   EXPECT_EQ(setup_.readFile(In("c")), std::optional<std::string>("first"));
   EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"b", "c"}));
 }
 
 TEST_P(PlatformContract, MoveRenamesAFolder) {
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
   setup_.writeFile(In("d\\f"), "x");
-  EXPECT_TRUE(P().MoveFileA(In("d"), In("e")));
+  EXPECT_TRUE(P().Rename(In("d"), In("e")));
   EXPECT_EQ(setup_.readFile(In("e\\f")), std::optional<std::string>("x"));
-  EXPECT_FALSE(P().GetFileAttributesA(In("d")));
+  EXPECT_FALSE(P().QueryAttributes(In("d")));
 }
 
 TEST_P(PlatformContract, CopyReplacesTheTargetAndCarriesTheLastWriteTime) {
@@ -103,7 +103,7 @@ TEST_P(PlatformContract, CopyReplacesTheTargetAndCarriesTheLastWriteTime) {
   setup_.setTime(In("src"), kSomeTime);
   setup_.writeFile(In("dst"), "old content that is longer");
 
-  ASSERT_TRUE(P().CopyFileA(In("src"), In("dst")));
+  ASSERT_TRUE(P().CopyReplacing(In("src"), In("dst")));
   EXPECT_EQ(setup_.readFile(In("dst")),
             std::optional<std::string>(std::string("new\0bytes\r\n", 11)));
   EXPECT_EQ(setup_.timeOf(In("dst")), std::optional<FileTime>(kSomeTime));
@@ -118,7 +118,7 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   const std::string bytes("head\0body\r\ntail", 15);
   setup_.writeFile(In("f"), bytes);
   setup_.setTime(In("f"), kSomeTime);
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
 
   const std::optional<FileFacts> facts = P().QueryFile(In("f"));
   ASSERT_TRUE(facts);
@@ -189,8 +189,8 @@ std::string BytesOf(const std::unique_ptr<ReadableFile>& file) {
 // A folder held open opens its own names, one step down and of the right kind only, and stays
 // the folder read when its path is renamed and another folder is put in its place.
 TEST_P(PlatformContract, OpenedFolderOpensItsNamesOneStepDownWhateverHappensToItsPath) {
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
-  ASSERT_TRUE(P().CreateDirectoryA(In("d\\sub")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d\\sub")));
   setup_.writeFile(In("d\\f"), "held");
   setup_.writeFile(In("d\\sub\\g"), "below");
   setup_.writeFile(In("top"), "top");
@@ -206,9 +206,9 @@ TEST_P(PlatformContract, OpenedFolderOpensItsNamesOneStepDownWhateverHappensToIt
   }
   EXPECT_EQ(BytesOf(sub->OpenName("g")), "below");
 
-  ASSERT_TRUE(P().MoveFileA(In("d"), In("moved")));
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
-  ASSERT_TRUE(P().CreateDirectoryA(In("d\\sub")));
+  ASSERT_TRUE(P().Rename(In("d"), In("moved")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d\\sub")));
   setup_.writeFile(In("d\\f"), "other");
   setup_.writeFile(In("d\\sub\\g"), "other");
   EXPECT_EQ(BytesOf(held->OpenName("f")), "held");
@@ -262,7 +262,7 @@ TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {
   EXPECT_FALSE(P().CreateBodyWriter(In("none\\page"))) << "a target in a missing folder";
 
   EXPECT_FALSE(P().CreateNewBodyWriter(In("page"))) << "a file is at the name";
-  P().CreateDirectoryA(In("folder"));
+  P().CreateFolder(In("folder"));
   EXPECT_FALSE(P().CreateNewBodyWriter(In("folder"))) << "a folder is at the name";
   {
     const std::unique_ptr<BodyWriter> abandoned = P().CreateNewBodyWriter(In("new"));
@@ -281,7 +281,7 @@ TEST_P(PlatformContract, BodyWriterReplacesTheTargetWholeOrLeavesIt) {
 TEST_P(PlatformContract, CopyMakesANewFile) {
   setup_.writeFile(In("src"), "");
   setup_.setTime(In("src"), kSomeTime);
-  ASSERT_TRUE(P().CopyFileA(In("src"), In("dst")));
+  ASSERT_TRUE(P().CopyReplacing(In("src"), In("dst")));
   EXPECT_EQ(setup_.readFile(In("dst")), std::optional<std::string>(""));
   EXPECT_EQ(setup_.timeOf(In("dst")), std::optional<FileTime>(kSomeTime));
 }
@@ -289,7 +289,7 @@ TEST_P(PlatformContract, CopyMakesANewFile) {
 TEST_P(PlatformContract, FailedCopyLeavesNothingBehind) {
   setup_.writeFile(In("src"), "content");
   setup_.writeFile(In("old"), "old");
-  ASSERT_TRUE(P().CreateDirectoryA(In("dir")));
+  ASSERT_TRUE(P().CreateFolder(In("dir")));
   const std::vector<std::string> before = setup_.listNames(setup_.scratch);
 
   struct Case {
@@ -305,7 +305,7 @@ TEST_P(PlatformContract, FailedCopyLeavesNothingBehind) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_FALSE(P().CopyFileA(c.from, c.to));
+    EXPECT_FALSE(P().CopyReplacing(c.from, c.to));
     EXPECT_EQ(setup_.listNames(setup_.scratch), before);
     EXPECT_EQ(setup_.readFile(In("old")), std::optional<std::string>("old"));
     EXPECT_TRUE(setup_.listNames(In("dir")).empty());
@@ -318,8 +318,8 @@ TEST_P(PlatformContract, CopyOfAnUnreadableSourceFailsAndKeepsTheTarget) {
   setup_.writeFile(In("old"), "old");
   setup_.blockReading(In("src"));
 
-  EXPECT_FALSE(P().CopyFileA(In("src"), In("old")));
-  EXPECT_FALSE(P().CopyFileA(In("src"), In("new")));
+  EXPECT_FALSE(P().CopyReplacing(In("src"), In("old")));
+  EXPECT_FALSE(P().CopyReplacing(In("src"), In("new")));
   EXPECT_EQ(setup_.readFile(In("old")), std::optional<std::string>("old"));
   EXPECT_EQ(setup_.listNames(setup_.scratch), (std::vector<std::string>{"old", "src"}));
 }
@@ -327,7 +327,7 @@ TEST_P(PlatformContract, CopyOfAnUnreadableSourceFailsAndKeepsTheTarget) {
 TEST_P(PlatformContract, TemporaryNamesAreDistinctEmptyFilesInTheFolder) {
   std::set<std::string> names;
   for (int i = 0; i < 3; ++i) {
-    std::optional<std::string> name = P().GetTempFileNameA(setup_.scratch, "mu", 0);
+    std::optional<std::string> name = P().CreateTemporaryFile(setup_.scratch, "mu", 0);
     ASSERT_TRUE(name);
     const std::string folder = Upper(setup_.scratch + "\\");
     ASSERT_EQ(Upper(name->substr(0, folder.size())), folder) << *name;
@@ -339,18 +339,18 @@ TEST_P(PlatformContract, TemporaryNamesAreDistinctEmptyFilesInTheFolder) {
   }
   EXPECT_EQ(names.size(), 3u);
   EXPECT_EQ(setup_.listNames(setup_.scratch).size(), 3u);
-  EXPECT_FALSE(P().GetTempFileNameA(In("none"), "mu", 0));
+  EXPECT_FALSE(P().CreateTemporaryFile(In("none"), "mu", 0));
 }
 
 TEST_P(PlatformContract, DeleteRemovesFilesOnly) {
   setup_.writeFile(In("f"), "x");
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
 
-  EXPECT_TRUE(P().DeleteFileA(In("f")));
-  EXPECT_FALSE(P().GetFileAttributesA(In("f")));
-  EXPECT_FALSE(P().DeleteFileA(In("f"))) << "already gone";
-  EXPECT_FALSE(P().DeleteFileA(In("d"))) << "a folder";
-  EXPECT_TRUE(IsDirectoryAttr(P().GetFileAttributesA(In("d"))));
+  EXPECT_TRUE(P().RemoveFile(In("f")));
+  EXPECT_FALSE(P().QueryAttributes(In("f")));
+  EXPECT_FALSE(P().RemoveFile(In("f"))) << "already gone";
+  EXPECT_FALSE(P().RemoveFile(In("d"))) << "a folder";
+  EXPECT_TRUE(IsDirectoryAttr(P().QueryAttributes(In("d"))));
 }
 
 TEST_P(PlatformContract, ReadLastWriteTimeOfPresentAndMissingFiles) {
@@ -367,7 +367,7 @@ TEST_P(PlatformContract, ReadLastWriteTimeOfPresentAndMissingFiles) {
 }
 
 TEST_P(PlatformContract, FullPathsResolveAgainstTheCurrentFolder) {
-  ASSERT_TRUE(P().SetCurrentDirectoryA(setup_.scratch));
+  ASSERT_TRUE(P().ChangeCurrentFolder(setup_.scratch));
   const std::string& s = setup_.scratch;
   const std::string leaf = s.substr(s.rfind('\\') + 1);
   struct Case {
@@ -386,16 +386,16 @@ TEST_P(PlatformContract, FullPathsResolveAgainstTheCurrentFolder) {
       {s + "\\x\\y\\..\\..\\z", s + "\\z"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(P().GetFullPathNameA(c.path, 4096), std::optional<std::string>(c.full)) << c.path;
+    EXPECT_EQ(P().FullPath(c.path, 4096), std::optional<std::string>(c.full)) << c.path;
   }
-  EXPECT_FALSE(P().GetFullPathNameA("a", s.size() + 1)) << "over the limit";
+  EXPECT_FALSE(P().FullPath("a", s.size() + 1)) << "over the limit";
 }
 
 TEST_P(PlatformContract, SetCurrentDirectoryFailsOnAMissingFolder) {
-  EXPECT_FALSE(P().SetCurrentDirectoryA(In("none")));
-  ASSERT_TRUE(P().CreateDirectoryA(In("d")));
-  ASSERT_TRUE(P().SetCurrentDirectoryA(In("d")));
-  EXPECT_EQ(P().GetFullPathNameA(".", 4096), std::optional<std::string>(In("d")));
+  EXPECT_FALSE(P().ChangeCurrentFolder(In("none")));
+  ASSERT_TRUE(P().CreateFolder(In("d")));
+  ASSERT_TRUE(P().ChangeCurrentFolder(In("d")));
+  EXPECT_EQ(P().FullPath(".", 4096), std::optional<std::string>(In("d")));
 }
 
 TEST_P(PlatformContract, ProfileReadsSectionsAndStrings) {
@@ -408,25 +408,24 @@ TEST_P(PlatformContract, ProfileReadsSectionsAndStrings) {
                    "[two]\r\n"
                    "alpha=other\r\n");
   const std::string file = In("t.ini");
-  EXPECT_EQ(P().GetPrivateProfileSectionA("one", file, 1000),
+  EXPECT_EQ(P().ReadProfileSection("one", file, 1000),
             (std::vector<std::string>{"alpha=1", "beta=\"two words\""}));
-  EXPECT_EQ(P().GetPrivateProfileSectionA("TWO", file, 1000),
-            (std::vector<std::string>{"alpha=other"}));
-  EXPECT_EQ(P().GetPrivateProfileStrings("ONE", {"Beta", "alpha", "gamma", "ALPHA"}, file),
+  EXPECT_EQ(P().ReadProfileSection("TWO", file, 1000), (std::vector<std::string>{"alpha=other"}));
+  EXPECT_EQ(P().ReadProfileStrings("ONE", {"Beta", "alpha", "gamma", "ALPHA"}, file),
             (std::vector<std::string>{"two words", "1", "", "1"}));
 
-  EXPECT_TRUE(P().GetPrivateProfileSectionA("three", file, 1000).empty());
-  EXPECT_TRUE(P().GetPrivateProfileSectionA("one", In("none.ini"), 1000).empty());
-  EXPECT_EQ(P().GetPrivateProfileStrings("one", {"alpha", "beta"}, In("none.ini")),
+  EXPECT_TRUE(P().ReadProfileSection("three", file, 1000).empty());
+  EXPECT_TRUE(P().ReadProfileSection("one", In("none.ini"), 1000).empty());
+  EXPECT_EQ(P().ReadProfileStrings("one", {"alpha", "beta"}, In("none.ini")),
             (std::vector<std::string>{"", ""}));
 }
 
 TEST_P(PlatformContract, ProfileFileRelativeToTheCurrentFolder) {
   setup_.writeFile(In("rel.ini"), "[strings]\nkey1=hello\n");
-  ASSERT_TRUE(P().SetCurrentDirectoryA(setup_.scratch));
-  EXPECT_EQ(P().GetPrivateProfileStrings("strings", {"key1"}, ".\\rel.ini"),
+  ASSERT_TRUE(P().ChangeCurrentFolder(setup_.scratch));
+  EXPECT_EQ(P().ReadProfileStrings("strings", {"key1"}, ".\\rel.ini"),
             std::vector<std::string>{"hello"});
-  EXPECT_EQ(P().GetPrivateProfileSectionA("strings", ".\\rel.ini", 1000),
+  EXPECT_EQ(P().ReadProfileSection("strings", ".\\rel.ini", 1000),
             (std::vector<std::string>{"key1=hello"}));
 }
 
@@ -472,7 +471,7 @@ TEST_P(PlatformContract, UserCacheFolderIsAFullPath) {
   const std::optional<std::string> folder = P().UserCacheFolder();
   ASSERT_TRUE(folder);
   ASSERT_FALSE(folder->empty());
-  EXPECT_EQ(P().GetFullPathNameA(*folder, kPathBufferSize), folder);
+  EXPECT_EQ(P().FullPath(*folder, kPathBufferSize), folder);
 }
 
 }  // namespace murel

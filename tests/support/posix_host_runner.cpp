@@ -121,7 +121,7 @@ int RunMurelRefusing(const std::string&, const std::string& folder,
 
 std::vector<std::string> HostProfileSection(const std::string& file, const std::string& section,
                                             std::size_t capacity) {
-  return PosixPlatform().GetPrivateProfileSectionA(section, file, capacity);
+  return PosixPlatform().ReadProfileSection(section, file, capacity);
 }
 
 }  // namespace murel

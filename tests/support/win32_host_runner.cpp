@@ -155,7 +155,7 @@ int RunMurelRefusing(const std::string& target, const std::string& folder,
 
 std::vector<std::string> HostProfileSection(const std::string& file, const std::string& section,
                                             std::size_t capacity) {
-  return Win32Platform().GetPrivateProfileSectionA(section, file, capacity);
+  return Win32Platform().ReadProfileSection(section, file, capacity);
 }
 
 }  // namespace murel

@@ -4,6 +4,7 @@
 
 #include "export/reporter.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "text/config_files.h"
 
 namespace murel {
@@ -87,10 +88,11 @@ TEST(TextLookup, ProgramDirectoryBecomesCurrent) {
 TEST(TextLookup, FailedDirectoryChangeReadsCurrentDirectory) {
   FakePlatform platform;
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=here\n");
-  platform.FailOn(FakePlatform::Op::kSetCurrentDirectory);
+  FaultyPlatform faulty(platform);
+  faulty.FailOn(FaultyPlatform::Op::kChangeCurrentFolder);
   TextOptions settings;
   settings.programDir = "C:\\prog";
-  EXPECT_EQ(Texts(platform, settings).Get(kMsg), "here");
+  EXPECT_EQ(Texts(faulty, settings).Get(kMsg), "here");
 }
 
 TEST(TextLookup, KeysAsTheProfileKeyReaderTakesThem) {
@@ -101,10 +103,10 @@ TEST(TextLookup, KeysAsTheProfileKeyReaderTakesThem) {
       << "case and blanks of keys ignored, the first of equal keys counts, quotes go";
 }
 
-std::size_t LanguageFileReads(const FakePlatform& platform) {
+std::size_t LanguageFileReads(const FaultyPlatform& platform) {
   std::size_t reads = 0;
   for (const std::string& line : platform.log) {
-    if (line.rfind("GetPrivateProfileStrings ", 0) == 0) ++reads;
+    if (line.rfind("ReadProfileStrings ", 0) == 0) ++reads;
   }
   return reads;
 }
@@ -114,14 +116,15 @@ TEST(TextLookup, LanguageFileReadOnceAtTheFirstText) {
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=first\nerror1=Oops\n");
   TextOptions settings;
   settings.programDir = "C:\\work";
-  Texts texts(platform, settings);
-  EXPECT_TRUE(platform.log.empty()) << "nothing is read before a text is asked for";
+  FaultyPlatform logged(platform);
+  Texts texts(logged, settings);
+  EXPECT_TRUE(logged.log.empty()) << "nothing is read before a text is asked for";
   EXPECT_EQ(texts.Get(kMsg), "first");
   platform.AddFile("C:\\work\\murel.lng", "[strings]\nwhere1=changed\n");
   EXPECT_EQ(texts.Get(kMsg), "first");
   EXPECT_EQ(texts.Get(kErrorCaption), "Oops");
   EXPECT_EQ(texts.Get(kUsageCaption), kUsageCaption.fallback);
-  EXPECT_EQ(LanguageFileReads(platform), 1u);
+  EXPECT_EQ(LanguageFileReads(logged), 1u);
 }
 
 TEST(TextLookup, BuiltInTextsFollowTheUserLanguage) {

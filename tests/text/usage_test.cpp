@@ -177,8 +177,7 @@ TEST(MessageTable, EnglishBuiltInsAreTheSampleFile) {
     EXPECT_EQ(sample.Get(*message), message->english) << message->key;
     keys.push_back(message->key);
   }
-  for (const std::string& entry :
-       platform.GetPrivateProfileSectionA("strings", ".\\murel.lng", 100000)) {
+  for (const std::string& entry : platform.ReadProfileSection("strings", ".\\murel.lng", 100000)) {
     const std::string key = entry.substr(0, entry.find_first_of("0123456789"));
     EXPECT_NE(std::find(keys.begin(), keys.end(), key), keys.end()) << entry;
   }

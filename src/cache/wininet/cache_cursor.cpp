@@ -28,7 +28,7 @@ WalkStatus WithGrowingRecord(CacheCursor& cursor, Step step) {
 bool OpenCacheWalk(Platform& platform, CacheCursor& cursor) {
   cursor.walk.reset();
   const WalkStatus status = WithGrowingRecord(cursor, [&] {
-    return platform.FindFirstUrlCacheEntryA("", cursor.recordSize, cursor.entry, cursor.walk);
+    return platform.StartCacheWalk("", cursor.recordSize, cursor.entry, cursor.walk);
   });
   if (status != WalkStatus::kEntry || !cursor.walk) {
     cursor.walk.reset();
@@ -40,7 +40,7 @@ bool OpenCacheWalk(Platform& platform, CacheCursor& cursor) {
 bool NextCacheEntry(Platform& platform, CacheCursor& cursor) {
   if (!cursor.walk) return false;
   const WalkStatus status = WithGrowingRecord(cursor, [&] {
-    return platform.FindNextUrlCacheEntryA(*cursor.walk, cursor.recordSize, cursor.entry);
+    return platform.ContinueCacheWalk(*cursor.walk, cursor.recordSize, cursor.entry);
   });
   return status == WalkStatus::kEntry;
 }

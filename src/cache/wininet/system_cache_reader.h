@@ -8,7 +8,7 @@
 
 namespace murel {
 
-/// A reader over the platform's cache walk (`FindFirstUrlCacheEntryA`); entries with a record
+/// A reader over the platform's cache walk (`StartCacheWalk`); entries with a record
 /// larger than the standard one are taken with the larger record the platform asks for. Null
 /// if the walk cannot be opened or the cache has no entry.
 std::unique_ptr<CacheReader> OpenSystemCache(Platform& platform);

@@ -125,15 +125,14 @@ std::optional<std::string> PosixPlatform::UserCacheFolder() {
 }
 
 // Linux has no cache service of its own.
-WalkStatus PosixPlatform::FindFirstUrlCacheEntryA(const std::string& /*searchPattern*/,
-                                                  std::uint32_t& /*recordSize*/,
-                                                  UrlCacheEntry& /*entry*/,
-                                                  std::unique_ptr<CacheWalk>& /*walk*/) {
+WalkStatus PosixPlatform::StartCacheWalk(const std::string& /*searchPattern*/,
+                                         std::uint32_t& /*recordSize*/, UrlCacheEntry& /*entry*/,
+                                         std::unique_ptr<CacheWalk>& /*walk*/) {
   return WalkStatus::kFailed;
 }
 
-WalkStatus PosixPlatform::FindNextUrlCacheEntryA(CacheWalk& /*walk*/, std::uint32_t& /*recordSize*/,
-                                                 UrlCacheEntry& /*entry*/) {
+WalkStatus PosixPlatform::ContinueCacheWalk(CacheWalk& /*walk*/, std::uint32_t& /*recordSize*/,
+                                            UrlCacheEntry& /*entry*/) {
   return WalkStatus::kFailed;
 }
 
@@ -233,12 +232,12 @@ std::unique_ptr<BodyWriter> PosixPlatform::CreateNewBodyWriter(const std::string
   return PosixBodyWriter::CreateNew(*host, cleanedFolders_);
 }
 
-bool PosixPlatform::CreateDirectoryA(const std::string& path) {
+bool PosixPlatform::CreateFolder(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   return host && mkdir(host->c_str(), 0777) == 0;
 }
 
-std::optional<std::uint32_t> PosixPlatform::GetFileAttributesA(const std::string& path) {
+std::optional<std::uint32_t> PosixPlatform::QueryAttributes(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   struct stat info {};
   if (!host || lstat(host->c_str(), &info) != 0) return std::nullopt;
@@ -251,9 +250,9 @@ std::optional<std::uint32_t> PosixPlatform::GetFileAttributesA(const std::string
   return kFileAttributeReparsePoint | (directory ? kFileAttributeDirectory : kFileAttributeArchive);
 }
 
-std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& dir,
-                                                           const std::string& prefix,
-                                                           unsigned unique) {
+std::optional<std::string> PosixPlatform::CreateTemporaryFile(const std::string& dir,
+                                                              const std::string& prefix,
+                                                              unsigned unique) {
   const std::optional<std::string> host = HostPathOf(dir);
   if (!host) return std::nullopt;
   const std::lock_guard<std::mutex> lock(namesMutex_);
@@ -268,12 +267,12 @@ std::optional<std::string> PosixPlatform::GetTempFileNameA(const std::string& di
   return FullWindowsPath(*created, CurrentHostDir());
 }
 
-bool PosixPlatform::DeleteFileA(const std::string& path) {
+bool PosixPlatform::RemoveFile(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   return host && unlink(host->c_str()) == 0;
 }
 
-bool PosixPlatform::MoveFileA(const std::string& from, const std::string& to) {
+bool PosixPlatform::Rename(const std::string& from, const std::string& to) {
   const std::optional<std::string> hostFrom = HostPathOf(from);
   const std::optional<std::string> hostTo = HostPathOf(to);
   return hostFrom && hostTo && RenameNoReplace(*hostFrom, *hostTo);
@@ -295,7 +294,7 @@ LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   return result;
 }
 
-bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
+bool PosixPlatform::CopyReplacing(const std::string& from, const std::string& to) {
   const std::optional<std::string> source = HostPathOf(from);
   const std::optional<std::string> target = HostPathOf(to);
   if (!source || !target) return false;
@@ -313,8 +312,7 @@ bool PosixPlatform::CopyFileA(const std::string& from, const std::string& to) {
   return copied;
 }
 
-std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& path,
-                                                           std::size_t limit) {
+std::optional<std::string> PosixPlatform::FullPath(const std::string& path, std::size_t limit) {
   // The export asks for many absolute paths; they need no look at the current directory.
   std::optional<std::string> full =
       FullWindowsPath(path, IsRootedPath(path) ? std::string("/") : CurrentHostDir());
@@ -322,7 +320,7 @@ std::optional<std::string> PosixPlatform::GetFullPathNameA(const std::string& pa
   return full;
 }
 
-std::optional<std::string> PosixPlatform::GetModuleFileNameA() {
+std::optional<std::string> PosixPlatform::ProgramPath() {
   std::string buffer(4096, '\0');
   const ssize_t length = readlink("/proc/self/exe", &buffer[0], buffer.size());
   if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::nullopt;
@@ -330,22 +328,23 @@ std::optional<std::string> PosixPlatform::GetModuleFileNameA() {
   return WindowsFormOf(buffer);
 }
 
-bool PosixPlatform::SetCurrentDirectoryA(const std::string& path) {
+bool PosixPlatform::ChangeCurrentFolder(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   return host && chdir(host->c_str()) == 0;
 }
 
-std::vector<std::string> PosixPlatform::GetPrivateProfileSectionA(const std::string& section,
-                                                                  const std::string& file,
-                                                                  std::size_t capacity) {
+std::vector<std::string> PosixPlatform::ReadProfileSection(const std::string& section,
+                                                           const std::string& file,
+                                                           std::size_t capacity) {
   const std::optional<std::string> host = HostPathOf(file);
   SectionEntries reader(section, capacity);
   if (!host || !ReadProfileFile(*host, reader)) return {};
   return reader.TakeEntries();
 }
 
-std::vector<std::string> PosixPlatform::GetPrivateProfileStrings(
-    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+std::vector<std::string> PosixPlatform::ReadProfileStrings(const std::string& section,
+                                                           const std::vector<std::string>& keys,
+                                                           const std::string& file) {
   const std::optional<std::string> host = HostPathOf(file);
   SectionValues reader(section, keys);
   if (!host || !ReadProfileFile(*host, reader)) return std::vector<std::string>(keys.size());
@@ -374,7 +373,7 @@ std::string PosixPlatform::UserLanguage() {
   return LocaleLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
-void PosixPlatform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+void PosixPlatform::ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   // The usage box is what the user asked for; warnings and errors go where errors go.
   std::FILE* out = icon == BoxIcon::kNone ? stdout : stderr;
   // A box must not run into the progress line; the next redraw brings that back below it.

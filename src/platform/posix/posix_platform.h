@@ -20,47 +20,54 @@ class PosixPlatform : public Platform {
  public:
   PosixPlatform();
 
-  std::optional<std::string> WineUserProfile() override;
-  std::vector<UserFolder> UserFolders() override;
-  std::optional<std::string> UserCacheFolder() override;
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
-                                     UrlCacheEntry& entry,
-                                     std::unique_ptr<CacheWalk>& walk) override;
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    UrlCacheEntry& entry) override;
+  // FileSystem
   std::optional<FileFacts> QueryFile(const std::string& path) override;
+  std::optional<std::uint32_t> QueryAttributes(const std::string& path) override;
+  LastWriteTime ReadLastWriteTime(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;
   std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
+  bool CreateFolder(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  bool RemoveFile(const std::string& path) override;
+  std::optional<std::string> CreateTemporaryFile(const std::string& dir, const std::string& prefix,
+                                                 unsigned unique) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
   std::unique_ptr<BodyWriter> CreateBodyWriter(const std::string& target) override;
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
-  bool CreateDirectoryA(const std::string& path) override;
-  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
-  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
-                                              unsigned unique) override;
-  bool DeleteFileA(const std::string& path) override;
-  bool MoveFileA(const std::string& from, const std::string& to) override;
-  LastWriteTime ReadLastWriteTime(const std::string& path) override;
-  bool CopyFileA(const std::string& from, const std::string& to) override;
-  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
-  std::optional<std::string> GetModuleFileNameA() override;
-  bool SetCurrentDirectoryA(const std::string& path) override;
-  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
-                                                     const std::string& file,
-                                                     std::size_t capacity) override;
-  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
-                                                    const std::vector<std::string>& keys,
-                                                    const std::string& file) override;
+  std::optional<std::string> FullPath(const std::string& path, std::size_t limit) override;
+  bool ChangeCurrentFolder(const std::string& path) override;
+  std::string LastErrorText() override;
+
+  // Desktop
+  std::string UserLanguage() override;
+  void ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
+  std::unique_ptr<StatusLine> OpenStatusLine() override;
+  std::string DisplayPath(const std::string& path) override;
+
+  // SystemCache
+  WalkStatus StartCacheWalk(const std::string& searchPattern, std::uint32_t& recordSize,
+                            UrlCacheEntry& entry, std::unique_ptr<CacheWalk>& walk) override;
+  WalkStatus ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                               UrlCacheEntry& entry) override;
+
+  // ProfileReader
+  std::vector<std::string> ReadProfileSection(const std::string& section, const std::string& file,
+                                              std::size_t capacity) override;
+  std::vector<std::string> ReadProfileStrings(const std::string& section,
+                                              const std::vector<std::string>& keys,
+                                              const std::string& file) override;
+
+  // Environment
+  std::vector<UserFolder> UserFolders() override;
+  std::optional<std::string> WineUserProfile() override;
+  std::optional<std::string> UserCacheFolder() override;
   std::vector<std::string> ConfigurationFolders() override;
   Conventions UserConventions() override;
-  std::string LastErrorText() override;
-  std::string UserLanguage() override;
-  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
-  std::unique_ptr<StatusLine> OpenStatusLine() override;
   std::uint64_t SteadyMilliseconds() override;
   FileTime CurrentTime() override;
-  std::string DisplayPath(const std::string& path) override;
+  std::optional<std::string> ProgramPath() override;
 
  private:
   /// Guards the two members below: files are created from both threads of a run.

@@ -146,9 +146,9 @@ std::optional<std::string> Win32Platform::UserCacheFolder() {
   return EnvironmentPath("LOCALAPPDATA");
 }
 
-WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPattern,
-                                                  std::uint32_t& recordSize, UrlCacheEntry& entry,
-                                                  std::unique_ptr<CacheWalk>& walk) {
+WalkStatus Win32Platform::StartCacheWalk(const std::string& searchPattern,
+                                         std::uint32_t& recordSize, UrlCacheEntry& entry,
+                                         std::unique_ptr<CacheWalk>& walk) {
   // The documented way to walk the whole content cache is a null pattern; the empty text names
   // no container.
   const char* pattern = searchPattern.empty() ? nullptr : searchPattern.c_str();
@@ -160,8 +160,8 @@ WalkStatus Win32Platform::FindFirstUrlCacheEntryA(const std::string& searchPatte
   return WalkStatus::kEntry;
 }
 
-WalkStatus Win32Platform::FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                                 UrlCacheEntry& entry) {
+WalkStatus Win32Platform::ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                                            UrlCacheEntry& entry) {
   auto* wininet = dynamic_cast<WinInetWalk*>(&walk);
   if (wininet == nullptr) return WalkStatus::kFailed;
   EntryRecord record(recordSize);
@@ -191,7 +191,7 @@ std::unique_ptr<OpenedFolder> Win32Platform::OpenFolder(const std::string& path)
 }
 
 std::unique_ptr<BodyWriter> Win32Platform::CreateBodyWriter(const std::string& target) {
-  const std::optional<std::string> temporary = GetTempFileNameA(FolderOf(target), "mur", 0);
+  const std::optional<std::string> temporary = CreateTemporaryFile(FolderOf(target), "mur", 0);
   if (!temporary) return nullptr;
   return CreateWindowsBodyWriter(*temporary, target);
 }
@@ -201,29 +201,29 @@ std::unique_ptr<BodyWriter> Win32Platform::CreateNewBodyWriter(const std::string
   return CreateBodyWriter(target);
 }
 
-bool Win32Platform::CreateDirectoryA(const std::string& path) {
+bool Win32Platform::CreateFolder(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
-std::optional<std::uint32_t> Win32Platform::GetFileAttributesA(const std::string& path) {
+std::optional<std::uint32_t> Win32Platform::QueryAttributes(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return attributes;
 }
 
-std::optional<std::string> Win32Platform::GetTempFileNameA(const std::string& dir,
-                                                           const std::string& prefix,
-                                                           unsigned unique) {
+std::optional<std::string> Win32Platform::CreateTemporaryFile(const std::string& dir,
+                                                              const std::string& prefix,
+                                                              unsigned unique) {
   char name[MAX_PATH];
   if (::GetTempFileNameA(dir.c_str(), prefix.c_str(), unique, name) == 0) return std::nullopt;
   return std::string(name);
 }
 
-bool Win32Platform::DeleteFileA(const std::string& path) {
+bool Win32Platform::RemoveFile(const std::string& path) {
   return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
-bool Win32Platform::MoveFileA(const std::string& from, const std::string& to) {
+bool Win32Platform::Rename(const std::string& from, const std::string& to) {
   return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
 }
 
@@ -242,11 +242,11 @@ LastWriteTime Win32Platform::ReadLastWriteTime(const std::string& path) {
   return result;
 }
 
-bool Win32Platform::CopyFileA(const std::string& from, const std::string& to) {
+bool Win32Platform::CopyReplacing(const std::string& from, const std::string& to) {
   // The copy goes to a fresh name beside the target and is renamed over it only when whole, so
   // an interrupted run never leaves a partial file with a new time. ::CopyFileA gives the copy
   // the source's last-write time, and the rename keeps it.
-  const std::optional<std::string> temporary = GetTempFileNameA(FolderOf(to), "mur", 0);
+  const std::optional<std::string> temporary = CreateTemporaryFile(FolderOf(to), "mur", 0);
   if (!temporary) return false;
   const bool copied =
       ::CopyFileA(from.c_str(), temporary->c_str(), FALSE) != FALSE &&
@@ -255,8 +255,7 @@ bool Win32Platform::CopyFileA(const std::string& from, const std::string& to) {
   return copied;
 }
 
-std::optional<std::string> Win32Platform::GetFullPathNameA(const std::string& path,
-                                                           std::size_t limit) {
+std::optional<std::string> Win32Platform::FullPath(const std::string& path, std::size_t limit) {
   // One character more than the limit holds the NUL; a longer result reports the size it needs,
   // which is then over the limit.
   std::vector<char> buffer(limit + 1);
@@ -266,7 +265,7 @@ std::optional<std::string> Win32Platform::GetFullPathNameA(const std::string& pa
   return std::string(buffer.data(), length);
 }
 
-std::optional<std::string> Win32Platform::GetModuleFileNameA() {
+std::optional<std::string> Win32Platform::ProgramPath() {
   // A result that fills the buffer may be cut: try again with a larger one.
   for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
     std::vector<char> buffer(size);
@@ -277,13 +276,13 @@ std::optional<std::string> Win32Platform::GetModuleFileNameA() {
   return std::nullopt;
 }
 
-bool Win32Platform::SetCurrentDirectoryA(const std::string& path) {
+bool Win32Platform::ChangeCurrentFolder(const std::string& path) {
   return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
 }
 
-std::vector<std::string> Win32Platform::GetPrivateProfileSectionA(const std::string& section,
-                                                                  const std::string& file,
-                                                                  std::size_t capacity) {
+std::vector<std::string> Win32Platform::ReadProfileSection(const std::string& section,
+                                                           const std::string& file,
+                                                           std::size_t capacity) {
   // A section cut by the buffer ends in a cut entry (the system keeps as much of the last entry
   // as fits), and a cut rule is worse than a lost one. So the section is read whole, growing the
   // buffer while the system reports it full, and only entries that fit `capacity` completely are
@@ -298,8 +297,9 @@ std::vector<std::string> Win32Platform::GetPrivateProfileSectionA(const std::str
   return entries;
 }
 
-std::vector<std::string> Win32Platform::GetPrivateProfileStrings(
-    const std::string& section, const std::vector<std::string>& keys, const std::string& file) {
+std::vector<std::string> Win32Platform::ReadProfileStrings(const std::string& section,
+                                                           const std::vector<std::string>& keys,
+                                                           const std::string& file) {
   // The system keeps recently read profile files in memory, so asking key by key does not read
   // the file again for each key.
   std::vector<std::string> values;
@@ -334,7 +334,7 @@ std::string Win32Platform::LastErrorText() {
 
 std::string Win32Platform::UserLanguage() { return std::string(); }
 
-void Win32Platform::MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) {
+void Win32Platform::ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) {
   UINT style = MB_OK;
   if (icon == BoxIcon::kWarning) style |= MB_ICONWARNING;
   if (icon == BoxIcon::kError) style |= MB_ICONERROR;

@@ -23,12 +23,11 @@ class Win32Platform : public Platform {
   /// %LOCALAPPDATA% from ::GetEnvironmentVariableA, whether it exists or not.
   std::optional<std::string> UserCacheFolder() override;
   /// ::FindFirstUrlCacheEntryA over WinINet's cache.
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
-                                     UrlCacheEntry& entry,
-                                     std::unique_ptr<CacheWalk>& walk) override;
-  /// Advances a walk begun by `FindFirstUrlCacheEntryA` of this platform.
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    UrlCacheEntry& entry) override;
+  WalkStatus StartCacheWalk(const std::string& searchPattern, std::uint32_t& recordSize,
+                            UrlCacheEntry& entry, std::unique_ptr<CacheWalk>& walk) override;
+  /// Advances a walk begun by `StartCacheWalk` of this platform.
+  WalkStatus ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                               UrlCacheEntry& entry) override;
 
   /// ::GetFileAttributesExA; a reparse point (a link) is kLink.
   std::optional<FileFacts> QueryFile(const std::string& path) override;
@@ -46,36 +45,35 @@ class Win32Platform : public Platform {
   std::unique_ptr<BodyWriter> CreateNewBodyWriter(const std::string& target) override;
 
   /// ::CreateDirectoryA with default security.
-  bool CreateDirectoryA(const std::string& path) override;
+  bool CreateFolder(const std::string& path) override;
   /// ::GetFileAttributesA; INVALID_FILE_ATTRIBUTES gives empty.
-  std::optional<std::uint32_t> GetFileAttributesA(const std::string& path) override;
+  std::optional<std::uint32_t> QueryAttributes(const std::string& path) override;
   /// ::GetTempFileNameA.
-  std::optional<std::string> GetTempFileNameA(const std::string& dir, const std::string& prefix,
-                                              unsigned unique) override;
+  std::optional<std::string> CreateTemporaryFile(const std::string& dir, const std::string& prefix,
+                                                 unsigned unique) override;
   /// ::DeleteFileA.
-  bool DeleteFileA(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
   /// ::MoveFileA, which never replaces an existing name.
-  bool MoveFileA(const std::string& from, const std::string& to) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   /// CreateFileA (read, shared for reading and writing), GetFileInformationByHandle, CloseHandle.
   LastWriteTime ReadLastWriteTime(const std::string& path) override;
   /// ::CopyFileA onto a temporary name beside `to`, then MoveFileExA over `to`.
-  bool CopyFileA(const std::string& from, const std::string& to) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
   /// ::GetFullPathNameA; empty when it fails or the result is longer than `limit`.
-  std::optional<std::string> GetFullPathNameA(const std::string& path, std::size_t limit) override;
+  std::optional<std::string> FullPath(const std::string& path, std::size_t limit) override;
   /// ::GetModuleFileNameA of the program's own module.
-  std::optional<std::string> GetModuleFileNameA() override;
+  std::optional<std::string> ProgramPath() override;
   /// ::SetCurrentDirectoryA.
-  bool SetCurrentDirectoryA(const std::string& path) override;
+  bool ChangeCurrentFolder(const std::string& path) override;
 
   /// ::GetPrivateProfileSectionA into a buffer of `capacity` characters, split at the NULs.
-  std::vector<std::string> GetPrivateProfileSectionA(const std::string& section,
-                                                     const std::string& file,
-                                                     std::size_t capacity) override;
+  std::vector<std::string> ReadProfileSection(const std::string& section, const std::string& file,
+                                              std::size_t capacity) override;
   /// ::GetPrivateProfileStringA for each key into a buffer of 500 characters, with the empty
   /// default.
-  std::vector<std::string> GetPrivateProfileStrings(const std::string& section,
-                                                    const std::vector<std::string>& keys,
-                                                    const std::string& file) override;
+  std::vector<std::string> ReadProfileStrings(const std::string& section,
+                                              const std::vector<std::string>& keys,
+                                              const std::string& file) override;
   /// Empty: the program's own Russian texts are the default on Windows.
   std::vector<std::string> ConfigurationFolders() override;
   Conventions UserConventions() override;
@@ -84,7 +82,7 @@ class Win32Platform : public Platform {
 
   /// ::MessageBoxW with MB_OK and the icon, owned by no window; each piece is turned into
   /// UTF-16 from its code page (the built-in texts from Windows-1251, the rest from CP_ACP).
-  void MessageBoxA(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
+  void ShowMessage(const ShownText& text, const ShownText& caption, BoxIcon icon) override;
   /// The C runtime's text-mode output, which writes "\n" as CR LF.
   /// Null: the program has no console to show progress on.
   std::unique_ptr<StatusLine> OpenStatusLine() override;

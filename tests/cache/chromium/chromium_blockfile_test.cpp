@@ -10,6 +10,7 @@
 #include "export/stored_body_copy.h"
 #include "support/blockfile_writer.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 
 namespace murel {
 namespace {
@@ -25,11 +26,11 @@ class BlockfileTest : public testing::Test {
     }
     platform.AddDirectory("C:\\out");
     std::vector<std::string> urls;
-    const std::unique_ptr<CacheReader> reader = OpenCache(platform, kCache);
+    const std::unique_ptr<CacheReader> reader = OpenCache(faulty, kCache);
     if (!reader) return urls;
     for (CacheEntry entry; reader->Next(entry);) {
       urls.push_back(entry.url);
-      WriteStoredBody(platform, *entry.storedBody, true, "C:\\out\\" + std::to_string(urls.size()));
+      WriteStoredBody(faulty, *entry.storedBody, true, "C:\\out\\" + std::to_string(urls.size()));
     }
     return urls;
   }
@@ -38,11 +39,12 @@ class BlockfileTest : public testing::Test {
   std::size_t Opens(const std::string& name) const {
     const std::string call = "OpenFileForReading " + std::string(kCache) + "\\" + name + " ";
     return static_cast<std::size_t>(
-        std::count_if(platform.log.begin(), platform.log.end(),
+        std::count_if(faulty.log.begin(), faulty.log.end(),
                       [&call](const std::string& line) { return line.rfind(call, 0) == 0; }));
   }
 
   FakePlatform platform;
+  FaultyPlatform faulty{platform};  // where the readers make their calls, logged
   BlockfileWriter writer;
 };
 

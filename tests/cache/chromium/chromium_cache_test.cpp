@@ -13,6 +13,7 @@
 #include "cache/chromium/chromium_key.h"
 #include "export/stored_body_copy.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/host_files.h"
 
 namespace murel {
@@ -43,11 +44,11 @@ class ChromiumCacheTest : public testing::Test {
   // The URLs read from the profile folder, each body written out on the way.
   std::vector<std::string> Urls() {
     std::vector<std::string> urls;
-    const std::unique_ptr<CacheReader> reader = OpenCache(platform, kProfile);
+    const std::unique_ptr<CacheReader> reader = OpenCache(faulty, kProfile);
     if (!reader) return urls;
     for (CacheEntry entry; reader->Next(entry);) {
       urls.push_back(entry.url.substr(entry.url.rfind('/') + 1));
-      bodies.push_back(WriteStoredBody(platform, *entry.storedBody, false,
+      bodies.push_back(WriteStoredBody(faulty, *entry.storedBody, false,
                                        "C:\\out\\" + urls.back()) == BodyCopy::kWritten);
     }
     return urls;
@@ -69,6 +70,7 @@ class ChromiumCacheTest : public testing::Test {
   }
 
   FakePlatform platform;
+  FaultyPlatform faulty{platform};  // where the readers make their calls
   std::string styleFile;
   std::string content;
   std::vector<bool> bodies;
@@ -145,7 +147,7 @@ TEST(ChromiumKey, TheUrlOfAGetAnswerAfterItsPrefixes) {
 }
 
 TEST_F(ChromiumCacheTest, EntryFileThatVanishedAfterTheListingIsPassedOver) {
-  platform.FailOn(FakePlatform::Op::kOpenFile, styleFile);
+  faulty.FailOn(FaultyPlatform::Op::kOpenFile, styleFile);
   EXPECT_EQ(Urls(), allButStyle);
 }
 

@@ -9,6 +9,7 @@
 #include "cache/core/http_date.h"
 #include "run/run_driver.h"
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 #include "support/firefox_entry_writer.h"
 
 namespace murel {
@@ -47,10 +48,10 @@ class EntryMemoTest : public ::testing::Test {
 
   // Runs an export and gives the entry files it opened, by their last letter.
   std::string Run() {
-    platform.log.clear();
-    EXPECT_EQ(RunMurel(platform, "-nm -c D:\\profile C:\\out"), kExitOk);
+    faulty.log.clear();
+    EXPECT_EQ(RunMurel(faulty, "-nm -c D:\\profile C:\\out"), kExitOk);
     std::string opened;
-    for (const std::string& line : platform.log) {
+    for (const std::string& line : faulty.log) {
       if (line.rfind("OpenFileForReading " + kEntries, 0) == 0) {
         opened += line[("OpenFileForReading " + kEntries).size()];
       }
@@ -82,6 +83,7 @@ class EntryMemoTest : public ::testing::Test {
   }
 
   FakePlatform platform;
+  FaultyPlatform faulty{platform};  // where a run makes its calls, logged
 };
 
 TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun) {
@@ -92,9 +94,8 @@ TEST_F(EntryMemoTest, ReRunReadsOnlyWhatChangedOrWasWrittenTooCloseToTheLastRun)
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Export(), first);
   // Nothing changed: the memo is kept as it is, not written again.
-  EXPECT_EQ(
-      std::count(platform.log.begin(), platform.log.end(), "CreateBodyWriter " + memo + " -> ok"),
-      0);
+  EXPECT_EQ(std::count(faulty.log.begin(), faulty.log.end(), "CreateBodyWriter " + memo + " -> ok"),
+            0);
 
   // A page fetched again: another body and time under the same name. A file written within two
   // seconds before the last run began may have changed unseen, and is read again too.
@@ -172,8 +173,8 @@ TEST_F(EntryMemoTest, MemoThatCannotBeKeptCostsOnlyTheReading) {
   Run();
   const std::string first = Export();
   ASSERT_EQ(Memos().size(), 1u);
-  platform.FailOn(FakePlatform::Op::kOpenFile, Memos()[0]);
-  platform.FailOn(FakePlatform::Op::kCommitBody, Memos()[0]);
+  faulty.FailOn(FaultyPlatform::Op::kOpenFile, Memos()[0]);
+  faulty.FailOn(FaultyPlatform::Op::kCommitBody, Memos()[0]);
   platform.AddFile("C:\\blocked", "a file where the folder would be");
   for (const char* folder : {"", "-", "C:\\blocked"}) {
     if (*folder == '-') platform.userCacheFolder.reset();

@@ -3,26 +3,26 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_platform.h"
+#include "support/faulty_platform.h"
 
 namespace murel {
 namespace {
 
-using Op = FakePlatform::Op;
+using Op = FaultyPlatform::Op;
 
 // Records the record size offered on every walk call.
 class RecordingPlatform : public FakePlatform {
  public:
-  WalkStatus FindFirstUrlCacheEntryA(const std::string& searchPattern, std::uint32_t& recordSize,
-                                     UrlCacheEntry& entry,
-                                     std::unique_ptr<CacheWalk>& walk) override {
+  WalkStatus StartCacheWalk(const std::string& searchPattern, std::uint32_t& recordSize,
+                            UrlCacheEntry& entry, std::unique_ptr<CacheWalk>& walk) override {
     offered.push_back(recordSize);
     patterns.push_back(searchPattern);
-    return FakePlatform::FindFirstUrlCacheEntryA(searchPattern, recordSize, entry, walk);
+    return FakePlatform::StartCacheWalk(searchPattern, recordSize, entry, walk);
   }
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk& walk, std::uint32_t& recordSize,
-                                    UrlCacheEntry& entry) override {
+  WalkStatus ContinueCacheWalk(CacheWalk& walk, std::uint32_t& recordSize,
+                               UrlCacheEntry& entry) override {
     offered.push_back(recordSize);
-    return FakePlatform::FindNextUrlCacheEntryA(walk, recordSize, entry);
+    return FakePlatform::ContinueCacheWalk(walk, recordSize, entry);
   }
   std::vector<std::uint32_t> offered;
   std::vector<std::string> patterns;
@@ -32,12 +32,11 @@ class RecordingPlatform : public FakePlatform {
 // cache service might answer.
 class GreedyPlatform : public FakePlatform {
  public:
-  WalkStatus FindFirstUrlCacheEntryA(const std::string&, std::uint32_t& recordSize, UrlCacheEntry&,
-                                     std::unique_ptr<CacheWalk>&) override {
+  WalkStatus StartCacheWalk(const std::string&, std::uint32_t& recordSize, UrlCacheEntry&,
+                            std::unique_ptr<CacheWalk>&) override {
     return AskMore(recordSize);
   }
-  WalkStatus FindNextUrlCacheEntryA(CacheWalk&, std::uint32_t& recordSize,
-                                    UrlCacheEntry&) override {
+  WalkStatus ContinueCacheWalk(CacheWalk&, std::uint32_t& recordSize, UrlCacheEntry&) override {
     return AskMore(recordSize);
   }
   WalkStatus AskMore(std::uint32_t& recordSize) {
@@ -94,8 +93,9 @@ TEST(CacheCursorTest, OpeningFails) {
   FakePlatform empty;
   EXPECT_TRUE(Walk(empty).empty());
 
-  FakePlatform refused;
-  refused.cache = {{"http://a/", "", 0}};
+  FakePlatform fake;
+  fake.cache = {{"http://a/", "", 0}};
+  FaultyPlatform refused(fake);
   refused.FailOn(Op::kCacheOpen);
   CacheCursor cursor;
   EXPECT_FALSE(OpenCacheWalk(refused, cursor));
@@ -104,8 +104,9 @@ TEST(CacheCursorTest, OpeningFails) {
 }
 
 TEST(CacheCursorTest, FailingStepEndsTheWalk) {
-  FakePlatform platform;
-  platform.cache = {{"http://a/", "", 0}, {"http://b/", "", 0}};
+  FakePlatform fake;
+  fake.cache = {{"http://a/", "", 0}, {"http://b/", "", 0}};
+  FaultyPlatform platform(fake);
   CacheCursor cursor;
   ASSERT_TRUE(OpenCacheWalk(platform, cursor));
   platform.FailOn(Op::kCacheNext);

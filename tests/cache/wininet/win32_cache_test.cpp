@@ -51,20 +51,20 @@ Walked WalkAll(Platform& platform) {
   std::unique_ptr<CacheWalk> walk;
   UrlCacheEntry entry;
   std::uint32_t size = 2000;
-  WalkStatus status = platform.FindFirstUrlCacheEntryA("", size, entry, walk);
+  WalkStatus status = platform.StartCacheWalk("", size, entry, walk);
   while (status == WalkStatus::kBufferTooSmall) {
     walked.grownTo.push_back(size);
-    status = platform.FindFirstUrlCacheEntryA("", size, entry, walk);
+    status = platform.StartCacheWalk("", size, entry, walk);
   }
   if (status != WalkStatus::kEntry) return walked;
   walked.opened = true;
   for (;;) {
     walked.entries.push_back(entry);
     size = 2000;
-    status = platform.FindNextUrlCacheEntryA(*walk, size, entry);
+    status = platform.ContinueCacheWalk(*walk, size, entry);
     while (status == WalkStatus::kBufferTooSmall) {
       walked.grownTo.push_back(size);
-      status = platform.FindNextUrlCacheEntryA(*walk, size, entry);
+      status = platform.ContinueCacheWalk(*walk, size, entry);
     }
     if (status != WalkStatus::kEntry) return walked;
   }
@@ -136,10 +136,10 @@ TEST_F(Win32Cache, TinyBufferAtTheStartAsksForMore) {
   std::unique_ptr<CacheWalk> walk;
   UrlCacheEntry entry;
   std::uint32_t size = 8;
-  ASSERT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk), WalkStatus::kBufferTooSmall);
+  ASSERT_EQ(platform_.StartCacheWalk("", size, entry, walk), WalkStatus::kBufferTooSmall);
   EXPECT_GT(size, 8u);
   EXPECT_EQ(walk, nullptr);
-  EXPECT_EQ(platform_.FindFirstUrlCacheEntryA("", size, entry, walk), WalkStatus::kEntry);
+  EXPECT_EQ(platform_.StartCacheWalk("", size, entry, walk), WalkStatus::kEntry);
   EXPECT_NE(walk, nullptr);
 }
 

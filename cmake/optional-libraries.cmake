@@ -1,10 +1,11 @@
-# The optional libraries of the program: brotli's decoder, zstd's decompressor and SQLite.
+# The optional libraries of the program: brotli's decoder, zstd's decompressor, SQLite and snappy.
 #
 # A native build takes Debian's -dev packages. Debian ships none of them built for MinGW, so with
 # MUREL_LIBRARIES_FROM_SOURCE (the default of the MinGW builds) they are built here, statically,
 # from Debian's own source packages, which scripts/install-deps fetches with apt-get source into
 # MUREL_DEBIAN_SOURCES (one folder per source package, Debian's patches applied). Only the parts
-# the program uses are compiled: brotli's decoder, zstd's decompressor, SQLite's amalgamation.
+# the program uses are compiled: brotli's decoder, zstd's decompressor, SQLite's amalgamation,
+# snappy's decompressor.
 
 set(MUREL_DEBIAN_SOURCES_DEFAULT /var/cache/murel-src)
 if(NOT EXISTS ${MUREL_DEBIAN_SOURCES_DEFAULT} AND EXISTS $ENV{HOME}/.cache/murel-src)
@@ -86,4 +87,38 @@ function(murel_add_sqlite)
   target_include_directories(murel_sqlite3 SYSTEM PUBLIC ${out})
   # The program opens databases through its own read-only file layer and loads no extension.
   target_compile_definitions(murel_sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION=1)
+endfunction()
+
+## murel_add_snappy(): the target murel_snappy, snappy (Firefox's CacheStorage bodies).
+function(murel_add_snappy)
+  if(NOT MUREL_LIBRARIES_FROM_SOURCE)
+    find_library(SNAPPY_LIBRARY NAMES snappy REQUIRED)
+    find_path(SNAPPY_INCLUDE_DIR snappy.h REQUIRED)
+    add_library(murel_snappy INTERFACE)
+    target_link_libraries(murel_snappy INTERFACE ${SNAPPY_LIBRARY})
+    target_include_directories(murel_snappy SYSTEM INTERFACE ${SNAPPY_INCLUDE_DIR})
+    return()
+  endif()
+  murel_debian_source(snappy dir)
+  # snappy-stubs-public.h and config.h are made from their templates as snappy's own CMake build
+  # makes them, for GCC on a little-endian x86 without SSSE3 or BMI2 required.
+  set(out ${CMAKE_BINARY_DIR}/snappy-generated)
+  file(STRINGS ${dir}/CMakeLists.txt version REGEX "^project\\(Snappy VERSION")
+  string(REGEX MATCH "([0-9]+)\\.([0-9]+)\\.([0-9]+)" version "${version}")
+  set(PROJECT_VERSION_MAJOR ${CMAKE_MATCH_1})
+  set(PROJECT_VERSION_MINOR ${CMAKE_MATCH_2})
+  set(PROJECT_VERSION_PATCH ${CMAKE_MATCH_3})
+  set(HAVE_SYS_UIO_H_01 0)
+  configure_file(${dir}/snappy-stubs-public.h.in ${out}/snappy-stubs-public.h)
+  set(HAVE_ATTRIBUTE_ALWAYS_INLINE 1)
+  set(HAVE_BUILTIN_CTZ 1)
+  set(HAVE_BUILTIN_EXPECT 1)
+  set(HAVE_WINDOWS_H ${WIN32})
+  set(SNAPPY_HAVE_SSSE3 0)
+  set(SNAPPY_HAVE_BMI2 0)
+  configure_file(${dir}/cmake/config.h.in ${out}/config.h)
+  add_library(murel_snappy STATIC ${dir}/snappy.cc ${dir}/snappy-sinksource.cc
+    ${dir}/snappy-stubs-internal.cc)
+  target_include_directories(murel_snappy SYSTEM PUBLIC ${dir} ${out})
+  target_compile_definitions(murel_snappy PRIVATE HAVE_CONFIG_H=1)
 endfunction()

@@ -1,12 +1,13 @@
 """Generated web sites, a loopback HTTP server that records what it sent, and headless browsers.
 
-Shared by scripts/compare-chromium and scripts/compare-firefox (the comparisons with the real
-browsers), scripts/make-firefox-sample and the benchmarks. The server binds 127.0.0.1 only and
+Shared by scripts/compare-chromium, scripts/compare-firefox and scripts/compare-cachestorage (the
+comparisons with the real browsers), scripts/make-firefox-sample and the benchmarks. The server binds 127.0.0.1 only and
 its loop ends by itself.
 """
 import collections
 import email.utils
 import gzip
+import json
 import http.server
 import os
 import random
@@ -315,11 +316,13 @@ class LoopbackServer:
     """Serves a site on 127.0.0.1 (`port`, or one the system picks) in a thread until stop() or
     `seconds` have passed. The site maps a path to the Resource a GET gets, "POST " + path to the
     one a POST gets; `site` may be replaced between two visits. `sent` maps each URL requested
-    ("http://host:port/path", "POST http://..." for a POST) to the list of answers sent for it."""
+    ("http://host:port/path", "POST http://..." for a POST) to the list of answers sent for it;
+    `posted` maps the path of each POST to the body it carried last."""
 
     def __init__(self, seconds=180, port=0):
         self.site = {}
         self.sent = {}
+        self.posted = {}
         self.deadline = time.monotonic() + seconds
         self.stopping = False
         handler = self._handler()
@@ -351,7 +354,8 @@ class LoopbackServer:
                 self.answer("")
 
             def do_POST(self):
-                self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                server.posted[self.path] = self.rfile.read(
+                    int(self.headers.get("Content-Length", "0")))
                 self.answer("POST ")
 
             def answer(self, method):
@@ -443,3 +447,151 @@ def run_firefox(profile, url, home, seconds=90):
         if not os.path.lexists(os.path.join(profile, "lock")):
             break
         time.sleep(0.1)
+
+
+def cachestorage_site(stored=None):
+    """The site for the CacheStorage comparison: path -> Resource. Its service worker (/sw.js)
+    stores `stored` (path -> Resource; by default the resources of /cs/enc/ and /cs/data/: every
+    coding, a 1 MiB body, incompressible bytes, a query) in the cache "static-v1" with addAll. The page "/cs/?store" puts into "pages-v1"
+    a fetched response, responses made by the page itself (one whose headers name a coding its
+    body does not have, one with status 201), a response it deletes again and a 404, and the same
+    URL in both caches, in "static-v1" last; then it POSTs "ok" (or the error) to /cs/done. The
+    page "/cs/?read" reads every entry back with caches.match() and POSTs to /cs/report a JSON
+    object {"caches": {name: [URL, ...]}, "entries": {URL: {"status": n, "body": base64}}};
+    "/cs/?store&read" does both in one visit, "/cs/?store&read&hold" then reads on until the
+    browser is killed. Each other page closes its window at the end."""
+    if stored is None:
+        rng = random.Random(29)
+        words = ("".join(rng.choice("abcdefghij klmnop\n") for _ in range(20000))).encode()
+        stored = {"/cs/enc/%s.txt" % (c or "identity"): Resource(200, "text/plain", words, c)
+                  for c in (None, "gzip", "br", "zstd")}
+        stored["/cs/enc/big.gzip.css"] = Resource(200, "text/css", text(
+            31, 1024 * 1024 + 1, ".c%d { margin: 0; }\n")[:1024 * 1024 + 1], "gzip")
+        stored["/cs/data/noise.bin"] = Resource(200, "application/octet-stream",
+                                                rng.randbytes(300000))
+        stored["/cs/data/q?x=1&y=2"] = Resource(200, "text/plain", b"a query\n")
+    site = dict(stored)
+    site["/cs/fetched.css"] = Resource(200, "text/css", b"body { color: #290; }\n" * 40)
+    site["/cs/deleted.txt"] = Resource(200, "text/plain", b"put, then deleted\n")
+    site["/cs/missing"] = Resource(404, "text/plain", b"not here\n")
+    worker = ("self.addEventListener('install', e => e.waitUntil(caches.open('static-v1')"
+              ".then(c => c.addAll(%s))));\n"
+              "self.addEventListener('activate', e => e.waitUntil(clients.claim()));\n"
+              % json.dumps(list(stored)))
+    site["/sw.js"] = Resource(200, "text/javascript", worker.encode(),
+                              extra=[("Cache-Control", "no-cache")])
+    script = """
+async function store() {
+  await navigator.serviceWorker.register('/sw.js');
+  await navigator.serviceWorker.ready;
+  const pages = await caches.open('pages-v1');
+  const statics = await caches.open('static-v1');
+  await pages.put('/cs/fetched.css', await fetch('/cs/fetched.css'));
+  await pages.put('/cs/made.txt', new Response('made by the page\\n',
+                                               {headers: {'Content-Type': 'text/plain'}}));
+  await pages.put('/cs/claims-gzip.txt', new Response('not gzip at all\\n',
+                                                      {headers: {'Content-Encoding': 'gzip'}}));
+  await pages.put('/cs/created.txt', new Response('created\\n', {status: 201}));
+  await pages.put('/cs/deleted.txt', await fetch('/cs/deleted.txt'));
+  await pages.delete('/cs/deleted.txt');
+  await pages.put('/cs/missing', await fetch('/cs/missing'));
+  await pages.put('/cs/twice.txt', new Response('the older answer\\n'));
+  await statics.put('/cs/twice.txt', new Response('the newer answer\\n'));
+  await fetch('/cs/done', {method: 'POST', body: 'ok'});
+}
+function base64(buffer) {
+  const bytes = new Uint8Array(buffer);
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 8192)
+    text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+  return btoa(text);
+}
+async function read() {
+  const out = {caches: {}, entries: {}};
+  for (const name of await caches.keys())
+    out.caches[name] = (await (await caches.open(name)).keys()).map(r => r.url);
+  for (const url of new Set(Object.values(out.caches).flat())) {
+    const answer = await caches.match(url);
+    out.entries[url] = {status: answer.status, body: base64(await answer.arrayBuffer())};
+  }
+  await fetch('/cs/report', {method: 'POST', body: JSON.stringify(out)});
+}
+async function visit() {
+  try {
+    if (location.search.includes('store')) await store();
+    if (location.search.includes('read')) await read();
+  } catch (e) {
+    await fetch('/cs/done', {method: 'POST', body: 'error: ' + e});
+  }
+  // Keeps the store busy until the browser is killed: its database stays open, unmerged.
+  while (location.search.includes('hold')) await caches.match('/cs/made.txt');
+  window.close();
+}
+visit();
+"""
+    page = Resource(200, "text/html", ("<!doctype html><title>CacheStorage</title>"
+                                       "<script>%s</script>" % script).encode(),
+                    extra=[("Cache-Control", "no-cache")])
+    for mode in ("store", "read", "store&read&hold"):
+        site["/cs/?" + mode] = page
+    for path in ("/cs/done", "/cs/report"):
+        site["POST " + path] = Resource(200, "text/plain", b"thanks\n")
+    return site
+
+
+# Firefox's service workers on a plain-HTTP loopback site, and a page allowed to close the
+# browser's last window, which ends the browser cleanly.
+CACHESTORAGE_PREFS = """\
+user_pref("dom.serviceWorkers.enabled", true);
+user_pref("dom.serviceWorkers.testing.enabled", true);
+user_pref("devtools.serviceWorkers.testing.enabled", true);
+user_pref("dom.allow_scripts_to_close_windows", true);
+"""
+
+
+def visit_until_posted(command, env, server, path, seconds, kill=signal.SIGTERM):
+    """Runs a browser (`command`, in a session of its own) until the page has POSTed to `path`
+    and the browser ended: it is given 10 seconds to end by itself after the POST, then sent
+    `kill`; killed after `seconds` in all. Returns the body POSTed, or None."""
+    server.posted.pop(path, None)
+    proc = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+    deadline = time.monotonic() + seconds
+    while path not in server.posted and proc.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.1)
+    try:
+        proc.wait(timeout=10 if kill == signal.SIGTERM else 0.5)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, kill)
+        proc.wait(timeout=30)
+    return server.posted.get(path)
+
+
+def visit_chromium(profile, url, server, path, seconds=90):
+    """visit_until_posted with headless Chromium on the user data folder `profile`; it ends
+    on SIGTERM, writing what it keeps as on a normal exit."""
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+               "--no-first-run", "--disable-background-networking", "--disable-component-update",
+               "--disable-sync", "--user-data-dir=" + profile, url]
+    return visit_until_posted(command, None, server, path, seconds)
+
+
+def visit_firefox(profile, url, home, server, path, seconds=90, kill=signal.SIGTERM):
+    """visit_until_posted with headless Firefox on the profile folder `profile`, made with
+    USER_JS and CACHESTORAGE_PREFS; the page's window.close() ends it. `kill` SIGKILL ends it
+    as a crash does (the databases keep their write-ahead logs)."""
+    os.makedirs(profile, exist_ok=True)
+    os.makedirs(home, exist_ok=True)
+    with open(os.path.join(profile, "user.js"), "w") as f:
+        f.write(USER_JS + CACHESTORAGE_PREFS)
+    env = dict(os.environ, HOME=home, MOZ_CRASHREPORTER_DISABLE="1", MOZ_HEADLESS="1")
+    env.pop("DISPLAY", None)
+    command = [shutil.which("firefox-esr") or "firefox-esr", "--headless", "--no-remote",
+               "--profile", profile, url]
+    posted = visit_until_posted(command, env, server, path, seconds, kill)
+    if kill == signal.SIGTERM:
+        for _ in range(100):
+            if not os.path.lexists(os.path.join(profile, "lock")):
+                break
+            time.sleep(0.1)
+    return posted

@@ -1,5 +1,6 @@
 #include "cache/cache_formats.h"
 
+#include "cache/cachestorage/cachestorage_format.h"
 #include "cache/chromium/chromium_format.h"
 #include "cache/firefox/firefox_format.h"
 #include "cache/wininet/wininet_format.h"
@@ -12,6 +13,9 @@ const std::vector<CacheFormat>& CacheFormats() {
       WinInetFormat(),
       ChromiumFormat(),
       FirefoxFormat(),
+      // After the HTTP caches: a profile folder that holds both gives its HTTP cache.
+      ChromiumStoreFormat(),
+      FirefoxStoreFormat(),
   };
   return formats;
 }

@@ -42,6 +42,8 @@ const std::map<std::string, Sample> kSamples{
     {"WinINet", {"cache", ""}},
     {"Chromium", {"chromium-cache", "\\Cache_Data"}},
     {"Firefox", {"firefox-cache/cache2", ""}},
+    {"ChromiumCacheStorage", {"chromium-cachestorage", ""}},
+    {"FirefoxCacheStorage", {"firefox-cachestorage", ""}},
 };
 
 const fs::path kSampleRoot = fs::path(MUREL_SOURCE_DIR) / "samples";

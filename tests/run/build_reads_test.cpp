@@ -96,7 +96,7 @@ TEST(BuildDecodesKnownBody, Zstd) { EXPECT_EQ(Decoded("zstd", kZstd), KnownText(
 TEST(BuildReads, VersionNamesEveryFormatAndCodingAndNothingMissing) {
   EXPECT_EQ(ReadsText(),
             "Reads: WinINet index.dat, Chromium simple, Chromium blockfile, Chromium SQL, Firefox "
-            "cache2\nUndoes: gzip, deflate, br, zstd");
+            "cache2, Chromium CacheStorage, Firefox CacheStorage\nUndoes: gzip, deflate, br, zstd");
 }
 
 TEST(BuildReads, WhatABuildLacksIsNamedApart) {

@@ -8,6 +8,7 @@
 
 #include "cache/chromium/chromium_entry.h"
 #include "cache/core/sqlite_platform_vfs.h"
+#include "cache/core/sqlite_schema.h"
 
 namespace murel {
 namespace {
@@ -25,32 +26,6 @@ std::optional<unsigned> DatabaseNumber(const std::string& name) {
   }
   return number;
 }
-
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
-  ~Statement() { sqlite3_finalize(statement_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  bool Ok() const { return statement_ != nullptr; }
-  bool Step() { return sqlite3_step(statement_) == SQLITE_ROW; }
-  void Reset(sqlite3_int64 parameter) {
-    sqlite3_reset(statement_);
-    sqlite3_bind_int64(statement_, 1, parameter);
-  }
-  void Bind(int index, const char* text) {
-    sqlite3_bind_text(statement_, index, text, -1, SQLITE_STATIC);
-  }
-  sqlite3_int64 Int(int column) { return sqlite3_column_int64(statement_, column); }
-  std::string_view Text(int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_blob(statement_, column));
-    return {text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))};
-  }
-
- private:
-  sqlite3_stmt* statement_ = nullptr;
-};
 
 // One blob row: the body's bytes [start, end).
 struct Piece {
@@ -90,60 +65,12 @@ class PieceFile : public ReadableFile {
   FileFacts facts_;
 };
 
-// The table a cache database must have: its name, its key column (the primary key, alone) and
-// the other columns that are read.
-struct ExpectedTable {
-  const char* name;
-  const char* key;
-  std::vector<const char*> columns;
-};
-
-// True when `table` is an ordinary table of the database, not a view or a virtual table: the
-// reader's statements then never run SQL of the database's own. The schema is read as text; a
-// view is never expanded, as looking at its columns would do (a chain of thousands of views
-// takes minutes to compile or ends the program when its nesting overflows the stack).
-bool IsPlainTable(sqlite3* db, const char* table) {
-  Statement objects(db,
-                    "SELECT type = 'table' AND rootpage > 0 FROM sqlite_master WHERE name = ? "
-                    "COLLATE NOCASE");
-  if (!objects.Ok()) return false;
-  objects.Bind(1, table);
-  bool plain = false;
-  int count = 0;
-  while (objects.Step()) {
-    plain = objects.Int(0) != 0;
-    ++count;
-  }
-  return count == 1 && plain;
-}
-
-// True when the plain table `table` has its columns: each expected one, its key the primary
-// key alone, and no generated column anywhere (its expression would run for every row read).
-bool HasColumns(sqlite3* db, const ExpectedTable& table) {
-  Statement columns(db, "SELECT name, pk, hidden FROM pragma_table_xinfo(?)");
-  if (!columns.Ok()) return false;
-  columns.Bind(1, table.name);
-  std::size_t found = 0;
-  bool keyFound = false;
-  while (columns.Step()) {
-    const std::string_view name = columns.Text(0);
-    const bool isKey = name == table.key;
-    if (columns.Int(2) != 0 || (columns.Int(1) != 0) != isKey) return false;
-    keyFound = keyFound || isKey;
-    found += static_cast<std::size_t>(std::count(table.columns.begin(), table.columns.end(), name));
-  }
-  return keyFound && found == table.columns.size();
-}
-
 // True when the database holds `resources` and `blobs` as Chromium makes them.
 bool HasCacheSchema(sqlite3* db) {
-  const ExpectedTable tables[] = {
-      {"resources", "res_id", {"cache_key", "head", "body_end", "doomed"}},
-      {"blobs", "blob_id", {"res_id", "start", "end", "blob"}},
-  };
-  return std::all_of(std::begin(tables), std::end(tables), [db](const ExpectedTable& table) {
-    return IsPlainTable(db, table.name) && HasColumns(db, table);
-  });
+  return HasTables(db, {
+                           {"resources", {"res_id"}, {"cache_key", "head", "body_end", "doomed"}},
+                           {"blobs", {"blob_id"}, {"res_id", "start", "end", "blob"}},
+                       });
 }
 
 // The rows of one database.

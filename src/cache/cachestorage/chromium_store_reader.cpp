@@ -123,24 +123,13 @@ std::unique_ptr<CacheReader> ReadStore(Platform& platform, OpenedFolder& store,
 
 std::unique_ptr<CacheReader> OpenChromiumStore(Platform& platform, const std::string& folder,
                                                std::shared_ptr<OpenedFolder> opened) {
-  const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
-  if (!named) return nullptr;
-  // The store's place below the folders a user is likely to name, each opened from the one above.
-  const std::vector<std::string> places[] = {{},
-                                             {"CacheStorage"},
-                                             {"Service Worker", "CacheStorage"},
-                                             {"Default", "Service Worker", "CacheStorage"}};
-  for (const std::vector<std::string>& below : places) {
-    std::shared_ptr<OpenedFolder> store = named;
-    std::string path = folder;
-    for (const std::string& name : below) {
-      if (store) store = store->OpenSubfolder(name);
-      path += "\\" + name;
-    }
-    if (!store) continue;
-    if (std::unique_ptr<CacheReader> reader = ReadStore(platform, *store, path)) return reader;
-  }
-  return nullptr;
+  // The store's place below the folders a user is likely to name.
+  return ReadFirstStore(platform, folder, std::move(opened),
+                        {{},
+                         {"CacheStorage"},
+                         {"Service Worker", "CacheStorage"},
+                         {"Default", "Service Worker", "CacheStorage"}},
+                        &ReadStore);
 }
 
 }  // namespace murel

@@ -170,20 +170,8 @@ bool CanReadFirefoxStore() { return true; }
 
 std::unique_ptr<CacheReader> OpenFirefoxStore(Platform& platform, const std::string& folder,
                                               std::shared_ptr<OpenedFolder> opened) {
-  const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
-  if (!named) return nullptr;
-  const std::vector<std::string> places[] = {{}, {"default"}, {"storage", "default"}};
-  for (const std::vector<std::string>& below : places) {
-    std::shared_ptr<OpenedFolder> store = named;
-    std::string path = folder;
-    for (const std::string& name : below) {
-      if (store) store = store->OpenSubfolder(name);
-      path += "\\" + name;
-    }
-    if (!store) continue;
-    if (std::unique_ptr<CacheReader> reader = ReadStore(platform, *store, path)) return reader;
-  }
-  return nullptr;
+  return ReadFirstStore(platform, folder, std::move(opened),
+                        {{}, {"default"}, {"storage", "default"}}, &ReadStore);
 }
 
 }  // namespace murel

@@ -68,4 +68,23 @@ std::string StoredHead(int status, const std::string& statusText,
   return head;
 }
 
+std::unique_ptr<CacheReader> ReadFirstStore(Platform& platform, const std::string& folder,
+                                            std::shared_ptr<OpenedFolder> opened,
+                                            const std::vector<std::vector<std::string>>& places,
+                                            StoreReading read) {
+  const std::shared_ptr<OpenedFolder> named = opened ? opened : platform.OpenFolder(folder);
+  if (!named) return nullptr;
+  for (const std::vector<std::string>& below : places) {
+    std::shared_ptr<OpenedFolder> store = named;
+    std::string path = folder;
+    for (const std::string& name : below) {
+      if (store) store = store->OpenSubfolder(name);
+      path += "\\" + name;
+    }
+    if (!store) continue;
+    if (std::unique_ptr<CacheReader> reader = read(platform, *store, path)) return reader;
+  }
+  return nullptr;
+}
+
 }  // namespace murel

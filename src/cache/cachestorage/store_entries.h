@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cache/core/cache_reader.h"
+#include "platform/platform.h"
 
 namespace murel {
 
@@ -38,5 +39,18 @@ class StoreEntries {
 /// already undone on the stored body.
 std::string StoredHead(int status, const std::string& statusText,
                        const std::vector<std::pair<std::string, std::string>>& headers);
+
+/// Reads a store (held open as the folder given, with that full path) whole; null when none is
+/// there.
+using StoreReading = std::unique_ptr<CacheReader> (*)(Platform& platform, OpenedFolder& store,
+                                                      const std::string& path);
+
+/// The reader of the first of `places` where `read` finds a store: each place a chain of folder
+/// names below `folder` (a full path, held open as `opened`, or opened here when null), each
+/// opened from the one above without following links. Null when no place holds a store.
+std::unique_ptr<CacheReader> ReadFirstStore(Platform& platform, const std::string& folder,
+                                            std::shared_ptr<OpenedFolder> opened,
+                                            const std::vector<std::vector<std::string>>& places,
+                                            StoreReading read);
 
 }  // namespace murel

@@ -1,7 +1,6 @@
 // What an export changes as it goes from entry to entry.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 
 #include "export/directory_chain.h"
@@ -13,16 +12,6 @@
 #include "platform/platform.h"
 
 namespace murel {
-
-/// What happened to the entries of one export, for the summary of the run.
-struct ExportCounts {
-  std::uint64_t seen = 0;         ///< Entries delivered by the reader.
-  std::uint64_t exported = 0;     ///< Written to their targets (with "-l": listed).
-  std::uint64_t unchanged = 0;    ///< Their target was as new as the cache's copy.
-  std::uint64_t notSelected = 0;  ///< Left out by the URL filter or the tolvar format.
-  std::uint64_t withoutBody = 0;  ///< The cache holds no content for them.
-  std::uint64_t failed = 0;       ///< Reported as failed copies.
-};
 
 /// The state of one export that the entries pass on to each other.
 struct ExportState {

@@ -61,4 +61,20 @@ void BoxReporter::Error(const Message& message, const std::string& path, const S
   platform_.ShowMessage(text, texts_.Shown(kErrorCaption), BoxIcon::kError);
 }
 
+void Reporters::Begun(std::optional<std::uint64_t> total) {
+  for (Reporter* reporter : reporters_) reporter->Begun(total);
+}
+
+void Reporters::CopyFailed(const FailedCopy& failure) {
+  for (Reporter* reporter : reporters_) reporter->CopyFailed(failure);
+}
+
+void Reporters::Settled(const ExportCounts& counts) {
+  for (Reporter* reporter : reporters_) reporter->Settled(counts);
+}
+
+void Reporters::Ended(const ExportCounts& counts) {
+  for (Reporter* reporter : reporters_) reporter->Ended(counts);
+}
+
 }  // namespace murel

@@ -1,7 +1,11 @@
-// Where the steps of an export report what went wrong.
+// What an export reports as it goes, and the boxes that show what went wrong.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "text/messages.h"
@@ -40,13 +44,47 @@ struct FailedCopy {
   CopyReason reason;
 };
 
-/// What the export steps report. The steps decide what happened; the reporter decides whether
-/// and how it is shown.
+/// What happened to the entries of one export, for the progress and the summary of the run.
+struct ExportCounts {
+  std::uint64_t seen = 0;         ///< Entries delivered by the reader.
+  std::uint64_t exported = 0;     ///< Written to their targets (with "-l": listed).
+  std::uint64_t unchanged = 0;    ///< Their target was as new as the cache's copy.
+  std::uint64_t notSelected = 0;  ///< Left out by the URL filter or the tolvar format.
+  std::uint64_t withoutBody = 0;  ///< The cache holds no content for them.
+  std::uint64_t failed = 0;       ///< Reported as failed copies.
+};
+
+/// What an export reports, in the order of its entries, all on the export's thread. The export
+/// decides what happened; a reporter decides whether and how it is shown (the boxes, the
+/// progress line, the summary). What a reporter has no use for it leaves to these defaults, which
+/// do nothing.
 class Reporter {
  public:
   virtual ~Reporter() = default;
+  /// The export begins over a cache of `total` entries, when the reader knows it.
+  virtual void Begun(std::optional<std::uint64_t> total) { (void)total; }
   /// The content of an entry did not reach its target.
-  virtual void CopyFailed(const FailedCopy& failure) = 0;
+  virtual void CopyFailed(const FailedCopy& failure) { (void)failure; }
+  /// More entries are settled; `counts` are those of every entry settled so far, the entries
+  /// that the reader left out for want of a body counted as seen and without a body.
+  virtual void Settled(const ExportCounts& counts) { (void)counts; }
+  /// Every entry is settled; `counts` are the export's last ones, counted as for Settled.
+  virtual void Ended(const ExportCounts& counts) { (void)counts; }
+};
+
+/// Passes every report on to each of a few reporters, in the order given.
+class Reporters : public Reporter {
+ public:
+  /// Reports go to each of `reporters`, which outlive this one.
+  Reporters(std::initializer_list<Reporter*> reporters) : reporters_(reporters) {}
+
+  void Begun(std::optional<std::uint64_t> total) override;
+  void CopyFailed(const FailedCopy& failure) override;
+  void Settled(const ExportCounts& counts) override;
+  void Ended(const ExportCounts& counts) override;
+
+ private:
+  std::vector<Reporter*> reporters_;
 };
 
 /// Reports in message boxes with the run's texts (language file or built-in, read once), or not

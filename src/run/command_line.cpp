@@ -92,7 +92,7 @@ ParsedCommandLine ScanOptions(std::string& text, RunSettings& settings) {
         return {ParseOutcome::kNoCachePath, "-c"};
       }
     } else if (text == "--warc" || StartsWith(text, "--warc ")) {
-      if (!TakeOptionPath(text, 6, settings.warcPath)) {
+      if (!TakeOptionPath(text, 6, settings.warcText)) {
         return {ParseOutcome::kNoWarcPath, "--warc"};
       }
     } else {

@@ -38,7 +38,7 @@ struct ParsedCommandLine {
 };
 
 /// Parses the command-line tail `tail` (the text after the program's name) into `settings`:
-/// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `warcPath`, `rootText`,
+/// `listOnly`, `tolvarFormat`, `quiet`, `rawBodies`, `cachePath`, `warcText`, `rootText`,
 /// `urlFilter`, and `programDir` in a run without arguments. A tail without a path gives the
 /// program's directory (from the platform's module file name, cut at its last "\") as the root
 /// text, or "." (the current folder, and no `programDir`) where the platform follows Unix

@@ -12,28 +12,23 @@
 
 namespace murel {
 
-/// The summary of a run in one line, in the run's language: the entries seen, exported,
-/// unchanged, not selected, without a body and failed, then "->" and `exportFolder`.
-/// `passedOver` entries, which the reader left out for want of a body, count as seen and without
-/// a body.
-ShownText SummaryLine(BoxReporter& texts, const ExportCounts& counts, std::uint64_t passedOver,
-                      const std::string& exportFolder);
-
-/// Shows how a run goes on the platform's status line, when it has one and the run is not quiet;
-/// otherwise does nothing, so that what a script sees stays as it was.
-class Progress {
+/// Shows how an export goes on the platform's status line, and its summary at the end, when the
+/// platform has one and the run is not quiet; otherwise does nothing, so that what a script sees
+/// stays as it was.
+class Progress : public Reporter {
  public:
-  /// The progress of a reading of `total` entries, when that is known, in the language of
-  /// `texts`.
-  Progress(Platform& platform, BoxReporter& texts, bool quiet, std::optional<std::uint64_t> total);
+  /// The progress of an export into `exportFolder` (as shown), in the language of `texts`.
+  Progress(Platform& platform, BoxReporter& texts, bool quiet, std::string exportFolder);
+
+  /// Takes the total, when known, for the progress line.
+  void Begun(std::optional<std::uint64_t> total) override { total_ = total; }
 
   /// Redraws the progress line (entries done, of the total when known, and files written)
   /// unless it was drawn less than kRedrawMilliseconds ago.
-  void Update(const ExportCounts& counts, std::uint64_t passedOver);
+  void Settled(const ExportCounts& counts) override;
 
   /// Ends the line with SummaryLine.
-  void Finish(const ExportCounts& counts, std::uint64_t passedOver,
-              const std::string& exportFolder);
+  void Ended(const ExportCounts& counts) override;
 
   /// The least time between two redraws: about ten a second.
   static constexpr std::uint64_t kRedrawMilliseconds = 100;
@@ -42,6 +37,7 @@ class Progress {
   Platform& platform_;
   BoxReporter& texts_;
   std::unique_ptr<StatusLine> line_;
+  std::string exportFolder_;
   std::optional<std::uint64_t> total_;
   std::uint64_t drawnAt_ = 0;
   bool drawn_ = false;

@@ -6,7 +6,7 @@
 #include "base/buffer_limits.h"
 #include "base/name_hash.h"
 #include "cache/cache_opener.h"
-#include "export/entry_export.h"
+#include "export/cache_export.h"
 #include "export/reporter.h"
 #include "export/root_guard.h"
 #include "export/target_path.h"
@@ -26,17 +26,6 @@ namespace {
 // murel's folder in the user's cache folder, for what it keeps between runs.
 constexpr const char* kOwnFolderName = "murel\\";
 constexpr const char* kSealExtension = ".listing";
-
-// The absolute form of the root text, ending in "\"; empty when it is empty, cannot be
-// resolved, or is too long to hold "urls.txt" after it.
-std::optional<std::string> ResolveExportRoot(Platform& platform, const std::string& rootText) {
-  if (rootText.empty()) return std::nullopt;
-  std::optional<std::string> root = platform.FullPath(rootText, kFullPathLimit);
-  if (!root || root->empty()) return std::nullopt;
-  if (root->back() != '\\') *root += '\\';
-  if (root->size() > kMaxExportRootLength) return std::nullopt;
-  return root;
-}
 
 // Creates every level of the folder `folder` (ending in "\\"), the bare drive first; levels that
 // exist, or cannot be made, are passed over (what is written there then fails).
@@ -106,10 +95,10 @@ void WriteArchiveInfo(Platform& platform, const std::string& path, const CacheOr
   archive.WriteInfo(OneLine(path.substr(path.rfind('\\') + 1)), fields, platform.CurrentTime());
 }
 
-// Reads the cache and exports each entry, showing the progress and, at the end, the summary.
-// False if the cache cannot be opened.
+// Reads the cache and exports each entry, reporting to the boxes, the progress line and the
+// summary. False if the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
-                 BoxReporter& reporter, const std::string& ownFolder) {
+                 BoxReporter& boxes, const std::string& ownFolder) {
   EntryMemo memo(platform, ownFolder, settings.exportRoot);
   CacheOrigin origin;
   // The memo keeps no heads, so a run that archives them reads every entry file.
@@ -118,20 +107,9 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
   if (!reader) return false;
   if (state.archive) WriteArchiveInfo(platform, settings.warcPath, origin, *state.archive);
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
-  Progress progress(platform, reporter, settings.quiet, reader->Total());
-  {
-    // A list alone writes no bodies: its entries are counted as they come.
-    WriterPool writers(reporter, settings.listOnly ? 0 : WriterPool::DefaultThreads());
-    // The progress shows the entries whose copies have ended, in order.
-    writers.OnSettled([&] { progress.Update(state.counts, reader->PassedOver()); });
-    state.writers = &writers;
-    for (CacheEntry entry; reader->Next(entry);) {
-      ExportEntry(platform, settings, state, reporter, entry);
-    }
-    writers.Finish();
-    state.writers = nullptr;
-  }
-  progress.Finish(state.counts, reader->PassedOver(), platform.DisplayPath(settings.exportRoot));
+  Progress progress(platform, boxes, settings.quiet, platform.DisplayPath(settings.exportRoot));
+  Reporters reporters{&boxes, &progress};
+  ExportEntries(platform, settings, state, reporters, *reader);
   memo.Save();
   return true;
 }
@@ -163,37 +141,8 @@ bool CloseArchive(Platform& platform, ExportState& state, BoxReporter& reporter,
   return written;
 }
 
-}  // namespace
-
-int RunMurel(Platform& platform, const std::string& tail) {
-  RunSettings settings;
-  const ParsedCommandLine parsed = ParseCommandLine(tail, platform, settings);
-  if (parsed.outcome == ParseOutcome::kHelp) {
-    ShowUsage(platform, settings);
-    return kExitOk;
-  }
-  if (parsed.outcome == ParseOutcome::kHelpExtended) {
-    ShowExtendedHelp(platform, settings);
-    return kExitOk;
-  }
-  if (parsed.outcome == ParseOutcome::kVersion) {
-    ShowVersion(platform);
-    return kExitOk;
-  }
-  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform, settings);
-  if (IsRefused(parsed)) {
-    ReportRefusal(platform, settings, parsed);
-    return kExitBadArguments;
-  }
-  const bool rulesFound = LoadRules(platform, settings.allRules);
-
-  BoxReporter reporter(platform, settings);
-  const std::optional<std::string> root = ResolveExportRoot(platform, settings.rootText);
-  if (!root) {
-    reporter.Error(kErrExportRoot, settings.rootText);
-    return kExitBadArguments;
-  }
-  settings.exportRoot = *root;
+// The run of an export with settings resolved: from the export root's folder to the exit status.
+int RunExport(Platform& platform, const RunSettings& settings, BoxReporter& reporter) {
   CreateFolder(platform, settings.exportRoot);
   platform.RemoveFile(settings.exportRoot + kLegacyMemoName);
 
@@ -204,13 +153,11 @@ int RunMurel(Platform& platform, const std::string& tail) {
   // The archive is begun before the listing, so that a run that cannot write it leaves
   // urls.txt as it was.
   if (!settings.warcPath.empty()) {
-    const std::optional<std::string> full = platform.FullPath(settings.warcPath, kFullPathLimit);
-    if (full) state.archive = BeginArchive(platform, *full);
+    state.archive = BeginArchive(platform, settings.warcPath);
     if (!state.archive) {
-      reporter.Error(kErrWarc, settings.warcPath);
+      reporter.Error(kErrWarc, settings.warcText);
       return kExitNoListing;
     }
-    settings.warcPath = *full;
   }
   const std::string listing = settings.exportRoot + kListingName;
   EarlierOwners owners;
@@ -243,10 +190,45 @@ int RunMurel(Platform& platform, const std::string& tail) {
   const bool archived = CloseArchive(platform, state, reporter, settings.warcPath);
   if (!CloseListing(state, reporter, listing) || !archived) return kExitNoListing;
   if (state.counts.failed == 0) return kExitOk;
-  if (!rulesFound) ReportMissingRules(platform, reporter);
+  if (!settings.rulesFound) ReportMissingRules(platform, reporter);
   // Copy failures let the run go on, but the status tells a script that the tree is incomplete,
   // also under "-nm", whose silence otherwise hid them.
   return kExitNotAllExported;
+}
+
+}  // namespace
+
+int RunMurel(Platform& platform, const std::string& tail) {
+  RunSettings settings;
+  const ParsedCommandLine parsed = ParseCommandLine(tail, platform, settings);
+  if (parsed.outcome == ParseOutcome::kHelp) {
+    ShowUsage(platform, settings);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kHelpExtended) {
+    ShowExtendedHelp(platform, settings);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kVersion) {
+    ShowVersion(platform);
+    return kExitOk;
+  }
+  if (parsed.outcome == ParseOutcome::kListCaches) return ListCaches(platform, settings);
+  if (IsRefused(parsed)) {
+    ReportRefusal(platform, settings, parsed);
+    return kExitBadArguments;
+  }
+  const Unresolved unresolved = ResolveSettings(platform, settings);
+  BoxReporter reporter(platform, settings);
+  if (unresolved == Unresolved::kExportRoot) {
+    reporter.Error(kErrExportRoot, settings.rootText);
+    return kExitBadArguments;
+  }
+  if (unresolved == Unresolved::kArchive) {
+    reporter.Error(kErrWarc, settings.warcText);
+    return kExitNoListing;
+  }
+  return RunExport(platform, settings, reporter);
 }
 
 }  // namespace murel

@@ -26,7 +26,7 @@ struct TailCase {
   bool rawBodies = false;
   std::string programDir;
   std::string cachePath;
-  std::string warcPath;
+  std::string warcText;
   std::string option;
   std::string moduleFileName = "C:\\prog\\murel.exe";
 };
@@ -133,7 +133,7 @@ std::vector<TailCase> Cases() {
       Outcome("CacheTwoBlanks", "-c  C:\\out", ParseOutcome::kNoCachePath, "-c"),
       With(Run("Warc", "--warc \"D:\\my site.warc.gz\" -c x -l C:\\out", "C:\\out"),
            [](TailCase& c) {
-             c.warcPath = "D:\\my site.warc.gz";
+             c.warcText = "D:\\my site.warc.gz";
              c.cachePath = "x";
              c.listOnly = true;
            }),
@@ -185,7 +185,7 @@ TEST_P(CommandLineTest, GivesSettings) {
   EXPECT_EQ(settings.quiet, c.quiet);
   EXPECT_EQ(settings.rawBodies, c.rawBodies);
   EXPECT_EQ(settings.cachePath, c.cachePath);
-  EXPECT_EQ(settings.warcPath, c.warcPath);
+  EXPECT_EQ(settings.warcText, c.warcText);
   EXPECT_EQ(settings.programDir, c.programDir);
   if (c.outcome == ParseOutcome::kRun) {
     EXPECT_EQ(settings.rootText, c.rootText);

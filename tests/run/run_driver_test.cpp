@@ -229,6 +229,25 @@ TEST_F(RunDriverTest, ListingThatCannotBeWrittenEndsWithStatusThree) {
   EXPECT_TRUE(full.boxes.empty());
 }
 
+// An archive that cannot be begun ends the run with status 3 before anything is exported, and
+// one whose path cannot be resolved before the export root is even made; the listing of an
+// earlier run stays as it was.
+TEST_F(RunDriverTest, ArchiveThatCannotBeBegunEndsWithStatusThree) {
+  platform.AddFile("C:\\out\\urls.txt", "earlier");
+  EXPECT_EQ(RunMurel(faulty, "--warc C:\\missing\\a.warc C:\\out"), kExitNoListing);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_NE(platform.boxes[0].text.find("C:\\missing\\a.warc"), std::string::npos);
+  EXPECT_EQ(Listing(), "earlier");
+  EXPECT_FALSE(platform.IsDirectory("C:\\out\\http"));
+
+  const std::string tooLong = "C:\\" + std::string(600, 'w') + ".warc";
+  EXPECT_EQ(RunMurel(faulty, "-nm --warc " + tooLong + " C:\\new"), kExitNoListing);
+  EXPECT_FALSE(platform.IsDirectory("C:\\new"));
+
+  EXPECT_EQ(RunMurel(faulty, "-nm --warc C:\\a.warc C:\\out"), kExitOk);
+  EXPECT_NE(platform.Content("C:\\a.warc").value_or("").find("WARC/1.1"), std::string::npos);
+}
+
 // Long URLs take numbered names in the order the cache gives them. When that order changes, a
 // name that held another URL's newer bytes is written again; an unchanged run copies nothing.
 TEST_F(RunDriverTest, LongUrlsInAChangedOrderEachHoldTheirOwnBytes) {

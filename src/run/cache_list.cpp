@@ -1,6 +1,8 @@
 #include "run/cache_list.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "cache/cache_finder.h"
 #include "run/run_driver.h"
@@ -36,18 +38,40 @@ std::uint64_t CountEntries(CacheReader& reader) {
   return count + reader.PassedOver();
 }
 
-std::string Line(Platform& platform, FoundCache& cache) {
-  const std::string format = cache.format->name;
-  const std::string size =
+// One cache of the list, its columns made while it is open.
+struct ListedCache {
+  std::string format;
+  std::uint64_t entries = 0;
+  std::string size;
+  std::string path;
+};
+
+ListedCache Listed(Platform& platform, FoundCache& cache) {
+  ListedCache listed;
+  listed.format = cache.format->name;
+  listed.entries = CountEntries(*cache.reader);
+  listed.size =
       cache.path.empty() ? std::string("-") : ReadableSize(FolderSize(platform, cache.path));
   // A folder name may hold a line feed or another control byte: escaped, the cache keeps to its
   // one line for a reader of the list as for a script that reads it through a pipe.
-  const std::string path =
+  listed.path =
       cache.path.empty() ? "(without -c)" : EscapeControlBytes(platform.DisplayPath(cache.path));
-  char head[64];
-  std::snprintf(head, sizeof head, "%-9s %8llu entries %10s  ", format.c_str(),
-                static_cast<unsigned long long>(CountEntries(*cache.reader)), size.c_str());
-  return head + path;
+  return listed;
+}
+
+// The list, one cache a line, its format column as wide as the longest format name in it.
+std::string Lines(const std::vector<ListedCache>& caches) {
+  std::size_t width = 0;
+  for (const ListedCache& cache : caches) width = std::max(width, cache.format.size());
+  std::string text;
+  for (const ListedCache& cache : caches) {
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " %8llu entries %10s  ",
+                  static_cast<unsigned long long>(cache.entries), cache.size.c_str());
+    if (!text.empty()) text += '\n';
+    text += cache.format + std::string(width - cache.format.size(), ' ') + counts + cache.path;
+  }
+  return text;
 }
 
 }  // namespace
@@ -69,15 +93,14 @@ std::string ReadableSize(std::uint64_t bytes) {
 int ListCaches(Platform& platform, const TextOptions& options) {
   Texts texts(platform, options);
   // Each cache is counted while it is open, and closed before the next one opens.
-  std::string text;
-  const std::size_t found = ForEachUserCache(platform, [&](FoundCache& cache) {
-    text += (text.empty() ? "" : "\n") + Line(platform, cache);
-  });
+  std::vector<ListedCache> caches;
+  const std::size_t found = ForEachUserCache(
+      platform, [&](FoundCache& cache) { caches.push_back(Listed(platform, cache)); });
   if (found == 0) {
     platform.ShowMessage(texts.Shown(kListNone), texts.Shown(kListCaption), BoxIcon::kNone);
     return kExitCacheUnopened;
   }
-  platform.ShowMessage(text, texts.Shown(kListCaption), BoxIcon::kNone);
+  platform.ShowMessage(Lines(caches), texts.Shown(kListCaption), BoxIcon::kNone);
   return kExitOk;
 }
 

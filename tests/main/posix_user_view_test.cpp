@@ -96,13 +96,13 @@ TEST_F(UserViewTest, ListCachesFindsEveryCacheInTheHomeAndEachExports) {
   while (std::getline(out, line)) found.push_back(line);
   const std::string home = (scratch / "home").string();
   const std::vector<std::string> expected{
-      "Chromium         5 entries     2.8 KB  " + home + "/.cache/chromium/Default/Cache",
-      "Firefox          4 entries     2.9 KB  " + home +
+      "Chromium        5 entries     2.8 KB  " + home + "/.cache/chromium/Default/Cache",
+      "Firefox         4 entries     2.9 KB  " + home +
           "/.cache/mozilla/firefox/ab12cd34.default-esr/cache2",
-      "Chromium         5 entries     2.8 KB  " + home + "/.config/Code/Cache",
-      "WinINet         30 entries    34.6 KB  " + home +
+      "Chromium        5 entries     2.8 KB  " + home + "/.config/Code/Cache",
+      "WinINet        30 entries    34.6 KB  " + home +
           "/.wine/drive_c/users/me/AppData/Local/Microsoft/Windows/INetCache/Content.IE5",
-      "Chromium         5 entries     2.8 KB  " + home +
+      "Chromium        5 entries     2.8 KB  " + home +
           "/.wine/drive_c/users/me/AppData/Local/Google/Chrome/User Data/Profile 1/Cache",
   };
   EXPECT_EQ(found, expected);
@@ -146,7 +146,7 @@ TEST_F(UserViewTest, WhereNoThreadCanStartCachesAreReadOnTheOneThread) {
                   (home / ".cache").string() + "' murel --list-caches"),
             0)
       << Err();
-  EXPECT_NE(Out().find("Firefox          4 entries"), std::string::npos) << Out();
+  EXPECT_NE(Out().find("Firefox        4 entries"), std::string::npos) << Out();
 }
 
 // The progress and the summary go to standard error only when that is a terminal: under `script`,

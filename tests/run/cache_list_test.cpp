@@ -48,7 +48,7 @@ TEST(CacheList, CountsEachCacheWhileOnlyItIsOpen) {
   AddProfiles(fake, profiles, 2);
   const std::vector<std::string> lines = ListedLines(fake);
   ASSERT_EQ(lines.size(), profiles.size());
-  EXPECT_EQ(lines.back().rfind("Firefox          2 entries", 0), 0u) << lines.back();
+  EXPECT_EQ(lines.back().rfind("Firefox        2 entries", 0), 0u) << lines.back();
   // One cache's two entries at most: the next cache opens after this one is closed.
   EXPECT_LE(fake.mostOpenFiles, 2u);
   EXPECT_EQ(fake.openFiles, 0u);
@@ -59,9 +59,9 @@ TEST(CacheList, AFolderNameWithControlBytesStaysOnItsLine) {
   AddProfiles(fake, {"evil\nWinINet 9 entries\r\x1b[2J", "plain"}, 1);
   EXPECT_EQ(ListedLines(fake),
             (std::vector<std::string>{
-                "Firefox          1 entries   600.1 KB  " + kFirefox +
+                "Firefox        1 entries   600.1 KB  " + kFirefox +
                     "evil\\x0aWinINet 9 entries\\x0d\\x1b[2J\\cache2",
-                "Firefox          1 entries   600.1 KB  " + kFirefox + "plain\\cache2",
+                "Firefox        1 entries   600.1 KB  " + kFirefox + "plain\\cache2",
             }));
 }
 

@@ -1,6 +1,7 @@
 // What Windows does to a name of a file or folder before it looks it up.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace murel {
@@ -11,5 +12,10 @@ namespace murel {
 inline bool IsOnlyDotsAndBlanks(std::string_view name) {
   return name.find_first_not_of(". ") == std::string_view::npos;
 }
+
+/// `path` as Windows compares names: ASCII case folded, "/" made "\", and the dots and blanks
+/// that end a level dropped (Windows drops them when it opens the name). Two paths of one file
+/// give the same text.
+std::string ComparedPath(std::string_view path);
 
 }  // namespace murel

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <utility>
 
-#include "base/ascii.h"
+#include "base/windows_names.h"
 
 namespace murel {
 namespace {
@@ -28,23 +28,6 @@ class RecordingReporter : public Reporter {
  private:
   std::vector<FailedCopy>& failures_;
 };
-
-// `target` as Windows compares names: ASCII case folded, "/" made "\", and the dots and blanks
-// that end a level dropped (Windows drops them when it opens the name).
-std::string ComparedName(const std::string& target) {
-  std::string name;
-  name.reserve(target.size());
-  for (const char c : target) {
-    if (c == '\\' || c == '/') {
-      while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-      name += '\\';
-    } else {
-      name += AsciiUpper(c);
-    }
-  }
-  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-  return name;
-}
 
 // Whether `inner` is `outer` or lies below it.
 bool Within(const std::string& inner, const std::string& outer) {
@@ -78,7 +61,7 @@ std::size_t WriterPool::DefaultThreads() {
 
 void WriterPool::AwaitTarget(const std::string& target) {
   if (writers_.empty()) return;
-  const std::string name = ComparedName(target);
+  const std::string name = ComparedPath(target);
   std::size_t count = 0;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -97,7 +80,7 @@ void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
     return;
   }
   Job job;
-  job.name = ComparedName(target);
+  job.name = ComparedPath(target);
   job.work = std::move(work);
   job.done = std::move(done);
   Queue(std::move(job));

@@ -4,6 +4,7 @@
 // every file that was under the root.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,7 +17,11 @@
 #include "support/faulty_platform.h"
 #include "text/messages.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/posix/posix_platform.h"
 #include "support/scratch_folder.h"
 #endif
@@ -110,11 +115,16 @@ class FakeSubject : public Subject {
   FakePlatform fake;
 };
 
-#ifndef _WIN32
+#ifdef _WIN32
+using SystemPlatform = Win32Platform;
+#else
+using SystemPlatform = PosixPlatform;
+#endif
+
 // The system's platform in a scratch folder: its file system is the system's; the user's folders
 // lie in the scratch folder, the cache walk is the fake's list and message boxes are recorded, so
 // that nothing of the user's is read or shown.
-class SystemSubject : public Subject, public PosixPlatform {
+class SystemSubject : public Subject, public SystemPlatform {
  public:
   explicit SystemSubject(const std::string& folder) { base = folder; }
   Platform& Inner() override { return *this; }
@@ -142,8 +152,6 @@ class SystemSubject : public Subject, public PosixPlatform {
   FakePlatform walkSource;  ///< Only its cache walk is used.
   std::vector<FakePlatform::Box> boxes;
 };
-
-#endif
 
 // Creates `path` and its missing parents.
 void MakeFolders(Platform& platform, const std::string& path) {
@@ -397,14 +405,25 @@ TEST(FailingStep, EveryCallOfTheInMemoryPlatformFailingInTurnKeepsTheRunSafe) {
   EveryCallFailingInTurnKeepsTheRunSafe(&MakeFake);
 }
 
-#ifndef _WIN32
-// Under Wine the same run on the Windows platform takes minutes (each run sets up its files
-// anew), so the system platform's run is the POSIX one.
 TEST(FailingStep, EveryCallOfTheSystemPlatformFailingInTurnKeepsTheRunSafe) {
+#ifdef _WIN32
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string scratch = std::string(temp) + "murel-failing-step";
+  struct Removed {
+    const std::string& path;
+    ~Removed() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  } removed{scratch};
+  ASSERT_TRUE(::CreateDirectoryA(scratch.c_str(), nullptr)) << scratch;
+#else
   const ScratchFolder folder("failing-step");
   ASSERT_FALSE(folder.path().empty());
   std::string scratch = "Z:" + folder.path().string();
   for (char& c : scratch) c = c == '/' ? '\\' : c;
+#endif
   // Each subject gets a folder of its own, since runs that fail the same call repeat.
   std::size_t made = 0;
   EveryCallFailingInTurnKeepsTheRunSafe([&]() -> std::unique_ptr<Subject> {
@@ -414,7 +433,6 @@ TEST(FailingStep, EveryCallOfTheSystemPlatformFailingInTurnKeepsTheRunSafe) {
     return subject;
   });
 }
-#endif
 
 }  // namespace
 }  // namespace murel

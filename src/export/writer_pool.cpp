@@ -115,7 +115,9 @@ void WriterPool::CopyFailed(const FailedCopy& failure) {
 }
 
 void WriterPool::InOrder(std::function<void()> step) {
-  if (writers_.empty()) {
+  // With nothing under way (what has ended settled first), the step's turn has come: it runs at
+  // once, and an unchanged re-run's entries never wake a writer.
+  if (writers_.empty() || SettleEnded()) {
     step();
     if (settled_) settled_();
     return;
@@ -127,6 +129,12 @@ void WriterPool::InOrder(std::function<void()> step) {
 }
 
 void WriterPool::Finish() { Settle(SIZE_MAX); }
+
+bool WriterPool::SettleEnded() {
+  Settle(0);
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return jobs_.empty();
+}
 
 void WriterPool::Queue(Job job) {
   // Whatever has ended is settled first, so that the run's counts keep up with its copies.

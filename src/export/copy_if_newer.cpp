@@ -52,15 +52,14 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEnt
   const std::string& localFile = entry.localFile;
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
-  const std::optional<FileFacts> facts = platform.QueryFile(localFile);
-  if (!facts) return CopyOutcome::kNoContent;
-  if (facts->kind != FileKind::kRegular) {
+  const SourceFile source = platform.LookAtSource(localFile);
+  if (!source.facts) return CopyOutcome::kNoContent;
+  if (source.facts->kind != FileKind::kRegular) {
     return Failed(platform, reporter, entry, target, {CopyFault::kNotRegular, ""});
   }
-  const LastWriteTime source = platform.ReadLastWriteTime(localFile);
-  if (!source.opened) return CopyOutcome::kNoContent;
+  if (!source.read.opened) return CopyOutcome::kNoContent;
   const TargetLook look = LookAtTarget(platform, target);
-  if (!always && !TargetIsOlder(source.time, look.existing)) return CopyOutcome::kUpToDate;
+  if (!always && !TargetIsOlder(source.read.time, look.existing)) return CopyOutcome::kUpToDate;
   if (platform.CopyReplacing(localFile, look.destination)) return CopyOutcome::kCopied;
   return Failed(platform, reporter, entry, look.destination,
                 {CopyFault::kCannotWrite, platform.LastErrorText()});

@@ -77,7 +77,8 @@ std::size_t WriterPool::DefaultThreads() {
 }
 
 void WriterPool::AwaitTarget(const std::string& target) {
-  if (writers_.empty()) return;
+  // Only the export's thread adds and settles jobs: with none left, nothing can be in the way.
+  if (writers_.empty() || jobs_.empty()) return;
   const std::string name = ComparedName(target);
   std::size_t count = 0;
   {

@@ -298,6 +298,16 @@ LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   return result;
 }
 
+SourceFile PosixPlatform::LookAtSource(const std::string& path) {
+  // A regular file by QueryFile's measure (no folder, no link, someone may read it) is one that
+  // ReadLastWriteTime opens, and its time is the same: one lstat tells both.
+  SourceFile source{QueryFile(path), {}};
+  if (source.facts && source.facts->kind == FileKind::kRegular) {
+    source.read = {true, source.facts->time};
+  }
+  return source;
+}
+
 bool PosixPlatform::CopyReplacing(const std::string& from, const std::string& to) {
   const std::optional<std::string> source = HostPathOf(from);
   const std::optional<std::string> target = HostPathOf(to);

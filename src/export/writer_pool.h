@@ -81,6 +81,8 @@ class WriterPool : public Reporter {
   void Settle(std::size_t count);
   /// Settles the copies that have ended; true when none is left under way or unsettled.
   bool SettleEnded();
+  /// Whether the oldest `count` jobs have ended (under `mutex_`).
+  bool FirstEnded(std::size_t count) const;
   /// Queues a job and wakes a writer.
   void Queue(Job job);
 
@@ -92,6 +94,7 @@ class WriterPool : public Reporter {
   std::condition_variable ended_;  ///< A job has ended.
   std::deque<Job> jobs_;           ///< Not yet settled, oldest first.
   std::size_t taken_ = 0;          ///< How many of `jobs_` (the oldest) writers have taken.
+  std::size_t awaited_ = 0;  ///< How many of the oldest jobs Settle waits for; 0 when it does not.
   bool stopping_ = false;
 };
 

@@ -84,23 +84,6 @@ TEST(WriterPool, AStepWithNothingUnderWayRunsAtOnceOnTheCallersThread) {
   std::thread::id ran;
   pool.InOrder([&ran] { ran = std::this_thread::get_id(); });
   EXPECT_EQ(ran, std::this_thread::get_id());
-  // Behind a copy under way, the step waits for its turn.
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  bool settled = false;
-  pool.Add(
-      "C:\\out\\a",
-      [released](Reporter&) {
-        released.wait();
-        return CopyOutcome::kCopied;
-      },
-      [&settled](CopyOutcome) { settled = true; });
-  bool stepped = false;
-  pool.InOrder([&settled, &stepped] { stepped = settled; });
-  EXPECT_FALSE(stepped);
-  release.set_value();
-  pool.Finish();
-  EXPECT_TRUE(stepped) << "the step ran after the copy before it";
 }
 
 // A full pool makes the export's thread wait for half its copies at once: one meeting of the

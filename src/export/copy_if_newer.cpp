@@ -52,15 +52,14 @@ CopyOutcome CopyLocalFile(Platform& platform, Reporter& reporter, const CacheEnt
   const std::string& localFile = entry.localFile;
   // Only a regular file is read: a link may lead out of the cache, and opening a pipe or device
   // could wait for ever.
-  const std::optional<FileFacts> facts = platform.QueryFile(localFile);
-  if (!facts) return CopyOutcome::kNoContent;
-  if (facts->kind != FileKind::kRegular) {
+  const SourceFile source = platform.LookAtSource(localFile);
+  if (!source.facts) return CopyOutcome::kNoContent;
+  if (source.facts->kind != FileKind::kRegular) {
     return Failed(platform, reporter, entry, target, {CopyFault::kNotRegular, ""});
   }
-  const LastWriteTime source = platform.ReadLastWriteTime(localFile);
-  if (!source.opened) return CopyOutcome::kNoContent;
+  if (!source.read.opened) return CopyOutcome::kNoContent;
   const TargetLook look = LookAtTarget(platform, target);
-  if (!always && !TargetIsOlder(source.time, look.existing)) return CopyOutcome::kUpToDate;
+  if (!always && !TargetIsOlder(source.read.time, look.existing)) return CopyOutcome::kUpToDate;
   if (platform.CopyReplacing(localFile, look.destination)) return CopyOutcome::kCopied;
   return Failed(platform, reporter, entry, look.destination,
                 {CopyFault::kCannotWrite, platform.LastErrorText()});
@@ -74,24 +73,12 @@ CopyOutcome Reported(Platform& platform, Reporter& reporter, const CacheEntry& e
 }
 
 // One look at the target tells where the body goes and whether what is there is as new: a re-run
-// over an unchanged cache costs a single look per entry. Anything but a regular file (a link, a
-// pipe) is in the way and is replaced, never followed.
+// over an unchanged cache costs a single look per entry.
 CopyOutcome CopyOverTarget(Platform& platform, Reporter& reporter, const CacheEntry& entry,
                            bool raw, const std::string& target, bool always) {
-  const StoredBody& body = *entry.storedBody;
-  std::string destination = target;
-  std::optional<FileFacts> existing = platform.QueryFile(target);
-  if (existing && existing->kind == FileKind::kDirectory) {
-    destination = target + "\\" + kDirectoryPageName;
-    existing = platform.QueryFile(destination);
-  }
-  if (!always && existing && existing->kind == FileKind::kRegular &&
-      existing->time >= body.stored) {
-    return CopyOutcome::kUpToDate;
-  }
-  CopyReason reason;
-  const BodyCopy copy = WriteStoredBody(platform, body, raw, destination, false, &reason);
-  return Reported(platform, reporter, entry, destination, copy, std::move(reason));
+  const StoredTarget look = LookAtStoredTarget(platform, target);
+  if (!always && HoldsAsNew(look, *entry.storedBody)) return CopyOutcome::kUpToDate;
+  return CopyOverLooked(platform, reporter, entry, raw, look);
 }
 
 CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEntry& entry,
@@ -109,6 +96,29 @@ CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEn
 }
 
 }  // namespace
+
+StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target) {
+  StoredTarget look{target, platform.QueryFile(target)};
+  if (look.existing && look.existing->kind == FileKind::kDirectory) {
+    look.destination = target + "\\" + kDirectoryPageName;
+    look.existing = platform.QueryFile(look.destination);
+  }
+  return look;
+}
+
+// Anything but a regular file (a link, a pipe) is in the way and is replaced, never followed.
+bool HoldsAsNew(const StoredTarget& look, const StoredBody& body) {
+  return look.existing && look.existing->kind == FileKind::kRegular &&
+         look.existing->time >= body.stored;
+}
+
+CopyOutcome CopyOverLooked(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                           bool raw, const StoredTarget& look) {
+  CopyReason reason;
+  const BodyCopy copy =
+      WriteStoredBody(platform, *entry.storedBody, raw, look.destination, false, &reason);
+  return Reported(platform, reporter, entry, look.destination, copy, std::move(reason));
+}
 
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
                         const std::string& target, bool freshFolder, bool always) {

@@ -33,4 +33,22 @@ enum class CopyOutcome {
 CopyOutcome CopyIfNewer(Platform& platform, Reporter& reporter, const CacheEntry& entry, bool raw,
                         const std::string& target, bool freshFolder = false, bool always = false);
 
+/// Where a stored body's copy goes and what is there: the target, or the "__" page of the folder
+/// at the target, with that name's facts (empty when nothing is there).
+struct StoredTarget {
+  std::string destination;
+  std::optional<FileFacts> existing;
+};
+
+/// Looks at `target` for the copy of a stored body: one look, two when a folder is there.
+StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target);
+
+/// True when the look found a regular file as new as `body` or newer: the copy is passed over.
+bool HoldsAsNew(const StoredTarget& look, const StoredBody& body);
+
+/// Writes the stored body of `entry` to the destination of `look` (taken after the look found it
+/// out of date, or to be written whatever its time), reporting a failure to `reporter`.
+CopyOutcome CopyOverLooked(Platform& platform, Reporter& reporter, const CacheEntry& entry,
+                           bool raw, const StoredTarget& look);
+
 }  // namespace murel

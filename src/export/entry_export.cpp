@@ -16,9 +16,11 @@ namespace {
 // URLs shorter than this are passed over: no real URL is, and the shortest scheme prefix is longer.
 constexpr std::size_t kShortestUrl = 6;
 
-// Counts how the copy of an entry's content ended.
-void Count(ExportCounts& counts, CopyOutcome outcome) {
-  switch (outcome) {
+// Counts an entry seen, and how the copy of its content ended: failed whatever the copy gave when
+// its archive record failed.
+void Count(ExportCounts& counts, CopyOutcome outcome, bool archiveFailed) {
+  ++counts.seen;
+  switch (archiveFailed ? CopyOutcome::kFailed : outcome) {
     case CopyOutcome::kCopied:
       ++counts.exported;
       break;
@@ -154,9 +156,10 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   // What follows the copy, in the order of the entries: its count, and what another URL left at
   // the target cleared, which must not stay under this URL's line.
-  CopyDone done = [&platform, &state, target, foreign, inside, archiveFailed](CopyOutcome outcome) {
-    ++state.counts.seen;
-    Count(state.counts, archiveFailed ? CopyOutcome::kFailed : outcome);
+  // A lambda rather than a CopyDone until it is handed over: an entry settled at once costs no
+  // allocation for it.
+  auto done = [&platform, &state, target, foreign, inside, archiveFailed](CopyOutcome outcome) {
+    Count(state.counts, outcome, archiveFailed);
     if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
       state.ownersSound = false;
     }
@@ -185,6 +188,24 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   const bool freshFolder =
       MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
   const bool raw = options.rawBodies;
+  if (entry.storedBody && !freshFolder && !foreign) {
+    // A stored body's target is looked at here, as the reading thread looks at the entry file:
+    // one that is up to date is settled without a writer, so a re-run over an unchanged cache
+    // hands nothing over, and a writer gets only the copies to make, with the look made.
+    const StoredTarget look = LookAtStoredTarget(platform, target);
+    if (HoldsAsNew(look, *entry.storedBody)) {
+      state.writers->InOrder(
+          [&state, archiveFailed] { Count(state.counts, CopyOutcome::kUpToDate, archiveFailed); });
+      return;
+    }
+    state.writers->Add(
+        target,
+        [&platform, entry, raw, look](Reporter& writerReporter) {
+          return CopyOverLooked(platform, writerReporter, entry, raw, look);
+        },
+        std::move(done));
+    return;
+  }
   state.writers->Add(
       target,
       [&platform, entry, raw, target, freshFolder, foreign](Reporter& writerReporter) {

@@ -14,6 +14,9 @@ namespace {
 // while the export's thread makes the next folders, few enough that the bodies they hold (read
 // ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
 constexpr std::size_t kMostPending = 16;
+// How many copies the export's thread waits for when as many are pending: half, so that it
+// waits once for several copies rather than once for every copy.
+constexpr std::size_t kSettleBatch = kMostPending / 2;
 // How many copies not yet taken wake the writers that wait for copies. A re-run's copy is a look
 // or two at its target, far less than waking a thread costs: the writers are woken for several,
 // or when the export's thread waits for them.
@@ -60,7 +63,8 @@ std::size_t WriterPool::DefaultThreads() {
 }
 
 void WriterPool::AwaitTarget(const std::string& target) {
-  if (writers_.empty()) return;
+  // Only the export's thread adds and settles jobs: with none left, nothing can be in the way.
+  if (writers_.empty() || jobs_.empty()) return;
   const std::string name = ComparedPath(target);
   std::size_t count = 0;
   {
@@ -98,7 +102,9 @@ void WriterPool::CopyFailed(const FailedCopy& failure) {
 }
 
 void WriterPool::InOrder(std::function<void()> step) {
-  if (writers_.empty()) {
+  // With nothing under way (what has ended settled first), the step's turn has come: it runs at
+  // once, and an unchanged re-run's entries never wake a writer.
+  if (writers_.empty() || SettleEnded()) {
     step();
     if (settled_) settled_();
     return;
@@ -111,9 +117,15 @@ void WriterPool::InOrder(std::function<void()> step) {
 
 void WriterPool::Finish() { Settle(SIZE_MAX); }
 
+bool WriterPool::SettleEnded() {
+  Settle(0);
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return jobs_.empty();
+}
+
 void WriterPool::Queue(Job job) {
   // Whatever has ended is settled first, so that the run's counts keep up with its copies.
-  Settle(jobs_.size() >= kMostPending ? 1 : 0);
+  Settle(jobs_.size() >= kMostPending ? kSettleBatch : 0);
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));
@@ -134,9 +146,15 @@ void WriterPool::Work() {
     if (job.work) job.outcome = job.work(recorder);
     lock.lock();
     job.ended = true;
-    // The export's thread only ever waits for the oldest copy.
-    if (&job == &jobs_.front()) ended_.notify_all();
+    if (awaited_ != 0 && FirstEnded(awaited_)) ended_.notify_all();
   }
+}
+
+bool WriterPool::FirstEnded(std::size_t count) const {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!jobs_[i].ended) return false;
+  }
+  return true;
 }
 
 void WriterPool::Settle(std::size_t count) {
@@ -144,9 +162,12 @@ void WriterPool::Settle(std::size_t count) {
   for (std::size_t settled = 0; !jobs_.empty(); ++settled) {
     if (!jobs_.front().ended) {
       if (settled >= count) return;
-      // Copies that wait for more to come are taken now.
+      // Copies that wait for more to come are taken now. The wait is for all the copies asked
+      // for, not the oldest alone: the threads then meet once for many copies.
+      awaited_ = std::min(count - settled, jobs_.size());
       added_.notify_all();
-      ended_.wait(lock, [this] { return jobs_.front().ended; });
+      ended_.wait(lock, [this] { return FirstEnded(awaited_); });
+      awaited_ = 0;
     }
     Job job = std::move(jobs_.front());
     jobs_.pop_front();

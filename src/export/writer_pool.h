@@ -51,7 +51,7 @@ class WriterPool : public Reporter {
   void Add(const std::string& target, CopyWork work, CopyDone done);
 
   /// Runs `step` on the caller's thread after the `done` of every copy added before it (at once
-  /// without threads).
+  /// without threads, or when every copy added before it has been settled).
   void InOrder(std::function<void()> step);
 
   /// Sets what runs on the caller's thread after each copy's `done` and each step: the run shows
@@ -79,6 +79,10 @@ class WriterPool : public Reporter {
   /// Settles the oldest copies that have ended, in order, after waiting for the first `count`
   /// of them to end.
   void Settle(std::size_t count);
+  /// Settles the copies that have ended; true when none is left under way or unsettled.
+  bool SettleEnded();
+  /// Whether the oldest `count` jobs have ended (under `mutex_`).
+  bool FirstEnded(std::size_t count) const;
   /// Queues a job and wakes a writer.
   void Queue(Job job);
 
@@ -90,6 +94,7 @@ class WriterPool : public Reporter {
   std::condition_variable ended_;  ///< A job has ended.
   std::deque<Job> jobs_;           ///< Not yet settled, oldest first.
   std::size_t taken_ = 0;          ///< How many of `jobs_` (the oldest) writers have taken.
+  std::size_t awaited_ = 0;  ///< How many of the oldest jobs Settle waits for; 0 when it does not.
   bool stopping_ = false;
 };
 

@@ -45,6 +45,12 @@ struct FileFacts {
   FileTime time = 0;       ///< Last-write time.
 };
 
+/// What a copy needs to know of its source file: what it is, and whether it opens for reading.
+struct SourceFile {
+  std::optional<FileFacts> facts;  ///< As QueryFile gives them; empty if nothing is there.
+  LastWriteTime read;              ///< As ReadLastWriteTime gives it; not opened unless kRegular.
+};
+
 /// A name in a folder, with its facts.
 struct FolderItem {
   std::string name;
@@ -120,6 +126,16 @@ class FileSystem {
   /// time and closes it (CreateFileA, GetFileInformationByHandle, CloseHandle). Opening never
   /// waits on a pipe or device; on Linux a link at the last level does not open.
   virtual LastWriteTime ReadLastWriteTime(const std::string& path) = 0;
+
+  /// QueryFile of `path` and, when it gives a regular file, ReadLastWriteTime of it: the looks at
+  /// the source of a copy. A platform on which the first tells the second makes one look.
+  virtual SourceFile LookAtSource(const std::string& path) {
+    SourceFile source{QueryFile(path), {}};
+    if (source.facts && source.facts->kind == FileKind::kRegular) {
+      source.read = ReadLastWriteTime(path);
+    }
+    return source;
+  }
 
   /// Opens the existing regular file `path` for reading, shared for reading and writing. Null
   /// when it is missing, a folder, a link at its last component (never followed), or any other

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "export/writer_pool.h"
 #include "run/run_settings.h"
 #include "support/fake_platform.h"
 #include "support/faulty_platform.h"
@@ -131,6 +132,37 @@ TEST_F(EntryExportTest, TargetOutsideTheRootIsListedButNeitherMadeNorCopied) {
   EXPECT_EQ(platform.boxes[0].text, "C:\\cache\\A1\\page[1].htm");
   EXPECT_EQ(platform.boxes[0].icon, BoxIcon::kWarning);
   EXPECT_EQ(Listing(), "x/../../evil\tC:\\out\\x\\..\\..\\evil\r\n");
+}
+
+// With writer threads, a stored body's target is looked at on the export's thread: one that is up
+// to date is counted there and then, with no copy handed over; a stale one is copied by a writer
+// with no second look.
+TEST_F(EntryExportTest, WithWritersAnUpToDateStoredBodyIsSettledAtOnce) {
+  platform.AddFile("C:\\cache\\data", "xbodyx", 1);
+  platform.AddDirectory("C:\\out\\http\\host");
+  platform.AddFile("C:\\out\\http\\host\\same", "kept", 500);
+  platform.AddFile("C:\\out\\http\\host\\stale", "old", 100);
+  CacheEntry entry;
+  entry.storedBody = StoredBody{"C:\\cache\\data", 1, 4, {}, 300, {}};
+  WriterPool writers(reporter, 2);
+  state.writers = &writers;
+  entry.url = "http://host/same";
+  ExportEntry(faulty, settings, state, reporter, entry);
+  EXPECT_EQ(state.counts.unchanged, 1u) << "settled before any later call of the pool";
+  EXPECT_EQ(state.counts.seen, 1u);
+  faulty.log.clear();
+  entry.url = "http://host/stale";
+  ExportEntry(faulty, settings, state, reporter, entry);
+  writers.Finish();
+  state.writers = nullptr;
+  EXPECT_EQ(state.counts.exported, 1u);
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\same"), "kept");
+  EXPECT_EQ(platform.Content("C:\\out\\http\\host\\stale"), "body");
+  std::size_t looks = 0;
+  for (const std::string& call : faulty.log) {
+    looks += call.rfind("QueryFile C:\\out\\http\\host\\stale ", 0) == 0;
+  }
+  EXPECT_EQ(looks, 1u) << "the target of a copy is looked at once";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -75,6 +76,48 @@ TEST(WriterPool, AwaitTargetWaitsForCopiesToTheSameNameOnly) {
     EXPECT_TRUE(settled) << related;
     releaser.join();
   }
+}
+
+TEST(WriterPool, AStepWithNothingUnderWayRunsAtOnceOnTheCallersThread) {
+  ListReporter reporter;
+  WriterPool pool(reporter, 2);
+  std::thread::id ran;
+  pool.InOrder([&ran] { ran = std::this_thread::get_id(); });
+  EXPECT_EQ(ran, std::this_thread::get_id());
+}
+
+// A full pool makes the export's thread wait for half its copies at once: one meeting of the
+// threads for several copies, not one for each.
+TEST(WriterPool, AFullPoolIsWaitedForInBatches) {
+  ListReporter reporter;
+  WriterPool pool(reporter, 2);
+  constexpr int kCopies = 16;
+  std::vector<std::promise<void>> gates(kCopies);
+  std::atomic<int> settled{0};
+  for (int i = 0; i < kCopies; ++i) {
+    std::shared_future<void> gate = gates[i].get_future().share();
+    pool.Add(
+        "C:\\out\\" + std::to_string(i),
+        [gate](Reporter&) {
+          gate.wait();
+          return CopyOutcome::kCopied;
+        },
+        [&settled](CopyOutcome) { ++settled; });
+  }
+  std::atomic<bool> added{false};
+  std::thread exporter([&pool, &added] {
+    pool.Add("C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {});
+    added = true;
+  });
+  for (int i = 0; i < 7; ++i) gates[i].set_value();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(added) << "the export went on after fewer copies than a batch";
+  gates[7].set_value();
+  exporter.join();
+  EXPECT_GE(settled, 8);
+  for (int i = 8; i < kCopies; ++i) gates[i].set_value();
+  pool.Finish();
+  EXPECT_EQ(settled, kCopies);
 }
 
 TEST(WriterPool, WithoutThreadsEachCopyIsMadeWhenAdded) {

@@ -114,6 +114,30 @@ TEST_P(PlatformContract, CopyReplacesTheTargetAndCarriesTheLastWriteTime) {
       << "no temporary file stays behind";
 }
 
+// A copy's source is looked at through LookAtSource, which may make one look where QueryFile and
+// ReadLastWriteTime make two: it must tell what they tell, for every kind of name.
+TEST_P(PlatformContract, TheLookAtASourceTellsWhatItsTwoLooksTell) {
+  setup_.writeFile(In("f"), "body");
+  setup_.setTime(In("f"), kSomeTime);
+  setup_.writeFile(In("blocked"), "body");
+  ASSERT_TRUE(P().CreateFolder(In("d")));
+  if (setup_.blockReading) setup_.blockReading(In("blocked"));
+  for (const char* name : {"f", "blocked", "d", "none"}) {
+    const SourceFile source = P().LookAtSource(In(name));
+    const std::optional<FileFacts> facts = P().QueryFile(In(name));
+    ASSERT_EQ(source.facts.has_value(), facts.has_value()) << name;
+    const bool regular = facts && facts->kind == FileKind::kRegular;
+    if (facts) {
+      EXPECT_EQ(source.facts->kind, facts->kind) << name;
+      EXPECT_EQ(source.facts->time, facts->time) << name;
+    }
+    const LastWriteTime read = regular ? P().ReadLastWriteTime(In(name)) : LastWriteTime();
+    EXPECT_EQ(source.read.opened, read.opened) << name;
+    EXPECT_EQ(source.read.time, read.time) << name;
+  }
+  EXPECT_EQ(P().LookAtSource(In("f")).read.time, std::optional<FileTime>(kSomeTime));
+}
+
 TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   const std::string bytes("head\0body\r\ntail", 15);
   setup_.writeFile(In("f"), bytes);

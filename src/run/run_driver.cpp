@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "base/ascii.h"
-#include "base/buffer_limits.h"
 #include "base/name_hash.h"
 #include "cache/cache_opener.h"
 #include "export/cache_export.h"

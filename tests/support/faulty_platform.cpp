@@ -31,14 +31,8 @@ class FaultyPlatform::FaultyFile : public ReadableFile {
   const FileFacts& Facts() const override { return inner_->Facts(); }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, unsigned char* buffer,
                                     std::size_t size) override {
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("ReadAt", Op::kReadFile, path_)) {
-      platform_.Done(false);
-      return std::nullopt;
-    }
-    const std::optional<std::size_t> got = inner_->ReadAt(offset, buffer, size);
-    platform_.Done(got.has_value());
-    return got;
+    return platform_.Counted<std::optional<std::size_t>>(
+        "ReadAt", Op::kReadFile, path_, [&] { return inner_->ReadAt(offset, buffer, size); });
   }
   // The bytes are read through ReadAt, where a read can be made to fail.
   const unsigned char* HeldBytes() const override { return nullptr; }
@@ -55,16 +49,12 @@ class FaultyPlatform::FaultyWriter : public BodyWriter {
   FaultyWriter(FaultyPlatform& platform, std::unique_ptr<BodyWriter> inner, std::string target)
       : platform_(platform), inner_(std::move(inner)), target_(std::move(target)) {}
   bool Append(const unsigned char* data, std::size_t size) override {
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("BodyWriter.Append", Op::kAppendBody, target_))
-      return platform_.Done(false);
-    return platform_.Done(inner_->Append(data, size));
+    return platform_.Counted<bool>("BodyWriter.Append", Op::kAppendBody, target_,
+                                   [&] { return inner_->Append(data, size); });
   }
   bool Commit(FileTime time) override {
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("BodyWriter.Commit", Op::kCommitBody, target_))
-      return platform_.Done(false);
-    return platform_.Done(inner_->Commit(time));
+    return platform_.Counted<bool>("BodyWriter.Commit", Op::kCommitBody, target_,
+                                   [&] { return inner_->Commit(time); });
   }
 
  private:
@@ -80,31 +70,18 @@ class FaultyPlatform::FaultyFolder : public OpenedFolder {
       : platform_(platform), inner_(std::move(inner)), path_(std::move(path)) {}
   std::optional<FileFacts> QueryName(const std::string& name) override {
     if (!IsOneStep(name)) return inner_->QueryName(name);
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("QueryFile", Op::kQueryFile, PathOf(name))) {
-      platform_.Done(false);
-      return std::nullopt;
-    }
-    std::optional<FileFacts> facts = inner_->QueryName(name);
-    platform_.Done(facts.has_value());
-    return facts;
+    return platform_.Counted<std::optional<FileFacts>>("QueryFile", Op::kQueryFile, PathOf(name),
+                                                       [&] { return inner_->QueryName(name); });
   }
   std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
     if (!IsOneStep(name)) return inner_->OpenName(name);
-    const Guard guard(platform_.mutex_);
-    if (platform_.Fails("OpenFileForReading", Op::kOpenFile, PathOf(name))) {
-      platform_.Done(false);
-      return nullptr;
-    }
-    std::unique_ptr<ReadableFile> file = inner_->OpenName(name);
-    platform_.Done(file != nullptr);
-    if (!file) return nullptr;
-    return std::make_unique<FaultyFile>(platform_, std::move(file), PathOf(name));
+    return platform_.Wrapped<FaultyFile>(platform_.Counted<std::unique_ptr<ReadableFile>>(
+                                             "OpenFileForReading", Op::kOpenFile, PathOf(name),
+                                             [&] { return inner_->OpenName(name); }),
+                                         PathOf(name));
   }
   std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
-    std::unique_ptr<OpenedFolder> folder = inner_->OpenSubfolder(name);
-    if (!folder) return nullptr;
-    return std::make_unique<FaultyFolder>(platform_, std::move(folder), PathOf(name));
+    return platform_.Wrapped<FaultyFolder>(inner_->OpenSubfolder(name), PathOf(name));
   }
 
  private:
@@ -163,28 +140,42 @@ std::string FaultyPlatform::Key(const std::string& path) {
   return Upper(inner_.FullPath(path, std::string::npos).value_or(path));
 }
 
+template <typename Result, typename Call>
+Result FaultyPlatform::Counted(const std::string& what, std::optional<Op> op,
+                               const std::string& path, const std::string& other, Call call) {
+  const Guard guard(mutex_);
+  if (Fails(what, op, path, other)) {
+    Done(false);
+    return Result();
+  }
+  Result result = call();
+  Done(static_cast<bool>(result));
+  return result;
+}
+
+template <typename Result, typename Call>
+Result FaultyPlatform::Counted(const std::string& what, std::optional<Op> op,
+                               const std::string& path, Call call) {
+  return Counted<Result>(what, op, path, std::string(), call);
+}
+
+template <typename Wrapper, typename Inner>
+std::unique_ptr<Inner> FaultyPlatform::Wrapped(std::unique_ptr<Inner> inner,
+                                               const std::string& path) {
+  if (!inner) return nullptr;
+  return std::make_unique<Wrapper>(*this, std::move(inner), path);
+}
+
 // --- FileSystem ---------------------------------------------------------------------------------
 
 std::optional<FileFacts> FaultyPlatform::QueryFile(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("QueryFile", Op::kQueryFile, path)) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::optional<FileFacts> facts = inner_.QueryFile(path);
-  Done(facts.has_value());
-  return facts;
+  return Counted<std::optional<FileFacts>>("QueryFile", Op::kQueryFile, path,
+                                           [&] { return inner_.QueryFile(path); });
 }
 
 std::optional<std::uint32_t> FaultyPlatform::QueryAttributes(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("QueryAttributes", Op::kQueryAttributes, path)) {
-    Done(false);
-    return std::nullopt;
-  }
-  const std::optional<std::uint32_t> attributes = inner_.QueryAttributes(path);
-  Done(attributes.has_value());
-  return attributes;
+  return Counted<std::optional<std::uint32_t>>("QueryAttributes", Op::kQueryAttributes, path,
+                                               [&] { return inner_.QueryAttributes(path); });
 }
 
 LastWriteTime FaultyPlatform::ReadLastWriteTime(const std::string& path) {
@@ -205,117 +196,74 @@ LastWriteTime FaultyPlatform::ReadLastWriteTime(const std::string& path) {
 }
 
 std::unique_ptr<ReadableFile> FaultyPlatform::OpenFileForReading(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("OpenFileForReading", Op::kOpenFile, path)) {
-    Done(false);
-    return nullptr;
-  }
-  std::unique_ptr<ReadableFile> file = inner_.OpenFileForReading(path);
-  Done(file != nullptr);
-  if (!file) return nullptr;
-  return std::make_unique<FaultyFile>(*this, std::move(file), path);
+  return Wrapped<FaultyFile>(
+      Counted<std::unique_ptr<ReadableFile>>("OpenFileForReading", Op::kOpenFile, path,
+                                             [&] { return inner_.OpenFileForReading(path); }),
+      path);
 }
 
 std::optional<std::vector<FolderItem>> FaultyPlatform::ListFolder(const std::string& path,
                                                                   bool withFacts) {
-  const Guard guard(mutex_);
-  if (Fails("ListFolder", Op::kListFolder, path)) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::optional<std::vector<FolderItem>> items = inner_.ListFolder(path, withFacts);
-  Done(items.has_value());
-  return items;
+  return Counted<std::optional<std::vector<FolderItem>>>(
+      "ListFolder", Op::kListFolder, path, [&] { return inner_.ListFolder(path, withFacts); });
 }
 
 std::unique_ptr<OpenedFolder> FaultyPlatform::OpenFolder(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("OpenFolder", Op::kListFolder, path)) {
-    Done(false);
-    return nullptr;
-  }
-  std::unique_ptr<OpenedFolder> folder = inner_.OpenFolder(path);
-  Done(folder != nullptr);
-  if (!folder) return nullptr;
-  return std::make_unique<FaultyFolder>(*this, std::move(folder), path);
+  return Wrapped<FaultyFolder>(
+      Counted<std::unique_ptr<OpenedFolder>>("OpenFolder", Op::kListFolder, path,
+                                             [&] { return inner_.OpenFolder(path); }),
+      path);
 }
 
 bool FaultyPlatform::CreateFolder(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("CreateFolder", Op::kCreateFolder, path)) return Done(false);
-  return Done(inner_.CreateFolder(path));
+  return Counted<bool>("CreateFolder", Op::kCreateFolder, path,
+                       [&] { return inner_.CreateFolder(path); });
 }
 
 bool FaultyPlatform::Rename(const std::string& from, const std::string& to) {
-  const Guard guard(mutex_);
-  if (Fails("Rename", Op::kRename, from, to)) return Done(false);
-  return Done(inner_.Rename(from, to));
+  return Counted<bool>("Rename", Op::kRename, from, to, [&] { return inner_.Rename(from, to); });
 }
 
 bool FaultyPlatform::RemoveFile(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("RemoveFile", Op::kRemoveFile, path)) return Done(false);
-  return Done(inner_.RemoveFile(path));
+  return Counted<bool>("RemoveFile", Op::kRemoveFile, path,
+                       [&] { return inner_.RemoveFile(path); });
 }
 
 std::optional<std::string> FaultyPlatform::CreateTemporaryFile(const std::string& dir,
                                                                const std::string& prefix,
                                                                unsigned unique) {
-  const Guard guard(mutex_);
-  if (Fails("CreateTemporaryFile", Op::kCreateTemporaryFile, dir)) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::optional<std::string> name = inner_.CreateTemporaryFile(dir, prefix, unique);
-  Done(name.has_value());
-  return name;
+  return Counted<std::optional<std::string>>(
+      "CreateTemporaryFile", Op::kCreateTemporaryFile, dir,
+      [&] { return inner_.CreateTemporaryFile(dir, prefix, unique); });
 }
 
 bool FaultyPlatform::CopyReplacing(const std::string& from, const std::string& to) {
-  const Guard guard(mutex_);
-  if (Fails("CopyReplacing", Op::kCopyReplacing, from, to)) return Done(false);
-  return Done(inner_.CopyReplacing(from, to));
+  return Counted<bool>("CopyReplacing", Op::kCopyReplacing, from, to,
+                       [&] { return inner_.CopyReplacing(from, to); });
 }
 
 std::unique_ptr<BodyWriter> FaultyPlatform::CreateBodyWriter(const std::string& target) {
-  const Guard guard(mutex_);
-  if (Fails("CreateBodyWriter", Op::kCreateBody, target)) {
-    Done(false);
-    return nullptr;
-  }
-  std::unique_ptr<BodyWriter> writer = inner_.CreateBodyWriter(target);
-  Done(writer != nullptr);
-  if (!writer) return nullptr;
-  return std::make_unique<FaultyWriter>(*this, std::move(writer), target);
+  return Wrapped<FaultyWriter>(
+      Counted<std::unique_ptr<BodyWriter>>("CreateBodyWriter", Op::kCreateBody, target,
+                                           [&] { return inner_.CreateBodyWriter(target); }),
+      target);
 }
 
 std::unique_ptr<BodyWriter> FaultyPlatform::CreateNewBodyWriter(const std::string& target) {
-  const Guard guard(mutex_);
-  if (Fails("CreateNewBodyWriter", Op::kCreateBody, target)) {
-    Done(false);
-    return nullptr;
-  }
-  std::unique_ptr<BodyWriter> writer = inner_.CreateNewBodyWriter(target);
-  Done(writer != nullptr);
-  if (!writer) return nullptr;
-  return std::make_unique<FaultyWriter>(*this, std::move(writer), target);
+  return Wrapped<FaultyWriter>(
+      Counted<std::unique_ptr<BodyWriter>>("CreateNewBodyWriter", Op::kCreateBody, target,
+                                           [&] { return inner_.CreateNewBodyWriter(target); }),
+      target);
 }
 
 std::optional<std::string> FaultyPlatform::FullPath(const std::string& path, std::size_t limit) {
-  const Guard guard(mutex_);
-  if (Fails("FullPath", Op::kFullPath, path)) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::optional<std::string> full = inner_.FullPath(path, limit);
-  Done(full.has_value());
-  return full;
+  return Counted<std::optional<std::string>>("FullPath", Op::kFullPath, path,
+                                             [&] { return inner_.FullPath(path, limit); });
 }
 
 bool FaultyPlatform::ChangeCurrentFolder(const std::string& path) {
-  const Guard guard(mutex_);
-  if (Fails("ChangeCurrentFolder", Op::kChangeCurrentFolder, path)) return Done(false);
-  return Done(inner_.ChangeCurrentFolder(path));
+  return Counted<bool>("ChangeCurrentFolder", Op::kChangeCurrentFolder, path,
+                       [&] { return inner_.ChangeCurrentFolder(path); });
 }
 
 std::string FaultyPlatform::LastErrorText() {
@@ -386,14 +334,8 @@ std::vector<std::string> FaultyPlatform::ReadProfileStrings(const std::string& s
 }
 
 std::optional<std::string> FaultyPlatform::ProgramPath() {
-  const Guard guard(mutex_);
-  if (Fails("ProgramPath", std::nullopt, "")) {
-    Done(false);
-    return std::nullopt;
-  }
-  std::optional<std::string> path = inner_.ProgramPath();
-  Done(path.has_value());
-  return path;
+  return Counted<std::optional<std::string>>("ProgramPath", std::nullopt, "",
+                                             [&] { return inner_.ProgramPath(); });
 }
 
 }  // namespace murel

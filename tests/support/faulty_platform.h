@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -119,6 +120,16 @@ class FaultyPlatform : public Platform {
              const std::string& other = "");
   /// Logs the outcome of the call counted last and passes it through.
   bool Done(bool ok);
+  /// One counted call on `path` (and `other`): the empty Result when the test makes it fail,
+  /// else what `call` gives, logged as gone well when it converts to true.
+  template <typename Result, typename Call>
+  Result Counted(const std::string& what, std::optional<Op> op, const std::string& path,
+                 const std::string& other, Call call);
+  template <typename Result, typename Call>
+  Result Counted(const std::string& what, std::optional<Op> op, const std::string& path, Call call);
+  /// `inner` wrapped so that its own calls count, as those of `path`; null for null.
+  template <typename Wrapper, typename Inner>
+  std::unique_ptr<Inner> Wrapped(std::unique_ptr<Inner> inner, const std::string& path);
   /// The form in which failing paths are compared: full, upper case.
   std::string Key(const std::string& path);
 

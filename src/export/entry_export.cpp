@@ -156,31 +156,36 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   // What follows the copy, in the order of the entries: its count, and what another URL left at
   // the target cleared, which must not stay under this URL's line.
-  // A lambda rather than a CopyDone until it is handed over: an entry settled at once costs no
-  // allocation for it.
-  auto done = [&platform, &state, target, foreign, inside, archiveFailed](CopyOutcome outcome) {
+  const auto settle = [&platform, &state, foreign, inside, archiveFailed](const std::string& at,
+                                                                          CopyOutcome outcome) {
     Count(state.counts, outcome, archiveFailed);
-    if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, target))) {
+    if (foreign && outcome != CopyOutcome::kCopied && !(inside && ClearTarget(platform, at))) {
       state.ownersSound = false;
     }
+  };
+  // Only a copy handed over keeps its own copy of the target for it: an entry settled here
+  // (every one of an unchanged re-run) costs no allocation for it.
+  const auto handedDone = [&target, settle] {
+    return [target, settle](CopyOutcome outcome) { settle(target, outcome); };
   };
   if (entry.refused || !inside) {
     const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
     ordered.CopyFailed({ContentPath(entry), entry.url, target, {fault, ""}});
     if (state.writers == nullptr) {
-      done(CopyOutcome::kFailed);
+      settle(target, CopyOutcome::kFailed);
       return;
     }
     // Settled in its place, and before anything else is done at its target.
     state.writers->AwaitTarget(target);
     state.writers->Add(
-        target, [](Reporter&) { return CopyOutcome::kFailed; }, std::move(done));
+        target, [](Reporter&) { return CopyOutcome::kFailed; }, handedDone());
     return;
   }
   if (state.writers == nullptr) {
     const bool freshFolder =
         MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
-    done(CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign));
+    settle(target,
+           CopyIfNewer(platform, reporter, entry, options.rawBodies, target, freshFolder, foreign));
     return;
   }
   // The folders are made here, in order; the body is read, decoded and written by a writer.
@@ -203,7 +208,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
         [&platform, entry, raw, look](Reporter& writerReporter) {
           return CopyOverLooked(platform, writerReporter, entry, raw, look);
         },
-        std::move(done));
+        handedDone());
     return;
   }
   state.writers->Add(
@@ -211,7 +216,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
       [&platform, entry, raw, target, freshFolder, foreign](Reporter& writerReporter) {
         return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
       },
-      std::move(done));
+      handedDone());
 }
 
 }  // namespace murel

@@ -63,11 +63,12 @@ class EntryFileWalk : public CacheReader {
   }
 
   bool Next(CacheEntry& entry) override {
-    if (taken_.empty()) reader_.joinable() ? Take() : ReadHere();
-    if (taken_.empty()) return false;
-    entry = std::move(taken_.front().entry);
-    passedOver_ += taken_.front().passedOverBefore;
-    taken_.pop_front();
+    if (nextTaken_ == taken_.size()) reader_.joinable() ? Take() : ReadHere();
+    if (nextTaken_ == taken_.size()) return false;
+    ReadEntry& read = taken_[nextTaken_++];
+    // What `entry` held stays in the taken item, which goes back to the reading thread.
+    std::swap(entry, read.entry);
+    passedOver_ += read.passedOverBefore;
     return true;
   }
 
@@ -82,7 +83,13 @@ class EntryFileWalk : public CacheReader {
     exportWaits_ = true;
     changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
     exportWaits_ = false;
+    // The entries taken before go back to the reading thread, which allocated their strings
+    // and frees them: a block freed by the thread that allocated it costs a fraction of one
+    // freed by another, which must take the allocating thread's heap lock.
+    if (spent_.empty()) spent_.swap(taken_);
+    taken_.clear();
     taken_.swap(ready_);
+    nextTaken_ = 0;
     readyBytes_ = 0;
     if (taken_.empty()) passedOver_ += std::exchange(passedOverAtEnd_, 0);
     if (readerWaits_) changed_.notify_all();
@@ -104,6 +111,8 @@ class EntryFileWalk : public CacheReader {
 
   // Without a reading thread: the next entry, read on the caller's thread, into `taken_`.
   void ReadHere() {
+    taken_.clear();
+    nextTaken_ = 0;
     ReadEntry read;
     std::uint64_t bytes = 0;
     if (ReadNext(read, bytes)) {
@@ -138,12 +147,15 @@ class EntryFileWalk : public CacheReader {
     if (stopped_) return false;
     ready_.push_back(std::move(read));
     readyBytes_ += bytes;
+    if (!spent_.empty()) freeing_.swap(spent_);
     // A waiting export is woken for a batch, or when the reading must wait for it: threads of
     // about the same speed would otherwise meet at every entry, and on a busy machine each
     // meeting costs a switch of threads.
     if (exportWaits_ && (ready_.size() >= kWakeEntries || readyBytes_ >= kAheadBytes)) {
       changed_.notify_all();
     }
+    lock.unlock();
+    freeing_.clear();
     return true;
   }
 
@@ -195,12 +207,14 @@ class EntryFileWalk : public CacheReader {
   std::vector<std::string> names_;
   EntryFileReading read_;
   EntryMemo* memo_;
-  std::size_t next_ = 0;  ///< The item of `names_` to read next.
+  std::size_t next_ = 0;           ///< The item of `names_` to read next.
+  std::deque<ReadEntry> freeing_;  ///< Spent entries the reading thread took back.
 
   // Shared by the two threads, under `mutex_`.
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<ReadEntry> ready_;  ///< Read, not yet taken by the export.
+  std::deque<ReadEntry> spent_;  ///< Given to the export, for the reading thread to free.
   std::uint64_t readyBytes_ = 0;
   std::uint64_t passedOverAtEnd_ = 0;  ///< Passed over after the last entry handed on.
   bool ended_ = false;                 ///< Every item has been read.
@@ -208,8 +222,9 @@ class EntryFileWalk : public CacheReader {
   bool exportWaits_ = false;
   bool readerWaits_ = false;
 
-  // The export's own.
+  // The export's own: the entries taken, those before `nextTaken_` given out.
   std::deque<ReadEntry> taken_;
+  std::size_t nextTaken_ = 0;
   std::uint64_t passedOver_ = 0;
 
   std::thread reader_;  ///< Without a thread when the system could not start one.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -27,6 +26,7 @@ constexpr std::size_t kWakeEntries = kAheadEntries / 2;
 struct ReadEntry {
   CacheEntry entry;
   std::uint64_t passedOverBefore = 0;
+  std::uint64_t bytes = 0;  ///< What the entry holds of its file in memory.
 };
 
 // Reads the entry files on a thread of its own, ahead of the export that takes the entries:
@@ -42,8 +42,10 @@ class EntryFileWalk : public CacheReader {
       : folder_(std::move(folder)),
         opened_(std::move(opened)),
         names_(std::move(names)),
+        total_(names_.size()),
         read_(std::move(read)),
         memo_(memo) {
+    ready_.reserve(kAheadEntries);
     // Started last, when everything it uses is set up.
     try {
       reader_ = std::thread([this] { ReadAll(); });
@@ -68,12 +70,13 @@ class EntryFileWalk : public CacheReader {
     ReadEntry& read = taken_[nextTaken_++];
     // What `entry` held stays in the taken item, which goes back to the reading thread.
     std::swap(entry, read.entry);
+    read.bytes = std::exchange(givenBytes_, read.bytes);
     passedOver_ += read.passedOverBefore;
     return true;
   }
 
   std::uint64_t PassedOver() const override { return passedOver_; }
-  std::optional<std::uint64_t> Total() const override { return names_.size(); }
+  std::optional<std::uint64_t> Total() const override { return total_; }
 
  private:
   // The export's side: waits for entries read ahead, or for the end, and takes all that are
@@ -85,7 +88,8 @@ class EntryFileWalk : public CacheReader {
     exportWaits_ = false;
     // The entries taken before go back to the reading thread, which allocated their strings
     // and frees them: a block freed by the thread that allocated it costs a fraction of one
-    // freed by another, which must take the allocating thread's heap lock.
+    // freed by another, which must take the allocating thread's heap lock. The lists change
+    // places, so that their room is allocated once.
     if (spent_.empty()) spent_.swap(taken_);
     taken_.clear();
     taken_.swap(ready_);
@@ -98,11 +102,12 @@ class EntryFileWalk : public CacheReader {
   // The reading side: every item in order, each handed on when it gives an entry.
   void ReadAll() {
     ReadEntry read;
-    std::uint64_t bytes = 0;
-    while (ReadNext(read, bytes)) {
-      if (!HandOn(std::move(read), bytes)) return;
+    while (ReadNext(read)) {
+      if (!HandOn(std::move(read))) return;
       read = ReadEntry();
     }
+    // The names are freed here, beside the export's last entries, rather than after them.
+    std::vector<std::string>().swap(names_);
     const std::lock_guard<std::mutex> lock(mutex_);
     passedOverAtEnd_ = read.passedOverBefore;
     ended_ = true;
@@ -114,8 +119,7 @@ class EntryFileWalk : public CacheReader {
     taken_.clear();
     nextTaken_ = 0;
     ReadEntry read;
-    std::uint64_t bytes = 0;
-    if (ReadNext(read, bytes)) {
+    if (ReadNext(read)) {
       taken_.push_back(std::move(read));
     } else {
       passedOver_ += read.passedOverBefore;
@@ -124,20 +128,18 @@ class EntryFileWalk : public CacheReader {
 
   // Reads the items from `next_` on until one gives an entry, counting in `read` those passed
   // over before it; false when the items ran out first (the count then holds those at the end).
-  // `bytes` is what the entry holds of its file in memory.
-  bool ReadNext(ReadEntry& read, std::uint64_t& bytes) {
+  bool ReadNext(ReadEntry& read) {
     while (next_ < names_.size()) {
       // An item passed over may have filled part of the entry: each starts from an empty one.
       read.entry = CacheEntry();
-      if (Resolve(names_[next_++], read.entry, bytes)) return true;
+      if (Resolve(names_[next_++], read.entry, read.bytes)) return true;
       ++read.passedOverBefore;
     }
     return false;
   }
 
-  // Queues `read`, which holds `bytes` of file in memory, once there is room. False when the
-  // walk is being ended.
-  bool HandOn(ReadEntry read, std::uint64_t bytes) {
+  // Queues `read` once there is room. False when the walk is being ended.
+  bool HandOn(ReadEntry read) {
     std::unique_lock<std::mutex> lock(mutex_);
     readerWaits_ = true;
     changed_.wait(lock, [this] {
@@ -145,9 +147,9 @@ class EntryFileWalk : public CacheReader {
     });
     readerWaits_ = false;
     if (stopped_) return false;
+    readyBytes_ += read.bytes;
     ready_.push_back(std::move(read));
-    readyBytes_ += bytes;
-    if (!spent_.empty()) freeing_.swap(spent_);
+    if (freeing_.empty()) freeing_.swap(spent_);
     // A waiting export is woken for a batch, or when the reading must wait for it: threads of
     // about the same speed would otherwise meet at every entry, and on a busy machine each
     // meeting costs a switch of threads.
@@ -155,7 +157,12 @@ class EntryFileWalk : public CacheReader {
       changed_.notify_all();
     }
     lock.unlock();
-    freeing_.clear();
+    // Two spent entries freed for each one read keep up with the export, and what they free is
+    // what the next entries allocate again, still at hand.
+    // An entry that holds its file's bytes is freed at once, so that memory stays bounded.
+    for (int i = 0; !freeing_.empty() && (i < 2 || freeing_.back().bytes > 0); ++i) {
+      freeing_.pop_back();
+    }
     return true;
   }
 
@@ -205,16 +212,17 @@ class EntryFileWalk : public CacheReader {
   std::string folder_;
   std::shared_ptr<OpenedFolder> opened_;
   std::vector<std::string> names_;
+  std::size_t total_;  ///< How many names were listed.
   EntryFileReading read_;
   EntryMemo* memo_;
-  std::size_t next_ = 0;           ///< The item of `names_` to read next.
-  std::deque<ReadEntry> freeing_;  ///< Spent entries the reading thread took back.
+  std::size_t next_ = 0;            ///< The item of `names_` to read next.
+  std::vector<ReadEntry> freeing_;  ///< Spent entries the reading thread took back.
 
   // Shared by the two threads, under `mutex_`.
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<ReadEntry> ready_;  ///< Read, not yet taken by the export.
-  std::deque<ReadEntry> spent_;  ///< Given to the export, for the reading thread to free.
+  std::vector<ReadEntry> ready_;  ///< Read, not yet taken by the export.
+  std::vector<ReadEntry> spent_;  ///< Given to the export, for the reading thread to free.
   std::uint64_t readyBytes_ = 0;
   std::uint64_t passedOverAtEnd_ = 0;  ///< Passed over after the last entry handed on.
   bool ended_ = false;                 ///< Every item has been read.
@@ -223,8 +231,9 @@ class EntryFileWalk : public CacheReader {
   bool readerWaits_ = false;
 
   // The export's own: the entries taken, those before `nextTaken_` given out.
-  std::deque<ReadEntry> taken_;
+  std::vector<ReadEntry> taken_;
   std::size_t nextTaken_ = 0;
+  std::uint64_t givenBytes_ = 0;  ///< What the entry given last holds of its file in memory.
   std::uint64_t passedOver_ = 0;
 
   std::thread reader_;  ///< Without a thread when the system could not start one.

@@ -1,6 +1,8 @@
 #include "run/run_driver.h"
 
+#include <future>
 #include <optional>
+#include <system_error>
 
 #include "base/ascii.h"
 #include "base/name_hash.h"
@@ -94,21 +96,42 @@ void WriteArchiveInfo(Platform& platform, const std::string& path, const CacheOr
   archive.WriteInfo(OneLine(path.substr(path.rfind('\\') + 1)), fields, platform.CurrentTime());
 }
 
+// Starts reading the owners of the numbered names (below `prefix`) in the earlier listing
+// `listing` on a thread of their own, beside the opening of the cache, which lists the cache
+// folder; when no thread can be started, they are read when asked for.
+std::future<EarlierOwners> ReadOwnersBeside(Platform& platform, const std::string& listing,
+                                            const std::string& prefix) {
+  const auto read = [&platform, listing, prefix] {
+    return EarlierOwners::Read(platform, listing, prefix);
+  };
+  try {
+    return std::async(std::launch::async, read);
+  } catch (const std::system_error&) {
+    return std::async(std::launch::deferred, read);
+  }
+}
+
 // Reads the cache and exports each entry, reporting to the boxes, the progress line and the
-// summary. False if the cache cannot be opened.
+// summary; the owners of the numbered names come from `earlier` (none when it is empty). False if
+// the cache cannot be opened.
 bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& state,
-                 BoxReporter& boxes, const std::string& ownFolder) {
+                 BoxReporter& boxes, const std::string& ownFolder,
+                 std::future<EarlierOwners>& earlier) {
   EntryMemo memo(platform, ownFolder, settings.exportRoot);
   CacheOrigin origin;
   // The memo keeps no heads, so a run that archives them reads every entry file.
   const std::unique_ptr<CacheReader> reader =
       OpenCache(platform, settings.cachePath, state.archive ? nullptr : &memo, &origin);
   if (!reader) return false;
+  // Asked before any entry can break the seal.
+  const EarlierOwners owners = earlier.valid() ? earlier.get() : EarlierOwners();
+  if (owners.Found() && state.seal->Vouches(owners.Size(), owners.Hash())) state.owners = &owners;
   if (state.archive) WriteArchiveInfo(platform, settings.warcPath, origin, *state.archive);
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
   Progress progress(platform, boxes, settings.quiet, platform.DisplayPath(settings.exportRoot));
   Reporters reporters{&boxes, &progress};
   ExportEntries(platform, settings, state, reporters, *reader);
+  state.owners = nullptr;
   memo.Save();
   return true;
 }
@@ -159,11 +182,10 @@ int RunExport(Platform& platform, const RunSettings& settings, BoxReporter& repo
     }
   }
   const std::string listing = settings.exportRoot + kListingName;
-  EarlierOwners owners;
+  std::future<EarlierOwners> earlier;
   if (!settings.listOnly) {
-    owners = EarlierOwners::Read(platform, listing,
-                                 platform.DisplayPath(settings.exportRoot + kLongUrlDirectory));
-    if (owners.Found() && seal.Vouches(owners.Size(), owners.Hash())) state.owners = &owners;
+    earlier = ReadOwnersBeside(platform, listing,
+                               platform.DisplayPath(settings.exportRoot + kLongUrlDirectory));
   }
   if (!settings.tolvarFormat) {
     state.listing = ListingWriter::Open(platform, listing);
@@ -173,7 +195,10 @@ int RunExport(Platform& platform, const RunSettings& settings, BoxReporter& repo
     }
   }
 
-  if (!ExportCache(platform, settings, state, reporter, ownFolder)) {
+  if (!ExportCache(platform, settings, state, reporter, ownFolder, earlier)) {
+    // The earlier listing is closed before the listing may take its place: a file open for
+    // reading cannot be replaced on Windows.
+    if (earlier.valid()) earlier.wait();
     // An archive of no cache is not put in place of the one that may be there.
     state.archive.reset();
     // The listing stays, empty, as the record of a run that found no cache.

@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace murel {
@@ -149,6 +151,18 @@ class FileSystem {
   /// no folder or cannot be read.
   virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                             bool withFacts) = 0;
+
+  /// Gives `take` every name in the folder `path`, "." and ".." left out, in no particular order,
+  /// keeping none: a folder of many names costs no list of them. False if it is no folder or
+  /// cannot be read to its end (some names may have been given). These are ListFolder's names
+  /// unless a platform lists them more cheaply.
+  virtual bool ListNames(const std::string& path,
+                         const std::function<void(std::string_view name)>& take) {
+    const std::optional<std::vector<FolderItem>> items = ListFolder(path, false);
+    if (!items) return false;
+    for (const FolderItem& item : *items) take(item.name);
+    return true;
+  }
 
   /// Opens the folder `path` for looking at the names in it and opening them. A link at its last
   /// level is followed (the folder a user names is the user's choice). Null if it is no folder or

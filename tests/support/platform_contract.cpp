@@ -177,6 +177,13 @@ TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   EXPECT_TRUE(empty->empty());
   EXPECT_FALSE(P().ListFolder(In("f"), false));
   EXPECT_FALSE(P().ListFolder(In("none"), false));
+  std::vector<std::string> names;
+  const auto take = [&names](std::string_view name) { names.emplace_back(name); };
+  ASSERT_TRUE(P().ListNames(setup_.scratch, take));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"d", "f"}));
+  EXPECT_FALSE(P().ListNames(In("f"), take));
+  EXPECT_FALSE(P().ListNames(In("none"), take));
   const std::unique_ptr<OpenedFolder> opened = P().OpenFolder(setup_.scratch);
   ASSERT_TRUE(opened);
   EXPECT_FALSE(opened->QueryName("none"));

@@ -10,6 +10,7 @@
 #include "cache/chromium/simple_entry_file.h"
 #include "cache/core/file_range.h"
 #include "cache/core/http_head.h"
+#include "cache/core/sorted_names.h"
 
 namespace murel {
 namespace {
@@ -18,10 +19,20 @@ namespace {
 constexpr std::size_t kMaxIndexSize = std::size_t{1} << 20;
 
 // An origin's folder: 40 lower-case hex digits (a SHA-1 of the origin).
-bool IsOriginFolderName(const std::string& name) {
+bool IsOriginFolderName(std::string_view name) {
   return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
          });
+}
+
+// The names in `path` that `take` takes, sorted.
+std::vector<std::string> NamesIn(Platform& platform, const std::string& path,
+                                 bool (*take)(std::string_view)) {
+  const SortedNames sorted = SortedNames::List(platform, path, take).value_or(SortedNames());
+  std::vector<std::string> names;
+  names.reserve(sorted.Size());
+  for (std::size_t i = 0; i < sorted.Size(); ++i) names.emplace_back(sorted[i]);
+  return names;
 }
 
 // Chrome times count microseconds since 1601, FILETIME 100-nanosecond units since 1601.
@@ -29,17 +40,6 @@ FileTime ToFileTime(std::int64_t chromeTime) {
   if (chromeTime <= 0) return 0;
   const auto micro = static_cast<std::uint64_t>(chromeTime);
   return micro > UINT64_MAX / 10 ? UINT64_MAX : micro * 10;
-}
-
-// The names in `path` that `take` takes, sorted.
-std::vector<std::string> NamesIn(Platform& platform, const std::string& path,
-                                 bool (*take)(const std::string&)) {
-  std::vector<std::string> names;
-  for (FolderItem& item : platform.ListFolder(path, false).value_or(std::vector<FolderItem>())) {
-    if (take(item.name)) names.push_back(std::move(item.name));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // The caches an origin's index lists; empty when it is missing or damaged.

@@ -22,7 +22,7 @@ constexpr std::size_t kPackedRecord = 20;
 
 }  // namespace
 
-bool IsSimpleEntryFileName(const std::string& name) {
+bool IsSimpleEntryFileName(std::string_view name) {
   if (name.size() != 18 || name.compare(16, 2, "_0") != 0) return false;
   return std::all_of(name.begin(), name.begin() + 16,
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });

@@ -13,7 +13,7 @@
 namespace murel {
 
 /// True for an entry file's name: 16 lower-case hex digits and "_0".
-bool IsSimpleEntryFileName(const std::string& name);
+bool IsSimpleEntryFileName(std::string_view name);
 
 /// The parts of one open "_0" file: a header and the key, stream 1 (the body), an end record,
 /// stream 0, the key's SHA-256 when flagged and a last end record. Both the 24-byte records of

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cache/core/held_file.h"
+#include "cache/core/sorted_names.h"
 
 namespace murel {
 namespace {
@@ -37,12 +38,12 @@ struct ReadEntry {
 // run goes on rather than ending on an exception.
 class EntryFileWalk : public CacheReader {
  public:
-  EntryFileWalk(std::string folder, std::shared_ptr<OpenedFolder> opened,
-                std::vector<std::string> names, EntryFileReading read, EntryMemo* memo)
+  EntryFileWalk(std::string folder, std::shared_ptr<OpenedFolder> opened, SortedNames names,
+                EntryFileReading read, EntryMemo* memo)
       : folder_(std::move(folder)),
         opened_(std::move(opened)),
         names_(std::move(names)),
-        total_(names_.size()),
+        total_(names_.Size()),
         read_(std::move(read)),
         memo_(memo) {
     ready_.reserve(kAheadEntries);
@@ -107,7 +108,7 @@ class EntryFileWalk : public CacheReader {
       read = ReadEntry();
     }
     // The names are freed here, beside the export's last entries, rather than after them.
-    std::vector<std::string>().swap(names_);
+    names_ = SortedNames();
     const std::lock_guard<std::mutex> lock(mutex_);
     passedOverAtEnd_ = read.passedOverBefore;
     ended_ = true;
@@ -129,10 +130,12 @@ class EntryFileWalk : public CacheReader {
   // Reads the items from `next_` on until one gives an entry, counting in `read` those passed
   // over before it; false when the items ran out first (the count then holds those at the end).
   bool ReadNext(ReadEntry& read) {
-    while (next_ < names_.size()) {
+    while (next_ < names_.Size()) {
       // An item passed over may have filled part of the entry: each starts from an empty one.
       read.entry = CacheEntry();
-      if (Resolve(names_[next_++], read.entry, read.bytes)) return true;
+      // The name goes through a string of the walk's own, whose room every name reuses.
+      name_.assign(names_[next_++]);
+      if (Resolve(name_, read.entry, read.bytes)) return true;
       ++read.passedOverBefore;
     }
     return false;
@@ -211,11 +214,12 @@ class EntryFileWalk : public CacheReader {
   // bodies of recalled entries, when they are copied).
   std::string folder_;
   std::shared_ptr<OpenedFolder> opened_;
-  std::vector<std::string> names_;
+  SortedNames names_;
   std::size_t total_;  ///< How many names were listed.
   EntryFileReading read_;
   EntryMemo* memo_;
   std::size_t next_ = 0;            ///< The item of `names_` to read next.
+  std::string name_;                ///< That item's name.
   std::vector<ReadEntry> freeing_;  ///< Spent entries the reading thread took back.
 
   // Shared by the two threads, under `mutex_`.
@@ -238,31 +242,16 @@ class EntryFileWalk : public CacheReader {
 
   std::thread reader_;  ///< Without a thread when the system could not start one.
 };
-// The names of the entry files of `folder`, in order.
-std::optional<std::vector<std::string>> ListEntryFiles(Platform& platform,
-                                                       const std::string& folder,
-                                                       bool (*isEntryName)(const std::string&)) {
-  std::optional<std::vector<FolderItem>> items = platform.ListFolder(folder, false);
-  if (!items) return std::nullopt;
-  std::vector<std::string> names;
-  names.reserve(items->size());
-  for (FolderItem& item : *items) {
-    if (isEntryName(item.name)) names.push_back(std::move(item.name));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 }  // namespace
 
 std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
                                             std::shared_ptr<OpenedFolder> opened,
-                                            bool (*isEntryName)(const std::string&),
+                                            bool (*isEntryName)(std::string_view),
                                             EntryFileReading read, EntryMemo* memo) {
   if (memo != nullptr) memo->Begin(folder);
   // A listing of another folder put in the place of `folder` gives only names: each is then
   // looked for in the folder held open.
-  std::optional<std::vector<std::string>> names = ListEntryFiles(platform, folder, isEntryName);
+  std::optional<SortedNames> names = SortedNames::List(platform, folder, isEntryName);
   if (!names) return nullptr;
   return std::make_unique<EntryFileWalk>(folder, std::move(opened), std::move(*names),
                                          std::move(read), memo);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "cache/core/cache_reader.h"
 #include "cache/core/entry_memo.h"
@@ -30,7 +31,7 @@ using EntryFileReading =
 /// files or cannot be read are passed over. Null if the folder cannot be listed.
 std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::string& folder,
                                             std::shared_ptr<OpenedFolder> opened,
-                                            bool (*isEntryName)(const std::string&),
+                                            bool (*isEntryName)(std::string_view),
                                             EntryFileReading read, EntryMemo* memo);
 
 }  // namespace murel

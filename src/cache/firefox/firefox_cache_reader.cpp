@@ -12,7 +12,7 @@ namespace murel {
 namespace {
 
 // An entry file is named by the SHA-1 of its key in hexadecimal (upper case from Firefox).
-bool IsEntryName(const std::string& name) {
+bool IsEntryName(std::string_view name) {
   return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
            return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
          });

@@ -227,6 +227,21 @@ std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::stri
   return items;
 }
 
+bool PosixPlatform::ListNames(const std::string& path,
+                              const std::function<void(std::string_view name)>& take) {
+  const std::optional<std::string> host = HostPathOf(path);
+  if (!host) return false;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
+  if (!dir) return false;
+  errno = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name(entry->d_name);
+    if (name != "." && name != "..") take(name);
+    errno = 0;
+  }
+  return errno == 0;
+}
+
 std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& target) {
   const std::optional<std::string> host = HostPathOf(target);
   if (!host) return nullptr;

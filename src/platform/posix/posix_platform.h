@@ -28,6 +28,8 @@ class PosixPlatform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;
+  bool ListNames(const std::string& path,
+                 const std::function<void(std::string_view name)>& take) override;
   std::unique_ptr<OpenedFolder> OpenFolder(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;

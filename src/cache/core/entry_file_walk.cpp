@@ -172,12 +172,13 @@ class EntryFileWalk : public CacheReader {
   // The entry of one file, from the memo or read; false when it is passed over. `bytes` is what
   // the entry holds of the file in memory.
   bool Resolve(const std::string& name, CacheEntry& entry, std::uint64_t& bytes) {
-    const std::string path = folder_ + "\\" + name;
-    const EntryMemo::Recall recalled = Recall(name, path, entry);
+    std::string path = folder_ + "\\" + name;
+    const EntryMemo::Recall recalled = Recall(name, entry);
     if (recalled == EntryMemo::Recall::kUnknown) return Read(name, path, entry, bytes);
     if (recalled != EntryMemo::Recall::kEntry) return false;
     // The body is read when it is copied, from the folder held open like every other file.
     if (entry.storedBody) {
+      entry.storedBody->file = std::move(path);
       entry.storedBody->open = [opened = opened_, name]() -> std::shared_ptr<ReadableFile> {
         return opened->OpenName(name);
       };
@@ -189,12 +190,12 @@ class EntryFileWalk : public CacheReader {
   // passed over as reading it would. The facts are taken here, on the reading thread and one
   // step from the open folder, rather than with the listing: a re-run then looks at the entry
   // files beside the export's looks at its targets.
-  EntryMemo::Recall Recall(const std::string& name, const std::string& path, CacheEntry& entry) {
+  EntryMemo::Recall Recall(const std::string& name, CacheEntry& entry) {
     if (memo_ == nullptr || !memo_->HasEarlier()) return EntryMemo::Recall::kUnknown;
     const std::optional<FileFacts> facts = opened_->QueryName(name);
     if (!facts) return EntryMemo::Recall::kUnknown;
     if (facts->kind != FileKind::kRegular) return EntryMemo::Recall::kPassedOver;
-    return memo_->Find(name, path, *facts, entry);
+    return memo_->Find(name, *facts, entry);
   }
 
   bool Read(const std::string& name, const std::string& path, CacheEntry& entry,

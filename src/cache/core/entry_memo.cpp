@@ -154,8 +154,8 @@ bool EntryMemo::SeekEarlier(const std::string& name) {
   return false;
 }
 
-EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& path,
-                                  const FileFacts& facts, CacheEntry& entry) {
+EntryMemo::Recall EntryMemo::Find(const std::string& name, const FileFacts& facts,
+                                  CacheEntry& entry) {
   if (!SeekEarlier(name)) return Recall::kUnknown;
   std::string_view rest = line_;
   if (Field(rest) != name) return Recall::kUnknown;
@@ -177,7 +177,6 @@ EntryMemo::Recall EntryMemo::Find(const std::string& name, const std::string& pa
   // A line that Remember would not have written is no memo's.
   if (!offset || !bodySize || !stored || !CanRemember(rest, encodings)) return Recall::kUnknown;
   StoredBody body;
-  body.file = path;
   body.offset = *offset;
   body.size = *bodySize;
   body.encodings = std::move(encodings);

@@ -45,13 +45,13 @@ class EntryMemo {
     kPassedOver,  ///< It held no entry to export.
   };
 
-  /// What the earlier memo says of the file `name` (in the folder of Begin, full path `path`)
-  /// that now has `facts`. Known only when its size and last-write time are the remembered ones
-  /// and that time lies well before the earlier run began (a file written in the same instant
-  /// as that run read it could have changed unseen). What is known goes on into the new memo
-  /// as it is. Names must be asked in ascending order.
-  Recall Find(const std::string& name, const std::string& path, const FileFacts& facts,
-              CacheEntry& entry);
+  /// What the earlier memo says of the file `name` (in the folder of Begin) that now has `facts`.
+  /// Known only when its size and last-write time are the remembered ones and that time lies
+  /// well before the earlier run began (a file written in the same instant as that run read it
+  /// could have changed unseen). What is known goes on into the new memo as it is. A recalled
+  /// entry's stored body names no file: the caller names it. Names must be asked in ascending
+  /// order.
+  Recall Find(const std::string& name, const FileFacts& facts, CacheEntry& entry);
 
   /// Adds the file `name` with the facts `facts` (as it was read) to the new memo: the stored
   /// body entry `entry`, or passed over when it is null. Names must come in ascending order.

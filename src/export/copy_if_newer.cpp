@@ -23,7 +23,7 @@ TargetLook LookAtTarget(Platform& platform, const std::string& target) {
   if (existing.opened || !IsPlainDirectory(platform.QueryAttributes(target))) {
     return {target, existing};
   }
-  const std::string page = target + "\\" + kDirectoryPageName;
+  const std::string page = DirectoryPageOf(target);
   return {page, platform.ReadLastWriteTime(page)};
 }
 
@@ -100,7 +100,7 @@ CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEn
 StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target) {
   StoredTarget look{target, platform.QueryFile(target)};
   if (look.existing && look.existing->kind == FileKind::kDirectory) {
-    look.destination = target + "\\" + kDirectoryPageName;
+    look.destination = DirectoryPageOf(target);
     look.existing = platform.QueryFile(look.destination);
   }
   return look;

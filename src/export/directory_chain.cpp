@@ -26,7 +26,7 @@ void ClearBlockedLevel(Platform& platform, const std::string& level) {
     return;
   }
   // Should this fail, the page stays under the temporary name beside the new directory.
-  platform.Rename(*temp, level + "\\" + kDirectoryPageName);
+  platform.Rename(*temp, DirectoryPageOf(level));
 }
 
 bool IsDirectory(Platform& platform, const std::string& path) {

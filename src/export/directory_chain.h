@@ -13,6 +13,11 @@ namespace murel {
 /// The name a directory's own page takes inside that directory.
 constexpr const char* kDirectoryPageName = "__";
 
+/// The path of the page of the directory `folder`.
+inline std::string DirectoryPageOf(const std::string& folder) {
+  return folder + "\\" + kDirectoryPageName;
+}
+
 /// The levels below the export root that a run has seen to be directories of its own: real
 /// directories, no links, each of its levels above it too; true for those the run made itself.
 /// Kept for a whole run, so that each level is looked at once.

@@ -56,13 +56,8 @@ bool AmongNumberedNames(Platform& platform, const std::string& exportRoot,
 // Leaves nothing at the target, so that it holds no other URL's bytes: the file there, or the
 // page of the folder there. False when something stays.
 bool ClearTarget(Platform& platform, const std::string& target) {
-  std::string path = target;
-  std::optional<FileFacts> facts = platform.QueryFile(path);
-  if (facts && facts->kind == FileKind::kDirectory) {
-    path += std::string("\\") + kDirectoryPageName;
-    facts = platform.QueryFile(path);
-  }
-  return !facts || platform.RemoveFile(path);
+  const StoredTarget look = LookAtStoredTarget(platform, target);
+  return !look.existing || platform.RemoveFile(look.destination);
 }
 
 // Whether the target may hold another URL's bytes than `url`'s: a numbered name that the earlier

@@ -122,9 +122,11 @@ bool ExportCache(Platform& platform, const RunSettings& settings, ExportState& s
   // The memo keeps no heads, so a run that archives them reads every entry file.
   const std::unique_ptr<CacheReader> reader =
       OpenCache(platform, settings.cachePath, state.archive ? nullptr : &memo, &origin);
+  // Taken whether the cache opened or not: the earlier listing is then closed before the new one
+  // may take its place (a file open for reading cannot be replaced on Windows).
+  const EarlierOwners owners = earlier.valid() ? earlier.get() : EarlierOwners();
   if (!reader) return false;
   // Asked before any entry can break the seal.
-  const EarlierOwners owners = earlier.valid() ? earlier.get() : EarlierOwners();
   if (owners.Found() && state.seal->Vouches(owners.Size(), owners.Hash())) state.owners = &owners;
   if (state.archive) WriteArchiveInfo(platform, settings.warcPath, origin, *state.archive);
   // A cache that opened may still have nothing to export (a browser cache of redirects only).
@@ -196,9 +198,6 @@ int RunExport(Platform& platform, const RunSettings& settings, BoxReporter& repo
   }
 
   if (!ExportCache(platform, settings, state, reporter, ownFolder, earlier)) {
-    // The earlier listing is closed before the listing may take its place: a file open for
-    // reading cannot be replaced on Windows.
-    if (earlier.valid()) earlier.wait();
     // An archive of no cache is not put in place of the one that may be there.
     state.archive.reset();
     // The listing stays, empty, as the record of a run that found no cache.

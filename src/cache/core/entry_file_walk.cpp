@@ -161,8 +161,8 @@ class EntryFileWalk : public CacheReader {
     }
     lock.unlock();
     // Two spent entries freed for each one read keep up with the export, and what they free is
-    // what the next entries allocate again, still at hand.
-    // An entry that holds its file's bytes is freed at once, so that memory stays bounded.
+    // what the next entries allocate again, still at hand; one that holds its file's bytes is
+    // freed at once, so that memory stays bounded.
     for (int i = 0; !freeing_.empty() && (i < 2 || freeing_.back().bytes > 0); ++i) {
       freeing_.pop_back();
     }

@@ -199,11 +199,33 @@ std::unique_ptr<OpenedFolder> PosixPlatform::OpenFolder(const std::string& path)
   return PosixOpenedFolder::Open(AT_FDCWD, host->c_str(), 0);
 }
 
+namespace {
+
+using FolderStream = std::unique_ptr<DIR, int (*)(DIR*)>;
+
+// The folder at the host path of `path` open for reading its names; null when it cannot be.
+FolderStream OpenFolderStream(const std::string& path) {
+  const std::optional<std::string> host = HostPathOf(path);
+  return FolderStream(host ? opendir(host->c_str()) : nullptr, closedir);
+}
+
+// Gives `take` every name of `dir` but "." and ".."; false when it cannot be read to its end.
+template <typename Take>
+bool ReadFolderNames(DIR* dir, const Take& take) {
+  errno = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name != "." && name != "..") take(entry->d_name);
+    errno = 0;
+  }
+  return errno == 0;
+}
+
+}  // namespace
+
 std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::string& path,
                                                                  bool withFacts) {
-  const std::optional<std::string> host = HostPathOf(path);
-  if (!host) return std::nullopt;
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
+  const FolderStream dir = OpenFolderStream(path);
   if (!dir) return std::nullopt;
   std::vector<FolderItem> items;
   // A cache folder holds thousands of names: room for them from the start spares the copies of
@@ -214,32 +236,18 @@ std::optional<std::vector<FolderItem>> PosixPlatform::ListFolder(const std::stri
   if (fstat(dirfd(dir.get()), &info) == 0 && info.st_size > 0) {
     items.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size) / 12, 1u << 20));
   }
-  errno = 0;
-  while (const dirent* entry = readdir(dir.get())) {
-    FolderItem item{entry->d_name, std::nullopt};
-    if (item.name == "." || item.name == "..") continue;
+  const bool read = ReadFolderNames(dir.get(), [&](const char* name) {
     // A name looked up in the open folder costs one step of the path, not all of them.
-    if (withFacts) item.facts = QueryHostName(dirfd(dir.get()), entry->d_name);
-    items.push_back(std::move(item));
-    errno = 0;
-  }
-  if (errno != 0) return std::nullopt;
+    items.push_back({name, withFacts ? QueryHostName(dirfd(dir.get()), name) : std::nullopt});
+  });
+  if (!read) return std::nullopt;
   return items;
 }
 
 bool PosixPlatform::ListNames(const std::string& path,
                               const std::function<void(std::string_view name)>& take) {
-  const std::optional<std::string> host = HostPathOf(path);
-  if (!host) return false;
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
-  if (!dir) return false;
-  errno = 0;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view name(entry->d_name);
-    if (name != "." && name != "..") take(name);
-    errno = 0;
-  }
-  return errno == 0;
+  const FolderStream dir = OpenFolderStream(path);
+  return dir && ReadFolderNames(dir.get(), take);
 }
 
 std::unique_ptr<BodyWriter> PosixPlatform::CreateBodyWriter(const std::string& target) {

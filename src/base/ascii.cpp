@@ -2,8 +2,6 @@
 
 namespace murel {
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool EqualsNoCase(std::string_view text, std::string_view other) {
   if (text.size() != other.size()) return false;
   // Most texts compared here are equal byte for byte (a root and a path made from it).

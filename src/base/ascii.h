@@ -7,7 +7,10 @@
 namespace murel {
 
 /// `c` with an ASCII lower-case letter turned into upper case; every other byte unchanged.
-char AsciiUpper(char c);
+/// Inline: it runs for every byte of every path a run compares.
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 /// True if `text` and `other` are equal without regard to the case of ASCII letters.
 bool EqualsNoCase(std::string_view text, std::string_view other);

@@ -5,25 +5,27 @@
 namespace murel {
 namespace {
 
-// Drops the dots and blanks that end the last level of `name`.
-void TrimLevelEnd(std::string& name) {
-  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+// The length of `name`'s first `size` bytes without the dots and blanks that end them.
+std::size_t TrimmedLevelEnd(const std::string& name, std::size_t size) {
+  while (size > 0 && (name[size - 1] == '.' || name[size - 1] == ' ')) --size;
+  return size;
 }
 
 }  // namespace
 
 std::string ComparedPath(std::string_view path) {
-  std::string name;
-  name.reserve(path.size());
+  // Written in place: the name never grows past the path, and this runs for every target.
+  std::string name(path.size(), '\0');
+  std::size_t size = 0;
   for (const char c : path) {
     if (c == '\\' || c == '/') {
-      TrimLevelEnd(name);
-      name += '\\';
+      size = TrimmedLevelEnd(name, size);
+      name[size++] = '\\';
     } else {
-      name += AsciiUpper(c);
+      name[size++] = AsciiUpper(c);
     }
   }
-  TrimLevelEnd(name);
+  name.resize(TrimmedLevelEnd(name, size));
   return name;
 }
 

@@ -45,17 +45,30 @@ bool MakeLevel(Platform& platform, const std::string& level, std::size_t rootLen
   return IsDirectory(platform, level);
 }
 
-// The cut (index of the "\" after the level) of the deepest level of `directory` that is a
-// directory: known from earlier in the run, or looked at from the bottom. `first` when none is.
-std::size_t DeepestDirectory(Platform& platform, const std::string& directory, std::size_t first,
-                             const KnownDirectories& known) {
+// The cut (index of the "\" after the level) of the deepest level of `directory` above its last
+// that this run knows; `first` when it knows none. Every level above a known one is known too.
+std::size_t DeepestKnown(const std::string& directory, std::size_t first,
+                         const KnownDirectories& known) {
   std::string level;
   level.reserve(directory.size());
-  for (std::size_t cut = directory.size() - 1; cut > first; cut = directory.rfind('\\', cut - 1)) {
+  for (std::size_t cut = directory.rfind('\\', directory.size() - 2);
+       cut != std::string::npos && cut > first; cut = directory.rfind('\\', cut - 1)) {
     level.assign(directory, 0, cut);
-    if (known.count(level) != 0 || IsDirectory(platform, level)) return cut;
+    if (known.count(level) != 0) return cut;
   }
   return first;
+}
+
+// The cut of the deepest level of `directory` below the cut `from` that is a directory, looked at
+// from the bottom; `from` when none is.
+std::size_t DeepestDirectory(Platform& platform, const std::string& directory, std::size_t from) {
+  std::string level;
+  level.reserve(directory.size());
+  for (std::size_t cut = directory.size() - 1; cut > from; cut = directory.rfind('\\', cut - 1)) {
+    level.assign(directory, 0, cut);
+    if (IsDirectory(platform, level)) return cut;
+  }
+  return from;
 }
 
 }  // namespace
@@ -78,20 +91,17 @@ bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size
   // Most targets share their directory, or most of it, with an earlier entry or the last run, so
   // the deepest level that is a directory is looked for from the bottom. The system reached it
   // through the levels above, which may be links; every level below the root down to it is made
-  // sure of once (a link there is cleared like a file) before anything is made inside it.
-  const std::size_t deepest = DeepestDirectory(platform, directory, first, known);
+  // sure of once (a link there is cleared like a file) before anything is made inside it. Levels
+  // the run knows were made sure of with everything above them, so the work starts below them.
+  const std::size_t from = DeepestKnown(directory, first, known);
+  const std::size_t deepest = DeepestDirectory(platform, directory, from);
   bool made = false;       // a level was made or cleared: every level below it is new
   bool levelMade = false;  // the level at hand is one this run made
   std::string level;
   level.reserve(directory.size());
-  for (std::size_t cut = directory.find('\\', first + 1); cut != std::string::npos;
+  for (std::size_t cut = directory.find('\\', from + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
     level.assign(directory, 0, cut);
-    if (const auto seen = known.find(level); seen != known.end()) {
-      levelMade = seen->second;
-      continue;
-    }
-    levelMade = false;
     if (level.size() < rootLength) {
       if (cut > deepest) platform.CreateFolder(level);
       continue;

@@ -36,18 +36,29 @@ bool IsOwnFile(const std::string& exportRoot, const std::string& full) {
   return EqualsNoCase(name, kListingName) || EqualsNoCase(name, kLegacyMemoName);
 }
 
+// Where the components of `target` below the deepest level that `known` holds begin (past its
+// "\"); the end of `exportRoot` when it holds none. Looked for from the bottom: most targets
+// share all or most of their directory with an earlier one.
+std::size_t PastKnownLevels(const std::string& exportRoot, const std::string& target,
+                            const KnownDirectories& known) {
+  std::string level;
+  level.reserve(target.size());
+  for (std::size_t cut = target.rfind('\\'); cut != std::string::npos && cut > exportRoot.size();
+       cut = target.rfind('\\', cut - 1)) {
+    level.assign(target, 0, cut);
+    if (known.count(level) != 0) return cut + 1;
+  }
+  return exportRoot.size();
+}
+
 }  // namespace
 
 bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target,
                      const KnownDirectories& known) {
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
-  std::size_t start = exportRoot.size();
-  // A known directory holds an earlier target: its levels passed; only the last name is left.
-  const std::size_t last = target.find_last_of("\\/");
-  if (last != std::string::npos && last > start && known.count(target.substr(0, last)) != 0) {
-    start = last + 1;
-  }
+  // The levels of a known directory passed with an earlier target: only those below it are left.
+  std::size_t start = PastKnownLevels(exportRoot, target, known);
   bool named = start > exportRoot.size();
   std::string level;  // the target up to the end of the component at hand
   level.reserve(target.size());

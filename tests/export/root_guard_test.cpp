@@ -32,6 +32,20 @@ TEST_P(RootGuardTest, AcceptsOnlyTargetsThatStayInsideTheRoot) {
       << GetParam().target;
 }
 
+// Levels below directories the run knows are checked as before: the targets of earlier entries
+// made "C:\out\host" and "C:\out\http\host" known, and every answer stays the same.
+TEST_P(RootGuardTest, KnownDirectoriesSpareOnlyTheirOwnLevels) {
+  FakePlatform fake;
+  fake.AddDirectory("C:\\out");
+  KnownDirectories known;
+  for (const char* earlier : {"C:\\out\\host\\page", "C:\\out\\http\\host\\a\\page"}) {
+    ASSERT_TRUE(StaysInsideRoot(fake, kRoot, earlier, known));
+    MakeDirectoryChain(fake, earlier, std::char_traits<char>::length(kRoot), known);
+  }
+  EXPECT_EQ(StaysInsideRoot(fake, kRoot, GetParam().target, known), GetParam().inside)
+      << GetParam().target;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Targets, RootGuardTest,
     ::testing::Values(
@@ -58,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Device names, as the last component and as a directory level.
         GuardCase{"C:\\out\\CON", false}, GuardCase{"C:\\out\\host\\nul.txt", false},
         GuardCase{"C:\\out\\host\\com1\\page", false}, GuardCase{"C:\\out\\Lpt1\\x\\y", false},
+        GuardCase{"C:\\out\\http\\host\\a\\..\\..\\..\\..\\x", false},
+        GuardCase{"C:\\out\\http\\host\\a\\nul", false},
         // murel's own files in the root, in any case and spelling; elsewhere they are names.
         GuardCase{"C:\\out\\urls.txt", false}, GuardCase{"C:\\out\\URLS.TXT", false},
         GuardCase{"C:\\out/Urls.txt", false}, GuardCase{"C:\\out\\\\urls.txt", false},

@@ -17,11 +17,12 @@ bool HasDrive(const std::string& path) {
   return path.size() >= 2 && path[1] == ':' && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
 }
 
-std::string WithSlashes(std::string path) {
-  for (char& c : path) {
+std::string WithSlashes(std::string_view path) {
+  std::string slashed(path);
+  for (char& c : slashed) {
     if (c == '\\') c = '/';
   }
-  return path;
+  return slashed;
 }
 
 bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
@@ -35,12 +36,14 @@ void AppendNormalized(std::string& full, std::string_view path) {
   while (start <= path.size()) {
     std::size_t end = start;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
-    const std::string_view part = path.substr(start, end - start);
-    if (part == "..") {
+    const std::size_t size = end - start;
+    // "." and ".." by their bytes: this runs for every level of every target.
+    const bool dot = size >= 1 && size <= 2 && path[start] == '.';
+    if (dot && size == 2 && path[start + 1] == '.') {
       if (full.size() > kDriveLength) full.resize(full.rfind('\\'));
-    } else if (!part.empty() && part != ".") {
+    } else if (size != 0 && !(dot && size == 1)) {
       full += '\\';
-      full += part;
+      full.append(path, start, size);
     }
     start = end + 1;
   }
@@ -51,7 +54,7 @@ void AppendNormalized(std::string& full, std::string_view path) {
 std::optional<std::string> HostPathOf(const std::string& path) {
   if (!HasDrive(path)) return WithSlashes(path);
   if (!IsDriveZ(path)) return std::nullopt;
-  return path.size() == kDriveLength ? std::string(".") : WithSlashes(path.substr(kDriveLength));
+  return path.size() == kDriveLength ? std::string(".") : WithSlashes(std::string_view(path).substr(kDriveLength));
 }
 
 bool IsRootedPath(const std::string& path) {

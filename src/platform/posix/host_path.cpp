@@ -54,7 +54,8 @@ void AppendNormalized(std::string& full, std::string_view path) {
 std::optional<std::string> HostPathOf(const std::string& path) {
   if (!HasDrive(path)) return WithSlashes(path);
   if (!IsDriveZ(path)) return std::nullopt;
-  return path.size() == kDriveLength ? std::string(".") : WithSlashes(std::string_view(path).substr(kDriveLength));
+  return path.size() == kDriveLength ? std::string(".")
+                                     : WithSlashes(std::string_view(path).substr(kDriveLength));
 }
 
 bool IsRootedPath(const std::string& path) {

@@ -16,4 +16,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool HoldsAnyOf(std::string_view text, std::string_view bytes) {
+  for (const char c : bytes) {
+    if (text.find(c) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 }  // namespace murel

@@ -1,5 +1,6 @@
 // Comparisons of 8-bit texts that ignore the case of ASCII letters only, as the program compares
-// URL prefixes and Windows compares names; other bytes (any code page) compare as they are.
+// URL prefixes and Windows compares names; other bytes (any code page) compare as they are. And a
+// search for a few bytes in a text.
 #pragma once
 
 #include <string_view>
@@ -17,5 +18,9 @@ bool EqualsNoCase(std::string_view text, std::string_view other);
 
 /// True if `text` begins with `prefix`, compared without regard to the case of ASCII letters.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+/// True if `text` holds any byte of `bytes`. One scan of `text` for each of the few bytes asked
+/// for, where find_first_of looks every byte of `text` up in `bytes` one call at a time.
+bool HoldsAnyOf(std::string_view text, std::string_view bytes);
 
 }  // namespace murel

@@ -45,7 +45,9 @@ bool AmongNumberedNames(Platform& platform, const std::string& exportRoot,
                               std::char_traits<char>::length(kLongUrlDirectory) - 1);
   bool named = false;
   for (std::size_t at = exportRoot.size(); !named && at + name.size() <= target.size(); ++at) {
-    named = EqualsNoCase(std::string_view(target).substr(at, name.size()), name);
+    // The first byte alone turns most places away before the whole name is compared.
+    named = AsciiUpper(target[at]) == AsciiUpper(name[0]) &&
+            EqualsNoCase(std::string_view(target).substr(at, name.size()), name);
   }
   if (!named) return false;
   const std::string folder = exportRoot + kLongUrlDirectory;

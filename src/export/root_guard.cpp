@@ -38,11 +38,10 @@ bool IsOwnFile(const std::string& exportRoot, const std::string& full) {
 
 // Where the components of `target` below the deepest level that `known` holds begin (past its
 // "\"); the end of `exportRoot` when it holds none. Looked for from the bottom: most targets
-// share all or most of their directory with an earlier one.
+// share all or most of their directory with an earlier one. `level` is room for the levels
+// looked up.
 std::size_t PastKnownLevels(const std::string& exportRoot, const std::string& target,
-                            const KnownDirectories& known) {
-  std::string level;
-  level.reserve(target.size());
+                            const KnownDirectories& known, std::string& level) {
   for (std::size_t cut = target.rfind('\\'); cut != std::string::npos && cut > exportRoot.size();
        cut = target.rfind('\\', cut - 1)) {
     level.assign(target, 0, cut);
@@ -57,11 +56,11 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
                      const KnownDirectories& known) {
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
-  // The levels of a known directory passed with an earlier target: only those below it are left.
-  std::size_t start = PastKnownLevels(exportRoot, target, known);
-  bool named = start > exportRoot.size();
   std::string level;  // the target up to the end of the component at hand
   level.reserve(target.size());
+  // The levels of a known directory passed with an earlier target: only those below it are left.
+  std::size_t start = PastKnownLevels(exportRoot, target, known, level);
+  bool named = start > exportRoot.size();
   std::optional<std::string> full;  // the level resolved
   while (start < target.size()) {
     std::size_t end = start;

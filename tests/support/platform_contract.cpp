@@ -235,6 +235,9 @@ TEST_P(PlatformContract, OpenedFolderOpensItsNamesOneStepDownWhateverHappensToIt
   for (const char* name : {"sub", "none", "", ".", "..", "sub\\g", "sub/g", "..\\top", "../top"}) {
     EXPECT_FALSE(held->OpenName(name)) << name;
   }
+  // A NUL ends the name the system would see ("f", a file here): no name holds one.
+  EXPECT_FALSE(held->OpenName(std::string("f\0x", 3)));
+  EXPECT_FALSE(held->QueryName(std::string("f\0x", 3)));
   EXPECT_EQ(BytesOf(sub->OpenName("g")), "below");
 
   ASSERT_TRUE(P().Rename(In("d"), In("moved")));

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "base/ascii.h"
 #include "base/name_hash.h"
 
 namespace murel {
@@ -41,12 +42,11 @@ std::optional<std::uint64_t> Number(std::string_view text) {
 // Whether an entry's URL and content codings can be written on one memo line and read back as
 // they were.
 bool CanRemember(std::string_view url, const std::vector<std::string>& codings) {
-  if (url.empty() || url.size() > kLineLimit - kLineRoom ||
-      url.find_first_of("\r\n") != std::string_view::npos) {
+  if (url.empty() || url.size() > kLineLimit - kLineRoom || HoldsAnyOf(url, "\r\n")) {
     return false;
   }
   for (const std::string& coding : codings) {
-    if (coding.empty() || coding.find_first_of(",\t\r\n") != std::string::npos) return false;
+    if (coding.empty() || HoldsAnyOf(coding, ",\t\r\n")) return false;
   }
   return true;
 }

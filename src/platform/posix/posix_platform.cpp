@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii.h"
 #include "platform/posix/body_writer.h"
 #include "platform/posix/config_folders.h"
 #include "platform/posix/copy_temp.h"
@@ -152,7 +153,7 @@ namespace {
 // True when `name` is one step down from a folder: no separator of either form, not "." or "..".
 bool IsOneStep(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+         !HoldsAnyOf(name, std::string_view("/\\\0", 3));
 }
 
 // A folder open as a file descriptor: a name in it is one step of a path from there, whatever

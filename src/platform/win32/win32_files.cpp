@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "base/ascii.h"
+
 namespace murel {
 namespace {
 
@@ -155,7 +157,7 @@ std::unique_ptr<ReadableFile> RegularFileOf(HANDLE handle) {
 // True when `name` is one step down from a folder: no separator, not "." or "..".
 bool IsOneStep(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("\\/\0", 3)) == std::string::npos;
+         !HoldsAnyOf(name, std::string_view("\\/\0", 3));
 }
 
 // Opens `name` relative to the folder handle `folder` with `access`; `options` are NtCreateFile's

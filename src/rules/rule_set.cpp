@@ -29,6 +29,21 @@ std::string EntryOrEmpty(const std::vector<std::string>& entries, std::size_t in
   return index < entries.size() ? ExpandTokens(entries[index]) : std::string();
 }
 
+// The first place at or after `from` where `search` (not empty) occurs in `path`; npos when none
+// does. The searches of rules begin with bytes that a path holds many of ("/", "\\", "."): the
+// standard search calls memcmp at each of them, this compares the rest of the search in place.
+std::size_t FindFrom(const std::string& path, const std::string& search, std::size_t from) {
+  const std::size_t size = search.size();
+  for (std::size_t at = path.find(search[0], from); at != std::string::npos;
+       at = path.find(search[0], at + 1)) {
+    if (path.size() - at < size) return std::string::npos;
+    std::size_t same = 1;
+    while (same < size && path[at + same] == search[same]) ++same;
+    if (same == size) return at;
+  }
+  return std::string::npos;
+}
+
 // Replaces `length` characters at `at` by `by` unless the path would then be too long.
 bool ReplaceWithin(std::string& path, std::size_t at, std::size_t length, const std::string& by) {
   if (path.size() - length + by.size() > kMaxRuledPathLength) return false;
@@ -42,7 +57,7 @@ bool ReplaceWithin(std::string& path, std::size_t at, std::size_t length, const 
 bool ReplaceOnce(std::string& path, const Rule& rule, std::size_t at) {
   if (!ReplaceWithin(path, at, rule.primarySearch.size(), rule.primaryReplacement)) return false;
   if (rule.secondarySearch.empty()) return true;
-  const std::size_t second = path.find(rule.secondarySearch, at);
+  const std::size_t second = FindFrom(path, rule.secondarySearch, at);
   if (second == std::string::npos) return true;
   if (!ReplaceWithin(path, second, rule.secondarySearch.size(), rule.secondaryReplacement)) {
     path.replace(at, rule.primaryReplacement.size(), rule.primarySearch);
@@ -66,7 +81,7 @@ bool ApplyRule(std::string& path, const Rule& rule, std::size_t& budget) {
   std::size_t from = 0;
   for (std::size_t count = 0; count < kMaxReplacementsPerRule; ++count) {
     if (budget == 0) return false;
-    const std::size_t at = path.find(rule.primarySearch, from);
+    const std::size_t at = FindFrom(path, rule.primarySearch, from);
     Spend(budget, (at == std::string::npos ? path.size() : at + searchLength) - from);
     if (at == std::string::npos || !ReplaceOnce(path, rule, at)) return true;
     // The replacements moved the tail, and the secondary one scanned it.

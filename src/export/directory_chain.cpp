@@ -45,20 +45,6 @@ bool MakeLevel(Platform& platform, const std::string& level, std::size_t rootLen
   return IsDirectory(platform, level);
 }
 
-// The cut (index of the "\" after the level) of the deepest level of `directory` above its last
-// that this run knows; `first` when it knows none. Every level above a known one is known too.
-std::size_t DeepestKnown(const std::string& directory, std::size_t first,
-                         const KnownDirectories& known) {
-  std::string level;
-  level.reserve(directory.size());
-  for (std::size_t cut = directory.rfind('\\', directory.size() - 2);
-       cut != std::string::npos && cut > first; cut = directory.rfind('\\', cut - 1)) {
-    level.assign(directory, 0, cut);
-    if (known.count(level) != 0) return cut;
-  }
-  return first;
-}
-
 // The cut of the deepest level of `directory` below the cut `from` that is a directory, looked at
 // from the bottom; `from` when none is.
 std::size_t DeepestDirectory(Platform& platform, const std::string& directory, std::size_t from) {
@@ -72,6 +58,16 @@ std::size_t DeepestDirectory(Platform& platform, const std::string& directory, s
 }
 
 }  // namespace
+
+std::size_t DeepestKnownLevel(const std::string& path, std::size_t floor,
+                              const KnownDirectories& known, std::string& level) {
+  for (std::size_t cut = path.rfind('\\'); cut != std::string::npos && cut > floor;
+       cut = path.rfind('\\', cut - 1)) {
+    level.assign(path, 0, cut);
+    if (known.count(level) != 0) return cut;
+  }
+  return floor;
+}
 
 bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes) {
   return attributes && (*attributes & kFileAttributeDirectory) != 0 &&
@@ -93,12 +89,12 @@ bool MakeDirectoryChain(Platform& platform, const std::string& target, std::size
   // through the levels above, which may be links; every level below the root down to it is made
   // sure of once (a link there is cleared like a file) before anything is made inside it. Levels
   // the run knows were made sure of with everything above them, so the work starts below them.
-  const std::size_t from = DeepestKnown(directory, first, known);
+  std::string level;
+  level.reserve(directory.size());
+  const std::size_t from = DeepestKnownLevel(folder, first, known, level);
   const std::size_t deepest = DeepestDirectory(platform, directory, from);
   bool made = false;       // a level was made or cleared: every level below it is new
   bool levelMade = false;  // the level at hand is one this run made
-  std::string level;
-  level.reserve(directory.size());
   for (std::size_t cut = directory.find('\\', from + 1); cut != std::string::npos;
        cut = directory.find('\\', cut + 1)) {
     level.assign(directory, 0, cut);

@@ -23,6 +23,12 @@ inline std::string DirectoryPageOf(const std::string& folder) {
 /// Kept for a whole run, so that each level is looked at once.
 using KnownDirectories = std::unordered_map<std::string, bool>;
 
+/// The cut (index of the "\" that ends it) of the deepest level of `path` above its last
+/// component that `known` holds, looked for from the bottom; `floor` when none past `floor` is.
+/// `level` is room for the levels looked up. Every level above a known one is known too.
+std::size_t DeepestKnownLevel(const std::string& path, std::size_t floor,
+                              const KnownDirectories& known, std::string& level);
+
 /// True when `attributes` name a directory that is no link (reparse point): a link below the
 /// export root could lead anywhere, so it is never entered.
 bool IsPlainDirectory(const std::optional<std::uint32_t>& attributes);

@@ -36,20 +36,6 @@ bool IsOwnFile(const std::string& exportRoot, const std::string& full) {
   return EqualsNoCase(name, kListingName) || EqualsNoCase(name, kLegacyMemoName);
 }
 
-// Where the components of `target` below the deepest level that `known` holds begin (past its
-// "\"); the end of `exportRoot` when it holds none. Looked for from the bottom: most targets
-// share all or most of their directory with an earlier one. `level` is room for the levels
-// looked up.
-std::size_t PastKnownLevels(const std::string& exportRoot, const std::string& target,
-                            const KnownDirectories& known, std::string& level) {
-  for (std::size_t cut = target.rfind('\\'); cut != std::string::npos && cut > exportRoot.size();
-       cut = target.rfind('\\', cut - 1)) {
-    level.assign(target, 0, cut);
-    if (known.count(level) != 0) return cut + 1;
-  }
-  return exportRoot.size();
-}
-
 }  // namespace
 
 bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const std::string& target,
@@ -59,7 +45,8 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
   std::string level;  // the target up to the end of the component at hand
   level.reserve(target.size());
   // The levels of a known directory passed with an earlier target: only those below it are left.
-  std::size_t start = PastKnownLevels(exportRoot, target, known, level);
+  const std::size_t cut = DeepestKnownLevel(target, exportRoot.size(), known, level);
+  std::size_t start = cut > exportRoot.size() ? cut + 1 : exportRoot.size();
   bool named = start > exportRoot.size();
   std::optional<std::string> full;  // the level resolved
   while (start < target.size()) {

@@ -13,6 +13,11 @@ std::size_t TrimmedLevelEnd(const std::string& name, std::size_t size) {
 
 }  // namespace
 
+bool IsOneStepName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         !HoldsAnyOf(name, std::string_view("\\/\0", 3));
+}
+
 std::string ComparedPath(std::string_view path) {
   // Written in place: the name never grows past the path, and this runs for every target.
   std::string name(path.size(), '\0');

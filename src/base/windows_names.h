@@ -13,6 +13,11 @@ inline bool IsOnlyDotsAndBlanks(std::string_view name) {
   return name.find_first_not_of(". ") == std::string_view::npos;
 }
 
+/// True when `name` names something one step down from a folder: not empty, not "." or "..", and
+/// holding no separator of either form and no NUL (a system's path ends at a NUL, so the name
+/// would be another one).
+bool IsOneStepName(std::string_view name);
+
 /// `path` as Windows compares names: ASCII case folded, "/" made "\", and the dots and blanks
 /// that end a level dropped (Windows drops them when it opens the name). Two paths of one file
 /// give the same text.

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/ascii.h"
+#include "base/windows_names.h"
 #include "platform/posix/body_writer.h"
 #include "platform/posix/config_folders.h"
 #include "platform/posix/copy_temp.h"
@@ -150,12 +150,6 @@ std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::strin
 
 namespace {
 
-// True when `name` is one step down from a folder: no separator of either form, not "." or "..".
-bool IsOneStep(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         !HoldsAnyOf(name, std::string_view("/\\\0", 3));
-}
-
 // A folder open as a file descriptor: a name in it is one step of a path from there, whatever
 // the folder's path leads to meanwhile.
 class PosixOpenedFolder : public OpenedFolder {
@@ -166,17 +160,17 @@ class PosixOpenedFolder : public OpenedFolder {
   PosixOpenedFolder& operator=(const PosixOpenedFolder&) = delete;
 
   std::optional<FileFacts> QueryName(const std::string& name) override {
-    if (!IsOneStep(name)) return std::nullopt;
+    if (!IsOneStepName(name)) return std::nullopt;
     return QueryHostName(fd_, name.c_str());
   }
 
   std::unique_ptr<ReadableFile> OpenName(const std::string& name) override {
-    if (!IsOneStep(name)) return nullptr;
+    if (!IsOneStepName(name)) return nullptr;
     return OpenHostFileAt(fd_, name.c_str());
   }
 
   std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) override {
-    if (!IsOneStep(name)) return nullptr;
+    if (!IsOneStepName(name)) return nullptr;
     return Open(fd_, name.c_str(), O_NOFOLLOW);
   }
 

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "base/ascii.h"
+#include "base/windows_names.h"
 
 namespace murel {
 namespace {
@@ -154,18 +154,12 @@ std::unique_ptr<ReadableFile> RegularFileOf(HANDLE handle) {
                                                        info.nFileSizeLow, info.ftLastWriteTime));
 }
 
-// True when `name` is one step down from a folder: no separator, not "." or "..".
-bool IsOneStep(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         !HoldsAnyOf(name, std::string_view("\\/\0", 3));
-}
-
 // Opens `name` relative to the folder handle `folder` with `access`; `options` are NtCreateFile's
 // create options besides synchronous I/O and the refusal to follow a reparse point.
 // INVALID_HANDLE_VALUE on failure.
 HANDLE OpenRelative(HANDLE folder, const std::string& name, ACCESS_MASK access, ULONG share,
                     ULONG options) {
-  if (!IsOneStep(name)) return INVALID_HANDLE_VALUE;
+  if (!IsOneStepName(name)) return INVALID_HANDLE_VALUE;
   const int length =
       ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
   if (length <= 0 || length > MAX_PATH) return INVALID_HANDLE_VALUE;

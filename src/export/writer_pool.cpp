@@ -13,7 +13,7 @@ namespace {
 // How many copies may be under way or waiting to be settled: enough to keep the writers busy
 // while the export's thread makes the next folders, few enough that the bodies they hold (read
 // ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
-constexpr std::size_t kMostPending = 16;
+constexpr std::size_t kMostPending = 64;
 // How many copies the export's thread waits for when as many are pending: half, so that it
 // waits once for several copies rather than once for every copy.
 constexpr std::size_t kSettleBatch = kMostPending / 2;
@@ -65,7 +65,10 @@ std::size_t WriterPool::DefaultThreads() {
 void WriterPool::AwaitTarget(const std::string& target) {
   // Only the export's thread adds and settles jobs: with none left, nothing can be in the way.
   if (writers_.empty() || jobs_.empty()) return;
-  const std::string name = ComparedPath(target);
+  // Kept for the Add that usually follows: the name is then made once per entry.
+  awaitedTarget_ = target;
+  awaitedName_ = ComparedPath(target);
+  const std::string& name = awaitedName_;
   std::size_t count = 0;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -84,7 +87,12 @@ void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
     return;
   }
   Job job;
-  job.name = ComparedPath(target);
+  if (target == awaitedTarget_) {
+    job.name = std::move(awaitedName_);
+    awaitedTarget_.clear();
+  } else {
+    job.name = ComparedPath(target);
+  }
   job.work = std::move(work);
   job.done = std::move(done);
   Queue(std::move(job));

@@ -95,6 +95,8 @@ class WriterPool : public Reporter {
   std::deque<Job> jobs_;           ///< Not yet settled, oldest first.
   std::size_t taken_ = 0;          ///< How many of `jobs_` (the oldest) writers have taken.
   std::size_t awaited_ = 0;  ///< How many of the oldest jobs Settle waits for; 0 when it does not.
+  std::string awaitedTarget_;  ///< The last target AwaitTarget compared with the copies.
+  std::string awaitedName_;    ///< That target as names compare.
   bool stopping_ = false;
 };
 

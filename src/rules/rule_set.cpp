@@ -1,5 +1,6 @@
 #include "rules/rule_set.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace murel {
@@ -34,12 +35,15 @@ std::string EntryOrEmpty(const std::vector<std::string>& entries, std::size_t in
 // standard search calls memcmp at each of them, this compares the rest of the search in place.
 std::size_t FindFrom(const std::string& path, const std::string& search, std::size_t from) {
   const std::size_t size = search.size();
-  for (std::size_t at = path.find(search[0], from); at != std::string::npos;
-       at = path.find(search[0], at + 1)) {
-    if (path.size() - at < size) return std::string::npos;
+  const char* const begin = path.data();
+  const char* const end = begin + path.size();
+  // memchr itself, not the string's find, which the library does not inline.
+  for (const char* at = from < path.size() ? begin + from : end;
+       (at = static_cast<const char*>(std::memchr(at, search[0], end - at))) != nullptr; ++at) {
+    if (static_cast<std::size_t>(end - at) < size) return std::string::npos;
     std::size_t same = 1;
-    while (same < size && path[at + same] == search[same]) ++same;
-    if (same == size) return at;
+    while (same < size && at[same] == search[same]) ++same;
+    if (same == size) return at - begin;
   }
   return std::string::npos;
 }
@@ -47,7 +51,12 @@ std::size_t FindFrom(const std::string& path, const std::string& search, std::si
 // Replaces `length` characters at `at` by `by` unless the path would then be too long.
 bool ReplaceWithin(std::string& path, std::size_t at, std::size_t length, const std::string& by) {
   if (path.size() - length + by.size() > kMaxRuledPathLength) return false;
-  path.replace(at, length, by);
+  // Most rules put one byte for one: written in place, with nothing to move.
+  if (length == by.size()) {
+    by.copy(&path[at], length);
+  } else {
+    path.replace(at, length, by);
+  }
   return true;
 }
 

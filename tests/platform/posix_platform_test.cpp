@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "cache/cache_finder.h"
 #include "cache/cache_opener.h"
@@ -152,6 +153,41 @@ TEST(PosixHostPath, FullPathsInWindowsForm) {
       {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(FullWindowsPath(c.path, cwd), c.full) << c.path;
+}
+
+// Paths of separators, dots and a letter, each made full and compared with a split-and-join
+// normalization: the one-pass copy of plain paths must give what the walk by components gives.
+TEST(PosixHostPath, FullPathsOfEveryShortPathMatchNormalizingByComponents) {
+  const std::string bytes = "/\\.a";
+  for (std::size_t size = 1; size <= 7; ++size) {
+    std::vector<std::size_t> digits(size, 0);
+    for (bool more = true; more;) {
+      std::string path = "Z:";
+      for (std::size_t d : digits) path += bytes[d];
+      // "Z:" without a separator goes on from the current folder.
+      std::vector<std::string> levels;
+      if (path[2] != '/' && path[2] != '\\') levels.push_back("cwd");
+      std::string level;
+      for (std::size_t i = 2; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/' && path[i] != '\\') {
+          level += path[i];
+          continue;
+        }
+        if (level == ".." && !levels.empty()) levels.pop_back();
+        if (!level.empty() && level != "." && level != "..") levels.push_back(level);
+        level.clear();
+      }
+      std::string expected = "Z:";
+      for (const std::string& l : levels) expected += "\\" + l;
+      if (levels.empty() || path.back() == '/' || path.back() == '\\') expected += '\\';
+      EXPECT_EQ(FullWindowsPath(path, "/cwd"), expected) << path;
+      more = false;
+      for (std::size_t d = 0; d < size && !more; ++d) {
+        more = ++digits[d] < bytes.size();
+        if (!more) digits[d] = 0;
+      }
+    }
+  }
 }
 
 TEST(PosixHostPath, DriveZWithoutRootGoesOnFromTheCurrentFolder) {

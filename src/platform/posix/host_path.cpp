@@ -27,11 +27,36 @@ std::string WithSlashes(std::string_view path) {
 
 bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
 
+// Appends `path` to `full` as normalizing would, in one pass, when no component of `path` is
+// empty (past a leading separator), "." or ".." (nor starts with "."): a "\" and `path` with its
+// separators made "\". Most paths are such, and this runs for every level of every target. False,
+// with `full` as it was, for any other path.
+bool AppendPlain(std::string& full, std::string_view path) {
+  const std::size_t skip = !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+  if (path.size() == skip) return false;
+  const std::size_t base = full.size();
+  full.resize(base + 1 + path.size() - skip);
+  char* out = &full[base];
+  *out++ = '\\';
+  bool levelStart = true;  // the byte at hand starts a component
+  for (std::size_t i = skip; i < path.size(); ++i) {
+    const char c = path[i];
+    const bool separator = IsSeparator(c);
+    if (levelStart && (separator || c == '.')) break;
+    *out++ = separator ? '\\' : c;
+    levelStart = separator;
+  }
+  // Stopped early, or ended with a separator (an empty last component).
+  if (levelStart) full.resize(base);
+  return !levelStart;
+}
+
 // Appends to the Windows-form path `full` ("Z:" and components each led by "\") the components of
 // `path` with "." dropped, ".." applied and empty ones (repeated separators) merged away. The path
 // is absolute, so ".." at the root has nothing to remove. No component holds a separator, so the
 // last "\" of `full` starts its last component.
 void AppendNormalized(std::string& full, std::string_view path) {
+  if (AppendPlain(full, path)) return;
   std::size_t start = 0;
   while (start <= path.size()) {
     std::size_t end = start;

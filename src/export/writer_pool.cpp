@@ -13,7 +13,7 @@ namespace {
 // How many copies may be under way or waiting to be settled: enough to keep the writers busy
 // while the export's thread makes the next folders, few enough that the bodies they hold (read
 // ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
-constexpr std::size_t kMostPending = 64;
+constexpr std::size_t kMostPending = 16;
 // How many copies the export's thread waits for when as many are pending: half, so that it
 // waits once for several copies rather than once for every copy.
 constexpr std::size_t kSettleBatch = kMostPending / 2;

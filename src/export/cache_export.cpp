@@ -1,5 +1,7 @@
 #include "export/cache_export.h"
 
+#include <utility>
+
 #include "export/entry_export.h"
 #include "export/writer_pool.h"
 
@@ -23,8 +25,9 @@ void ExportEntries(Platform& platform, const ExportOptions& options, ExportState
     WriterPool writers(reporter, options.listOnly ? 0 : WriterPool::DefaultThreads());
     writers.OnSettled([&] { reporter.Settled(Reported(state.counts, reader)); });
     state.writers = &writers;
-    for (CacheEntry entry; reader.Next(entry);) {
-      ExportEntry(platform, options, state, reporter, entry);
+    // Each entry starts empty: the one before may have gone to a writer.
+    for (CacheEntry entry; reader.Next(entry); entry = CacheEntry()) {
+      ExportEntry(platform, options, state, reporter, std::move(entry));
     }
     writers.Finish();
     state.writers = nullptr;

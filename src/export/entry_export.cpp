@@ -93,7 +93,7 @@ bool IsSelected(const ExportOptions& options, const std::string& url) {
 }
 
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
-                 Reporter& reporter, const CacheEntry& entry) {
+                 Reporter& reporter, CacheEntry&& entry) {
   if (!IsSelected(options, entry.url)) {
     InOrder(state, [&state] {
       ++state.counts.seen;
@@ -106,18 +106,19 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
                                         options.allRules, state.longUrlCounter);
   const bool numbered = state.longUrlCounter != counter;
   const std::string shown = platform.DisplayPath(target);
-  // The listing line is written whole, once the path is known: the file then never holds half a
-  // line for an entry whose path could not be formed.
+  // The listing line is written in one go, once the path is known: the file then never holds half
+  // a line for an entry whose path could not be formed.
   if (!options.tolvarFormat) {
-    std::string line = entry.url;
+    state.listing->Write(entry.url);
     if (!options.listOnly) {
-      line += '\t';
-      line += shown;
+      state.listing->Write("\t");
+      state.listing->Write(shown);
       // A line end would make lines of its own, which a later run would read as owners.
-      if (line.find('\n') != std::string::npos) state.ownersSound = false;
+      if (entry.url.find('\n') != std::string::npos || shown.find('\n') != std::string::npos) {
+        state.ownersSound = false;
+      }
     }
-    line += '\n';
-    state.listing->Write(line);
+    state.listing->Write("\n");
   }
   // Failures reported here take their place among those of the copies still under way.
   Reporter& ordered = state.writers != nullptr ? *state.writers : reporter;
@@ -160,10 +161,13 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
       state.ownersSound = false;
     }
   };
-  // Only a copy handed over keeps its own copy of the target for it: an entry settled here
-  // (every one of an unchanged re-run) costs no allocation for it.
-  const auto handedDone = [&target, settle] {
-    return [target, settle](CopyOutcome outcome) { settle(target, outcome); };
+  // Only a copy handed over keeps its own copy of the target for it, and only when what another
+  // URL left there may have to be cleared: an entry settled here (every one of an unchanged
+  // re-run), or whose target holds nothing foreign, costs no allocation for it.
+  const auto handedDone = [&target, settle, foreign] {
+    return [at = foreign ? target : std::string(), settle](CopyOutcome outcome) {
+      settle(at, outcome);
+    };
   };
   if (entry.refused || !inside) {
     const CopyFault fault = entry.refused ? CopyFault::kUnsafeSource : CopyFault::kOutsideRoot;
@@ -202,7 +206,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     }
     state.writers->Add(
         target,
-        [&platform, entry, raw, look](Reporter& writerReporter) {
+        [&platform, entry = std::move(entry), raw, look](Reporter& writerReporter) {
           return CopyOverLooked(platform, writerReporter, entry, raw, look);
         },
         handedDone());
@@ -210,7 +214,8 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   state.writers->Add(
       target,
-      [&platform, entry, raw, target, freshFolder, foreign](Reporter& writerReporter) {
+      [&platform, entry = std::move(entry), raw, target, freshFolder,
+       foreign](Reporter& writerReporter) {
         return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
       },
       handedDone());

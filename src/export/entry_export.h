@@ -24,8 +24,9 @@ bool IsSelected(const ExportOptions& options, const std::string& url);
 /// is written to it too (also with "-l"); an entry whose record fails is reported like a failed
 /// copy and counted as failed, its copy made all the same. Failures are handled inside; the run
 /// goes on.
-/// The entry is counted in `state.counts`.
+/// The entry is counted in `state.counts`. A copy handed to the writers takes the entry's content
+/// with it.
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
-                 Reporter& reporter, const CacheEntry& entry);
+                 Reporter& reporter, CacheEntry&& entry);
 
 }  // namespace murel

@@ -147,12 +147,12 @@ TEST_F(EntryExportTest, WithWritersAnUpToDateStoredBodyIsSettledAtOnce) {
   WriterPool writers(reporter, 2);
   state.writers = &writers;
   entry.url = "http://host/same";
-  ExportEntry(faulty, settings, state, reporter, entry);
+  ExportEntry(faulty, settings, state, reporter, CacheEntry(entry));
   EXPECT_EQ(state.counts.unchanged, 1u) << "settled before any later call of the pool";
   EXPECT_EQ(state.counts.seen, 1u);
   faulty.log.clear();
   entry.url = "http://host/stale";
-  ExportEntry(faulty, settings, state, reporter, entry);
+  ExportEntry(faulty, settings, state, reporter, CacheEntry(entry));
   writers.Finish();
   state.writers = nullptr;
   EXPECT_EQ(state.counts.exported, 1u);

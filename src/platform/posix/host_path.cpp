@@ -83,6 +83,18 @@ std::optional<std::string> HostPathOf(const std::string& path) {
                                      : WithSlashes(std::string_view(path).substr(kDriveLength));
 }
 
+const char* ScratchHostPath(const std::string& path) {
+  thread_local std::string scratch;
+  if (HasDrive(path) && !IsDriveZ(path)) return nullptr;
+  const std::string_view rest =
+      HasDrive(path) ? std::string_view(path).substr(kDriveLength) : std::string_view(path);
+  scratch.assign(rest.empty() && HasDrive(path) ? std::string_view(".") : rest);
+  for (char& c : scratch) {
+    if (c == '\\') c = '/';
+  }
+  return scratch.c_str();
+}
+
 bool IsRootedPath(const std::string& path) {
   if (!HasDrive(path)) return !path.empty() && IsSeparator(path[0]);
   return IsDriveZ(path) && path.size() > kDriveLength && IsSeparator(path[kDriveLength]);

@@ -18,6 +18,11 @@ std::optional<std::string> HostPathOf(const std::string& path);
 /// "Z:name", and for another drive.
 bool IsRootedPath(const std::string& path);
 
+/// HostPathOf(`path`) in a buffer of the calling thread's own, which the next call on the thread
+/// reuses: the looks that every entry of an export makes cost no allocation. Null for a path on
+/// another drive.
+const char* ScratchHostPath(const std::string& path);
+
 /// The Windows form of an absolute host path ("/tmp/a" gives "Z:\tmp\a", "/" gives "Z:\"), with
 /// no other change.
 std::string WindowsFormOf(const std::string& hostPath);

@@ -139,8 +139,8 @@ WalkStatus PosixPlatform::ContinueCacheWalk(CacheWalk& /*walk*/, std::uint32_t& 
 }
 
 std::optional<FileFacts> PosixPlatform::QueryFile(const std::string& path) {
-  const std::optional<std::string> host = HostPathOf(path);
-  return host ? QueryHostFile(*host) : std::nullopt;
+  const char* const host = ScratchHostPath(path);
+  return host ? QueryHostName(AT_FDCWD, host) : std::nullopt;
 }
 
 std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::string& path) {
@@ -269,14 +269,14 @@ bool PosixPlatform::CreateFolder(const std::string& path) {
 }
 
 std::optional<std::uint32_t> PosixPlatform::QueryAttributes(const std::string& path) {
-  const std::optional<std::string> host = HostPathOf(path);
+  const char* const host = ScratchHostPath(path);
   struct stat info {};
-  if (!host || lstat(host->c_str(), &info) != 0) return std::nullopt;
+  if (host == nullptr || lstat(host, &info) != 0) return std::nullopt;
   if (!S_ISLNK(info.st_mode)) {
     return S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
   }
   // As on Windows, a link is a reparse point, and a link to a directory a directory too.
-  const std::optional<struct stat> target = StatOf(*host);
+  const std::optional<struct stat> target = StatOf(host);
   const bool directory = target && S_ISDIR(target->st_mode);
   return kFileAttributeReparsePoint | (directory ? kFileAttributeDirectory : kFileAttributeArchive);
 }
@@ -311,14 +311,14 @@ bool PosixPlatform::Rename(const std::string& from, const std::string& to) {
 
 LastWriteTime PosixPlatform::ReadLastWriteTime(const std::string& path) {
   LastWriteTime result;
-  const std::optional<std::string> host = HostPathOf(path);
+  const char* const host = ScratchHostPath(path);
   // One look at the name instead of opening it: an export's re-run asks this of every target.
   // What Windows could not open counts as unopenable: a folder, a link (in the export folder a
   // file in the way, to be replaced, never followed), and a file that no one may read. A file
   // without any permission bits is taken as unopenable for root too, so that a copy killed
   // before it got its permissions is made again.
   struct stat info {};
-  if (!host || lstat(host->c_str(), &info) != 0) return result;
+  if (host == nullptr || lstat(host, &info) != 0) return result;
   if (S_ISDIR(info.st_mode) || S_ISLNK(info.st_mode) || (info.st_mode & 0444) == 0) return result;
   result.opened = true;
   result.time = ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);

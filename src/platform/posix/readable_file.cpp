@@ -64,10 +64,6 @@ std::optional<FileFacts> QueryHostName(int folderFd, const char* name) {
   return facts;
 }
 
-std::optional<FileFacts> QueryHostFile(const std::string& hostPath) {
-  return QueryHostName(AT_FDCWD, hostPath.c_str());
-}
-
 namespace {
 
 int OpenRegularFileAt(int folderFd, const char* name, struct stat& info) {

@@ -15,9 +15,6 @@ namespace murel {
 /// read is of kind kOther: an unfinished copy (see PosixBodyWriter).
 std::optional<FileFacts> QueryHostName(int folderFd, const char* name);
 
-/// The facts of the host path `hostPath`, as QueryHostName gives them.
-std::optional<FileFacts> QueryHostFile(const std::string& hostPath);
-
 /// Opens the regular file `name` relative to the open folder `folderFd` (or to the current
 /// directory, for AT_FDCWD) for reading: null for a link at the last component, a folder, a pipe
 /// or device (opened without waiting, then refused), or a missing file.

@@ -32,10 +32,12 @@ class RecordingReporter : public Reporter {
   std::vector<FailedCopy>& failures_;
 };
 
-// Whether `inner` is `outer` or lies below it.
+// Whether `inner` is `outer` or lies below it. The names of one export share their first bytes
+// (the root) and differ near their ends, so the last byte of `outer` is compared first.
 bool Within(const std::string& inner, const std::string& outer) {
-  return inner.size() >= outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-         (inner.size() == outer.size() || inner[outer.size()] == '\\');
+  const std::size_t size = outer.size();
+  return inner.size() >= size && (size == 0 || inner[size - 1] == outer[size - 1]) &&
+         inner.compare(0, size, outer) == 0 && (inner.size() == size || inner[size] == '\\');
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "platform/posix/host_path.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
 
 namespace murel {
@@ -27,28 +29,31 @@ std::string WithSlashes(std::string_view path) {
 
 bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
 
-// Appends `path` to `full` as normalizing would, in one pass, when no component of `path` is
-// empty (past a leading separator), "." or ".." (nor starts with "."): a "\" and `path` with its
-// separators made "\". Most paths are such, and this runs for every level of every target. False,
-// with `full` as it was, for any other path.
+// Appends `path` to `full` as normalizing would, when no component of `path` is empty (past a
+// leading separator), "." or ".." (nor starts with "."): a "\" and `path` with its separators made
+// "\". Most paths are such, and this runs for every level of every target. False, with `full` as it
+// was, for any other path.
 bool AppendPlain(std::string& full, std::string_view path) {
-  const std::size_t skip = !path.empty() && IsSeparator(path[0]) ? 1 : 0;
-  if (path.size() == skip) return false;
-  const std::size_t base = full.size();
-  full.resize(base + 1 + path.size() - skip);
-  char* out = &full[base];
-  *out++ = '\\';
-  bool levelStart = true;  // the byte at hand starts a component
-  for (std::size_t i = skip; i < path.size(); ++i) {
-    const char c = path[i];
-    const bool separator = IsSeparator(c);
-    if (levelStart && (separator || c == '.')) break;
-    *out++ = separator ? '\\' : c;
-    levelStart = separator;
+  const std::string_view rest = path.substr(!path.empty() && IsSeparator(path[0]) ? 1 : 0);
+  if (rest.empty() || rest[0] == '.' || IsSeparator(rest[0]) || IsSeparator(rest.back())) {
+    return false;
   }
-  // Stopped early, or ended with a separator (an empty last component).
-  if (levelStart) full.resize(base);
-  return !levelStart;
+  // Each separator must be followed by the first byte of a plain component (the last byte is none):
+  // the separators are found with memchr, rather than by looking at every byte.
+  bool slashed = false;
+  for (const char separator : {'\\', '/'}) {
+    for (std::size_t at = rest.find(separator); at != std::string_view::npos;
+         at = rest.find(separator, at + 1)) {
+      if (IsSeparator(rest[at + 1]) || rest[at + 1] == '.') return false;
+      slashed = slashed || separator == '/';
+    }
+  }
+  const std::size_t base = full.size();
+  full += '\\';
+  full.append(rest);
+  if (slashed)
+    std::replace(full.begin() + static_cast<std::ptrdiff_t>(base), full.end(), '/', '\\');
+  return true;
 }
 
 // Appends to the Windows-form path `full` ("Z:" and components each led by "\") the components of

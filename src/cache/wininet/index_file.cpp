@@ -86,13 +86,13 @@ class FileBytes {
 
   // The NUL-terminated text that starts at `begin`; empty if its NUL is not before `end`.
   std::optional<std::string> Text(std::uint64_t begin, std::uint64_t end) const {
-    for (std::uint64_t at = begin; at < end && at < Size(); ++at) {
-      if (Byte(at) == 0) {
-        return std::string(data_.begin() + static_cast<std::ptrdiff_t>(begin),
-                           data_.begin() + static_cast<std::ptrdiff_t>(at));
-      }
-    }
-    return std::nullopt;
+    const std::uint64_t stop = std::min(end, Size());
+    if (begin >= stop) return std::nullopt;
+    const char* const first =
+        reinterpret_cast<const char*>(data_.data()) + static_cast<std::size_t>(begin);
+    const void* const nul = std::memchr(first, 0, static_cast<std::size_t>(stop - begin));
+    if (nul == nullptr) return std::nullopt;
+    return std::string(first, static_cast<const char*>(nul));
   }
 
   // Up to `length` bytes at `offset`, cut at the first NUL.

@@ -1,7 +1,5 @@
 #include "export/cache_export.h"
 
-#include <utility>
-
 #include "export/entry_export.h"
 #include "export/writer_pool.h"
 
@@ -25,9 +23,10 @@ void ExportEntries(Platform& platform, const ExportOptions& options, ExportState
     WriterPool writers(reporter, options.listOnly ? 0 : WriterPool::DefaultThreads());
     writers.OnSettled([&] { reporter.Settled(Reported(state.counts, reader)); });
     state.writers = &writers;
-    // Each entry starts empty: the one before may have gone to a writer.
-    for (CacheEntry entry; reader.Next(entry); entry = CacheEntry()) {
-      ExportEntry(platform, options, state, reporter, std::move(entry));
+    // An entry that stays here goes back to the reader, whose thread allocated its strings and
+    // frees them there.
+    for (CacheEntry entry; reader.Next(entry);) {
+      ExportEntry(platform, options, state, reporter, entry);
     }
     writers.Finish();
     state.writers = nullptr;

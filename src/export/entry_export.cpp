@@ -93,7 +93,7 @@ bool IsSelected(const ExportOptions& options, const std::string& url) {
 }
 
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
-                 Reporter& reporter, CacheEntry&& entry) {
+                 Reporter& reporter, CacheEntry& entry) {
   if (!IsSelected(options, entry.url)) {
     InOrder(state, [&state] {
       ++state.counts.seen;
@@ -206,7 +206,8 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     }
     state.writers->Add(
         target,
-        [&platform, entry = std::move(entry), raw, look](Reporter& writerReporter) {
+        [&platform, entry = std::exchange(entry, CacheEntry()), raw,
+         look](Reporter& writerReporter) {
           return CopyOverLooked(platform, writerReporter, entry, raw, look);
         },
         handedDone());
@@ -214,7 +215,7 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   }
   state.writers->Add(
       target,
-      [&platform, entry = std::move(entry), raw, target, freshFolder,
+      [&platform, entry = std::exchange(entry, CacheEntry()), raw, target, freshFolder,
        foreign](Reporter& writerReporter) {
         return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
       },

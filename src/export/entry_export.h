@@ -25,8 +25,9 @@ bool IsSelected(const ExportOptions& options, const std::string& url);
 /// copy and counted as failed, its copy made all the same. Failures are handled inside; the run
 /// goes on.
 /// The entry is counted in `state.counts`. A copy handed to the writers takes the entry's content
-/// with it.
+/// with it and leaves `entry` as a new one; any other entry is left as it was, for the reader to
+/// take back.
 void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& state,
-                 Reporter& reporter, CacheEntry&& entry);
+                 Reporter& reporter, CacheEntry& entry);
 
 }  // namespace murel

@@ -65,7 +65,8 @@ class EntryExportTest : public ::testing::Test {
 
   // Runs the export step on one entry whose content is a local file.
   void Export(const std::string& url, const std::string& localFile) {
-    ExportEntry(faulty, settings, state, reporter, LocalEntry(url, localFile));
+    CacheEntry entry = LocalEntry(url, localFile);
+    ExportEntry(faulty, settings, state, reporter, entry);
   }
 
   FakePlatform platform;
@@ -147,12 +148,12 @@ TEST_F(EntryExportTest, WithWritersAnUpToDateStoredBodyIsSettledAtOnce) {
   WriterPool writers(reporter, 2);
   state.writers = &writers;
   entry.url = "http://host/same";
-  ExportEntry(faulty, settings, state, reporter, CacheEntry(entry));
+  ExportEntry(faulty, settings, state, reporter, entry);
   EXPECT_EQ(state.counts.unchanged, 1u) << "settled before any later call of the pool";
   EXPECT_EQ(state.counts.seen, 1u);
   faulty.log.clear();
   entry.url = "http://host/stale";
-  ExportEntry(faulty, settings, state, reporter, CacheEntry(entry));
+  ExportEntry(faulty, settings, state, reporter, entry);
   writers.Finish();
   state.writers = nullptr;
   EXPECT_EQ(state.counts.exported, 1u);

@@ -19,15 +19,24 @@ bool HasDrive(const std::string& path) {
   return path.size() >= 2 && path[1] == ':' && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
 }
 
-std::string WithSlashes(std::string_view path) {
-  std::string slashed(path);
-  for (char& c : slashed) {
-    if (c == '\\') c = '/';
-  }
-  return slashed;
+bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
+
+// The part of `path` that names the place on the host, its separators not yet made "/": all of a
+// path without a drive, what follows "Z:" ("." for "Z:" alone). Empty for another drive.
+std::optional<std::string_view> HostPart(const std::string& path) {
+  if (!HasDrive(path)) return std::string_view(path);
+  if (!IsDriveZ(path)) return std::nullopt;
+  return path.size() == kDriveLength ? std::string_view(".")
+                                     : std::string_view(path).substr(kDriveLength);
 }
 
-bool IsDriveZ(const std::string& path) { return path[0] == 'z' || path[0] == 'Z'; }
+// Assigns `part` to `host` with every "\" made "/".
+void AssignWithSlashes(std::string& host, std::string_view part) {
+  host.assign(part);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+}
 
 // Appends `path` to `full` as normalizing would, when no component of `path` is empty (past a
 // leading separator), "." or ".." (nor starts with "."): a "\" and `path` with its separators made
@@ -82,21 +91,18 @@ void AppendNormalized(std::string& full, std::string_view path) {
 }  // namespace
 
 std::optional<std::string> HostPathOf(const std::string& path) {
-  if (!HasDrive(path)) return WithSlashes(path);
-  if (!IsDriveZ(path)) return std::nullopt;
-  return path.size() == kDriveLength ? std::string(".")
-                                     : WithSlashes(std::string_view(path).substr(kDriveLength));
+  const std::optional<std::string_view> part = HostPart(path);
+  if (!part) return std::nullopt;
+  std::string host;
+  AssignWithSlashes(host, *part);
+  return host;
 }
 
 const char* ScratchHostPath(const std::string& path) {
   thread_local std::string scratch;
-  if (HasDrive(path) && !IsDriveZ(path)) return nullptr;
-  const std::string_view rest =
-      HasDrive(path) ? std::string_view(path).substr(kDriveLength) : std::string_view(path);
-  scratch.assign(rest.empty() && HasDrive(path) ? std::string_view(".") : rest);
-  for (char& c : scratch) {
-    if (c == '\\') c = '/';
-  }
+  const std::optional<std::string_view> part = HostPart(path);
+  if (!part) return nullptr;
+  AssignWithSlashes(scratch, *part);
   return scratch.c_str();
 }
 

@@ -37,7 +37,7 @@ class WriterPool : public Reporter {
   WriterPool(const WriterPool&) = delete;
   WriterPool& operator=(const WriterPool&) = delete;
 
-  /// The number of writers for this machine: its cores, at least two.
+  /// The number of writers for this machine: its cores but one, at least one.
   static std::size_t DefaultThreads();
 
   /// Waits until no copy under way touches `target`: none whose target is `target`, lies on its

@@ -3,9 +3,11 @@
 // scripts/compare-firefox; the fuzz target is fuzz/firefox_cache_fuzz.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
+#include "cache/core/entry_memo.h"
 #include "cache/core/http_date.h"
 #include "cache/firefox/firefox_cache_reader.h"
 #include "cache/firefox/firefox_key.h"
@@ -203,22 +205,26 @@ TEST_F(FirefoxMade, StoredTimeIsTheEntrysOwnTimeNotTheResponseDate) {
   EXPECT_EQ(stored(metadata + 5000000), metadata + 5000000);
 }
 
-// The files are read on a thread ahead of the export, a bounded way: far more entries than it
-// reads ahead, every fifth one damaged, and a reader dropped while its thread waits for room.
+// With an earlier memo the files are read on a thread ahead of the export, a bounded way: far
+// more entries than it reads ahead, every fifth one damaged, and a reader dropped while its
+// thread waits for room. Without one they are read as they are asked for, the same way.
 TEST(FirefoxReadAhead, KeepsTheOrderAndTheCountsAndEndsWhenDropped) {
   FakePlatform fake;
   constexpr int kFiles = 500;
-  for (int i = 0; i < kFiles; ++i) {
-    FirefoxEntryPlan plan;
-    plan.key = ":http://h/" + std::to_string(1000 + i);
-    std::string file = FirefoxEntryFile(plan);
-    if (i % 5 == 4) file.pop_back();
-    char name[41];
-    std::snprintf(name, sizeof name, "%040d", i);
-    fake.AddFile(kEntries + "\\" + name, file);
-  }
-  {
-    const std::unique_ptr<CacheReader> reader = OpenFirefoxCache(fake, kProfile);
+  // Every file written at `time`: a time the memo has not seen makes each one read again.
+  auto write = [&fake](FileTime time) {
+    for (int i = 0; i < kFiles; ++i) {
+      FirefoxEntryPlan plan;
+      plan.key = ":http://h/" + std::to_string(1000 + i);
+      std::string file = FirefoxEntryFile(plan);
+      if (i % 5 == 4) file.pop_back();
+      char name[41];
+      std::snprintf(name, sizeof name, "%040d", i);
+      fake.AddFile(kEntries + "\\" + name, file, time);
+    }
+  };
+  auto readAll = [&fake](EntryMemo& memo) {
+    const std::unique_ptr<CacheReader> reader = OpenFirefoxCache(fake, kProfile, &memo);
     CacheEntry entry;
     for (int i = 0; i < kFiles; ++i) {
       if (i % 5 == 4) continue;
@@ -228,8 +234,24 @@ TEST(FirefoxReadAhead, KeepsTheOrderAndTheCountsAndEndsWhenDropped) {
     }
     EXPECT_FALSE(reader->Next(entry));
     EXPECT_EQ(reader->PassedOver(), static_cast<std::uint64_t>(kFiles / 5));
-  }
-  const std::unique_ptr<CacheReader> dropped = OpenFirefoxCache(fake, kProfile);
+  };
+  fake.AddDirectory("C:\\memo");
+  EntryMemo memo(fake, "C:\\memo\\", "C:\\out\\");
+  write(1000);
+  readAll(memo);
+  memo.Save();
+  const std::vector<std::string> tree = fake.Tree();
+  // The memo is there, so the next walks read on their thread.
+  ASSERT_EQ(std::count_if(tree.begin(), tree.end(),
+                          [](const std::string& path) {
+                            return path.size() > 5 && path.compare(path.size() - 5, 5, ".memo") == 0;
+                          }),
+            1);
+  write(2000);
+  readAll(memo);
+  memo.Save();
+  write(3000);
+  const std::unique_ptr<CacheReader> dropped = OpenFirefoxCache(fake, kProfile, &memo);
   CacheEntry entry;
   EXPECT_TRUE(dropped->Next(entry));
 }

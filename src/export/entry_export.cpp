@@ -204,22 +204,25 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
           [&state, archiveFailed] { Count(state.counts, CopyOutcome::kUpToDate, archiveFailed); });
       return;
     }
+    const std::uint64_t held = entry.storedBody->size;
     state.writers->Add(
         target,
         [&platform, entry = std::exchange(entry, CacheEntry()), raw,
          look](Reporter& writerReporter) {
           return CopyOverLooked(platform, writerReporter, entry, raw, look);
         },
-        handedDone());
+        handedDone(), held);
     return;
   }
+  // A stored body may be held in memory, as its reader read it, until its copy ends.
+  const std::uint64_t held = entry.storedBody ? entry.storedBody->size : 0;
   state.writers->Add(
       target,
       [&platform, entry = std::exchange(entry, CacheEntry()), raw, target, freshFolder,
        foreign](Reporter& writerReporter) {
         return CopyIfNewer(platform, writerReporter, entry, raw, target, freshFolder, foreign);
       },
-      handedDone());
+      handedDone(), held);
 }
 
 }  // namespace murel

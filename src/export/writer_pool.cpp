@@ -10,17 +10,13 @@
 namespace murel {
 namespace {
 
-// How many copies may be under way or waiting to be settled: enough to keep the writers busy
-// while the export's thread makes the next folders, few enough that the bodies they hold (read
-// ahead by a browser cache's reader, up to 512 KiB each) stay a few megabytes.
-constexpr std::size_t kMostPending = 16;
 // How many copies the export's thread waits for when as many are pending: half, so that it
 // waits once for several copies rather than once for every copy.
-constexpr std::size_t kSettleBatch = kMostPending / 2;
+constexpr std::size_t kSettleBatch = WriterPool::kMostPending / 2;
 // How many copies not yet taken wake the writers that wait for copies. A re-run's copy is a look
 // or two at its target, far less than waking a thread costs: the writers are woken for several,
 // or when the export's thread waits for them.
-constexpr std::size_t kWakeCopies = 8;
+constexpr std::size_t kWakeCopies = WriterPool::kMostPending / 2;
 
 // Keeps what a copy reports, for the export's thread to pass on in order.
 class RecordingReporter : public Reporter {
@@ -87,7 +83,8 @@ void WriterPool::AwaitTarget(const std::string& target) {
   Settle(count);
 }
 
-void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
+void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done,
+                     std::uint64_t held) {
   if (writers_.empty()) {
     done(work(reporter_));
     if (settled_) settled_();
@@ -102,6 +99,7 @@ void WriterPool::Add(const std::string& target, CopyWork work, CopyDone done) {
   }
   job.work = std::move(work);
   job.done = std::move(done);
+  job.held = held;
   Queue(std::move(job));
 }
 
@@ -139,8 +137,16 @@ bool WriterPool::SettleEnded() {
 }
 
 void WriterPool::Queue(Job job) {
-  // Whatever has ended is settled first, so that the run's counts keep up with its copies.
-  Settle(jobs_.size() >= kMostPending ? kSettleBatch : 0);
+  // Whatever has ended is settled first, so that the run's counts keep up with its copies; past
+  // a bound, the oldest copies are waited for until the new one is within both.
+  std::size_t count = jobs_.size() >= kMostPending ? kSettleBatch : 0;
+  std::uint64_t held = held_ + job.held;
+  for (std::size_t i = 0; held > kMostHeld && i < jobs_.size(); ++i) {
+    held -= jobs_[i].held;
+    count = std::max(count, i + 1);
+  }
+  Settle(count);
+  held_ += job.held;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));
@@ -187,6 +193,7 @@ void WriterPool::Settle(std::size_t count) {
     Job job = std::move(jobs_.front());
     jobs_.pop_front();
     --taken_;
+    held_ -= job.held;
     // The reporter and `done` run unlocked: the writers go on meanwhile.
     lock.unlock();
     for (const FailedCopy& failure : job.failures) reporter_.CopyFailed(failure);

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -37,6 +38,16 @@ class WriterPool : public Reporter {
   WriterPool(const WriterPool&) = delete;
   WriterPool& operator=(const WriterPool&) = delete;
 
+  /// How many copies may be under way or waiting to be settled, and how many bytes of bodies
+  /// they may hold in memory between them: enough to keep the writers busy while the export's
+  /// thread reads and plans the next entries, so that neither thread waits for the other every
+  /// few copies (on two cores, 32 rather than 16 made a first export 15 to 20% faster, taken in
+  /// turns), and few enough that the bodies held stay a few megabytes. When either is reached,
+  /// the export's thread waits for the oldest copies: for half of them at once, or for as many
+  /// as bring the bytes held within the bound.
+  static constexpr std::size_t kMostPending = 32;
+  static constexpr std::uint64_t kMostHeld = std::uint64_t{4} << 20;
+
   /// The number of writers for this machine: its cores but one, at least one.
   static std::size_t DefaultThreads();
 
@@ -48,7 +59,9 @@ class WriterPool : public Reporter {
 
   /// Adds the copy to `target` (after AwaitTarget for it): `work` runs on a writer thread, then
   /// `done` with its outcome on the caller's thread, in order (at a later call of the pool).
-  void Add(const std::string& target, CopyWork work, CopyDone done);
+  /// `held` is how many bytes the copy holds in memory until it is settled (a body read ahead):
+  /// the copies pending hold a bounded number between them, or only this one when it holds more.
+  void Add(const std::string& target, CopyWork work, CopyDone done, std::uint64_t held = 0);
 
   /// Runs `step` on the caller's thread after the `done` of every copy added before it (at once
   /// without threads, or when every copy added before it has been settled).
@@ -72,6 +85,7 @@ class WriterPool : public Reporter {
     CopyDone done;
     CopyOutcome outcome = CopyOutcome::kFailed;
     std::vector<FailedCopy> failures;  ///< What the copy reported, to be passed on.
+    std::uint64_t held = 0;            ///< The bytes it holds in memory until it is settled.
     bool ended = false;
   };
   /// A writer thread: makes the copies in the order they were added, as they come.
@@ -94,6 +108,7 @@ class WriterPool : public Reporter {
   std::condition_variable ended_;  ///< A job has ended.
   std::deque<Job> jobs_;           ///< Not yet settled, oldest first.
   std::size_t taken_ = 0;          ///< How many of `jobs_` (the oldest) writers have taken.
+  std::uint64_t held_ = 0;         ///< What the jobs hold in memory (the export's thread's own).
   std::size_t awaited_ = 0;  ///< How many of the oldest jobs Settle waits for; 0 when it does not.
   std::string awaitedTarget_;  ///< The last target AwaitTarget compared with the copies.
   std::string awaitedName_;    ///< That target as names compare.

@@ -87,37 +87,49 @@ TEST(WriterPool, AStepWithNothingUnderWayRunsAtOnceOnTheCallersThread) {
 }
 
 // A full pool makes the export's thread wait for half its copies at once: one meeting of the
-// threads for several copies, not one for each.
+// threads for several copies, not one for each. Copies that hold many bytes of bodies make it
+// wait for as many as bring the bytes within the bound.
 TEST(WriterPool, AFullPoolIsWaitedForInBatches) {
-  ListReporter reporter;
-  WriterPool pool(reporter, 2);
-  constexpr int kCopies = 16;
-  std::vector<std::promise<void>> gates(kCopies);
-  std::atomic<int> settled{0};
-  for (int i = 0; i < kCopies; ++i) {
-    std::shared_future<void> gate = gates[i].get_future().share();
-    pool.Add(
-        "C:\\out\\" + std::to_string(i),
-        [gate](Reporter&) {
-          gate.wait();
-          return CopyOutcome::kCopied;
-        },
-        [&settled](CopyOutcome) { ++settled; });
-  }
-  std::atomic<bool> added{false};
-  std::thread exporter([&pool, &added] {
-    pool.Add("C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {});
-    added = true;
-  });
-  for (int i = 0; i < 7; ++i) gates[i].set_value();
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(added) << "the export went on after fewer copies than a batch";
-  gates[7].set_value();
-  exporter.join();
-  EXPECT_GE(settled, 8);
-  for (int i = 8; i < kCopies; ++i) gates[i].set_value();
-  pool.Finish();
-  EXPECT_EQ(settled, kCopies);
+  constexpr int kCopies = static_cast<int>(WriterPool::kMostPending);
+  constexpr int kBatch = kCopies / 2;
+  // `held[i]` is what the i-th copy holds; the copy ends when its gate opens.
+  auto check = [](const std::vector<std::uint64_t>& held, std::uint64_t lastHeld, int waited) {
+    ListReporter reporter;
+    WriterPool pool(reporter, 2);
+    std::vector<std::promise<void>> gates(held.size());
+    std::atomic<int> settled{0};
+    for (std::size_t i = 0; i < held.size(); ++i) {
+      std::shared_future<void> gate = gates[i].get_future().share();
+      pool.Add(
+          "C:\\out\\" + std::to_string(i),
+          [gate](Reporter&) {
+            gate.wait();
+            return CopyOutcome::kCopied;
+          },
+          [&settled](CopyOutcome) { ++settled; }, held[i]);
+    }
+    std::atomic<bool> added{false};
+    std::thread exporter([&pool, &added, lastHeld] {
+      pool.Add("C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {}, lastHeld);
+      added = true;
+    });
+    for (int i = 0; i + 1 < waited; ++i) gates[i].set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(added) << "the export went on after fewer copies than it waits for";
+    gates[waited - 1].set_value();
+    exporter.join();
+    EXPECT_GE(settled, waited);
+    for (std::size_t i = waited; i < held.size(); ++i) gates[i].set_value();
+    pool.Finish();
+    EXPECT_EQ(settled, static_cast<int>(held.size()));
+  };
+  check(std::vector<std::uint64_t>(kCopies, 0), 0, kBatch);
+  // Three copies of three tenths of the bound each: a new one of nine twentieths waits for the
+  // first two.
+  const std::uint64_t tenth = WriterPool::kMostHeld / 10;
+  check({3 * tenth, 3 * tenth, 3 * tenth}, 9 * tenth / 2, 2);
+  // One copy that holds more than the bound alone waits for every copy before it.
+  check({1, 1, 1}, WriterPool::kMostHeld + 1, 3);
 }
 
 TEST(WriterPool, WithoutThreadsEachCopyIsMadeWhenAdded) {

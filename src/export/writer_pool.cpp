@@ -160,15 +160,19 @@ void WriterPool::Work() {
   for (;;) {
     added_.wait(lock, [this] { return stopping_ || taken_ < jobs_.size(); });
     if (taken_ == jobs_.size()) return;
-    // A deque keeps its elements in place as others are added and settled around them.
-    Job& job = jobs_[taken_++];
-    lock.unlock();
-    RecordingReporter recorder(job.failures);
-    if (job.work) job.outcome = job.work(recorder);
-    lock.lock();
-    job.ended = true;
-    if (awaited_ != 0 && FirstEnded(awaited_)) ended_.notify_all();
+    MakeNext(lock);
   }
+}
+
+void WriterPool::MakeNext(std::unique_lock<std::mutex>& lock) {
+  // A deque keeps its elements in place as others are added and settled around them.
+  Job& job = jobs_[taken_++];
+  lock.unlock();
+  RecordingReporter recorder(job.failures);
+  if (job.work) job.outcome = job.work(recorder);
+  lock.lock();
+  job.ended = true;
+  if (awaited_ != 0 && FirstEnded(awaited_)) ended_.notify_all();
 }
 
 bool WriterPool::FirstEnded(std::size_t count) const {
@@ -187,6 +191,9 @@ void WriterPool::Settle(std::size_t count) {
       // for, not the oldest alone: the threads then meet once for many copies.
       awaited_ = std::min(count - settled, jobs_.size());
       added_.notify_all();
+      // Rather than wait idle, the export's thread makes the copies no writer has taken yet:
+      // copies pending never touch each other's targets, so any thread may make any of them.
+      while (taken_ < jobs_.size() && !FirstEnded(awaited_)) MakeNext(lock);
       ended_.wait(lock, [this] { return FirstEnded(awaited_); });
       awaited_ = 0;
     }

@@ -90,6 +90,9 @@ class WriterPool : public Reporter {
   };
   /// A writer thread: makes the copies in the order they were added, as they come.
   void Work();
+  /// Takes the oldest copy no thread has taken and makes it, with `mutex_` (held by `lock`)
+  /// released meanwhile.
+  void MakeNext(std::unique_lock<std::mutex>& lock);
   /// Settles the oldest copies that have ended, in order, after waiting for the first `count`
   /// of them to end.
   void Settle(std::size_t count);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -87,23 +88,27 @@ TEST(WriterPool, AStepWithNothingUnderWayRunsAtOnceOnTheCallersThread) {
 }
 
 // A full pool makes the export's thread wait for half its copies at once: one meeting of the
-// threads for several copies, not one for each. Copies that hold many bytes of bodies make it
-// wait for as many as bring the bytes within the bound.
+// threads for several copies, not one for each; meanwhile it makes copies no writer has taken.
+// Copies that hold many bytes of bodies make it wait for as many as bring the bytes within the
+// bound.
 TEST(WriterPool, AFullPoolIsWaitedForInBatches) {
-  constexpr int kCopies = static_cast<int>(WriterPool::kMostPending);
-  constexpr int kBatch = kCopies / 2;
-  // `held[i]` is what the i-th copy holds; the copy ends when its gate opens.
-  auto check = [](const std::vector<std::uint64_t>& held, std::uint64_t lastHeld, int waited) {
+  constexpr std::size_t kCopies = WriterPool::kMostPending;
+  // `held[i]` is what the i-th copy holds; the copy ends when its gate opens. Gives how many
+  // copies the export's thread made.
+  auto check = [](const std::vector<std::uint64_t>& held, std::uint64_t lastHeld,
+                  std::size_t waited) {
     ListReporter reporter;
-    WriterPool pool(reporter, 2);
+    WriterPool pool(reporter, 1);
     std::vector<std::promise<void>> gates(held.size());
-    std::atomic<int> settled{0};
+    std::vector<std::thread::id> madeBy(held.size());
+    std::atomic<std::size_t> settled{0};
     for (std::size_t i = 0; i < held.size(); ++i) {
       std::shared_future<void> gate = gates[i].get_future().share();
       pool.Add(
           "C:\\out\\" + std::to_string(i),
-          [gate](Reporter&) {
+          [gate, &madeBy, i](Reporter&) {
             gate.wait();
+            madeBy[i] = std::this_thread::get_id();
             return CopyOutcome::kCopied;
           },
           [&settled](CopyOutcome) { ++settled; }, held[i]);
@@ -113,17 +118,22 @@ TEST(WriterPool, AFullPoolIsWaitedForInBatches) {
       pool.Add("C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {}, lastHeld);
       added = true;
     });
-    for (int i = 0; i + 1 < waited; ++i) gates[i].set_value();
+    const std::thread::id exporterId = exporter.get_id();
+    // Every copy may end but the last of those waited for.
+    for (std::size_t i = 0; i < held.size(); ++i) {
+      if (i + 1 != waited) gates[i].set_value();
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(added) << "the export went on after fewer copies than it waits for";
+    EXPECT_FALSE(added) << "the export went on before the copies it waits for ended";
     gates[waited - 1].set_value();
     exporter.join();
     EXPECT_GE(settled, waited);
-    for (std::size_t i = waited; i < held.size(); ++i) gates[i].set_value();
     pool.Finish();
-    EXPECT_EQ(settled, static_cast<int>(held.size()));
+    EXPECT_EQ(settled, held.size());
+    return std::count(madeBy.begin(), madeBy.end(), exporterId);
   };
-  check(std::vector<std::uint64_t>(kCopies, 0), 0, kBatch);
+  // The writer stops at the last copy waited for: the export's thread makes those after it.
+  EXPECT_GT(check(std::vector<std::uint64_t>(kCopies, 0), 0, kCopies / 2), 0);
   // Three copies of three tenths of the bound each: a new one of nine twentieths waits for the
   // first two.
   const std::uint64_t tenth = WriterPool::kMostHeld / 10;

@@ -24,11 +24,12 @@ using CopyDone = std::function<void(CopyOutcome outcome)>;
 
 /// Writer threads that make an export's copies (reading, decoding and writing each body, or
 /// looking at its target and finding it up to date) while the export's thread goes on to the
-/// next entries. Everything a run shows stays in the order of the entries: on the export's
-/// thread, each copy's failures reach the run's reporter and its `done` runs after those of
-/// every copy added before it, and a failure reported through the pool (as a Reporter) takes its
-/// place in the same order. A bounded number of copies is under way at a time. Without threads
-/// (the system could not start one), each copy is made when it is added.
+/// next entries; when that thread must wait for copies, it makes those not yet taken itself.
+/// Everything a run shows stays in the order of the entries: on the export's thread, each copy's
+/// failures reach the run's reporter and its `done` runs after those of every copy added before it,
+/// and a failure reported through the pool (as a Reporter) takes its place in the same order. A
+/// bounded number of copies is under way at a time. Without threads (the system could not start
+/// one), each copy is made when it is added.
 class WriterPool : public Reporter {
  public:
   /// A pool of `threads` writers, whose copies report to `reporter`.
@@ -94,7 +95,7 @@ class WriterPool : public Reporter {
   /// released meanwhile.
   void MakeNext(std::unique_lock<std::mutex>& lock);
   /// Settles the oldest copies that have ended, in order, after waiting for the first `count`
-  /// of them to end.
+  /// of them to end; meanwhile the caller makes the copies no writer has taken.
   void Settle(std::size_t count);
   /// Settles the copies that have ended; true when none is left under way or unsettled.
   bool SettleEnded();

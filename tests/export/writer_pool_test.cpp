@@ -115,7 +115,8 @@ TEST(WriterPool, AFullPoolIsWaitedForInBatches) {
     }
     std::atomic<bool> added{false};
     std::thread exporter([&pool, &added, lastHeld] {
-      pool.Add("C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {}, lastHeld);
+      pool.Add(
+          "C:\\out\\last", [](Reporter&) { return CopyOutcome::kCopied; }, {}, lastHeld);
       added = true;
     });
     const std::thread::id exporterId = exporter.get_id();

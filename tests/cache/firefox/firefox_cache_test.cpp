@@ -244,7 +244,8 @@ TEST(FirefoxReadAhead, KeepsTheOrderAndTheCountsAndEndsWhenDropped) {
   // The memo is there, so the next walks read on their thread.
   ASSERT_EQ(std::count_if(tree.begin(), tree.end(),
                           [](const std::string& path) {
-                            return path.size() > 5 && path.compare(path.size() - 5, 5, ".memo") == 0;
+                            return path.size() > 5 &&
+                                   path.compare(path.size() - 5, 5, ".memo") == 0;
                           }),
             1);
   write(2000);

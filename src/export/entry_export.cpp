@@ -194,6 +194,8 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   const bool freshFolder =
       MakeDirectoryChain(platform, target, options.exportRoot.size(), state.directories);
   const bool raw = options.rawBodies;
+  // A stored body may be held in memory, as its reader read it, until its copy ends.
+  const std::uint64_t held = entry.storedBody ? entry.storedBody->size : 0;
   if (entry.storedBody && !freshFolder && !foreign) {
     // A stored body's target is looked at here, as the reading thread looks at the entry file:
     // one that is up to date is settled without a writer, so a re-run over an unchanged cache
@@ -204,7 +206,6 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
           [&state, archiveFailed] { Count(state.counts, CopyOutcome::kUpToDate, archiveFailed); });
       return;
     }
-    const std::uint64_t held = entry.storedBody->size;
     state.writers->Add(
         target,
         [&platform, entry = std::exchange(entry, CacheEntry()), raw,
@@ -214,8 +215,6 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
         handedDone(), held);
     return;
   }
-  // A stored body may be held in memory, as its reader read it, until its copy ends.
-  const std::uint64_t held = entry.storedBody ? entry.storedBody->size : 0;
   state.writers->Add(
       target,
       [&platform, entry = std::exchange(entry, CacheEntry()), raw, target, freshFolder,

@@ -42,14 +42,14 @@ struct ReadEntry {
 class EntryFileWalk : public CacheReader {
  public:
   EntryFileWalk(std::string folder, std::shared_ptr<OpenedFolder> opened, SortedNames names,
-                EntryFileReading read, EntryMemo* memo, bool ahead)
+                EntryFileReading read, EntryMemo* memo)
       : folder_(std::move(folder)),
         opened_(std::move(opened)),
         names_(std::move(names)),
         total_(names_.Size()),
         read_(std::move(read)),
         memo_(memo) {
-    if (!ahead) return;
+    if (memo_ == nullptr || !memo_->HasEarlier()) return;
     ready_.reserve(kAheadEntries);
     // Started last, when everything it uses is set up.
     try {
@@ -258,9 +258,8 @@ std::unique_ptr<CacheReader> WalkEntryFiles(Platform& platform, const std::strin
   // looked for in the folder held open.
   std::optional<SortedNames> names = SortedNames::List(platform, folder, isEntryName);
   if (!names) return nullptr;
-  const bool ahead = memo != nullptr && memo->HasEarlier();
   return std::make_unique<EntryFileWalk>(folder, std::move(opened), std::move(*names),
-                                         std::move(read), memo, ahead);
+                                         std::move(read), memo);
 }
 
 }  // namespace murel

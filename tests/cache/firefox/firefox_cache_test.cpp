@@ -240,18 +240,13 @@ TEST(FirefoxReadAhead, KeepsTheOrderAndTheCountsAndEndsWhenDropped) {
   write(1000);
   readAll(memo);
   memo.Save();
-  const std::vector<std::string> tree = fake.Tree();
   // The memo is there, so the next walks read on their thread.
-  ASSERT_EQ(std::count_if(tree.begin(), tree.end(),
-                          [](const std::string& path) {
-                            return path.size() > 5 &&
-                                   path.compare(path.size() - 5, 5, ".memo") == 0;
-                          }),
-            1);
+  const std::vector<std::string> tree = fake.Tree();
+  ASSERT_TRUE(std::any_of(tree.begin(), tree.end(), [](const std::string& path) {
+    return path.size() > 5 && path.compare(path.size() - 5, 5, ".memo") == 0;
+  }));
   write(2000);
   readAll(memo);
-  memo.Save();
-  write(3000);
   const std::unique_ptr<CacheReader> dropped = OpenFirefoxCache(fake, kProfile, &memo);
   CacheEntry entry;
   EXPECT_TRUE(dropped->Next(entry));

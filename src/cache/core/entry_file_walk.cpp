@@ -176,7 +176,10 @@ class EntryFileWalk : public CacheReader {
   // The entry of one file, from the memo or read; false when it is passed over. `bytes` is what
   // the entry holds of the file in memory.
   bool Resolve(const std::string& name, CacheEntry& entry, std::uint64_t& bytes) {
-    std::string path = folder_ + "\\" + name;
+    // One allocation for the path, where the sum of the pieces would make two.
+    std::string path;
+    path.reserve(folder_.size() + 1 + name.size());
+    path.append(folder_).append(1, '\\').append(name);
     const EntryMemo::Recall recalled = Recall(name, entry);
     if (recalled == EntryMemo::Recall::kUnknown) return Read(name, path, entry, bytes);
     if (recalled != EntryMemo::Recall::kEntry) return false;

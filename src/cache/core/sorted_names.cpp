@@ -4,10 +4,22 @@
 #include <limits>
 
 namespace murel {
+namespace {
+
+// About forty thousand names of a Firefox cache (40 bytes each), or twice as many of Chromium's.
+constexpr std::size_t kRoomForText = std::size_t{1} << 20;
+constexpr std::size_t kRoomForNames = std::size_t{1} << 16;
+
+}  // namespace
 
 std::optional<SortedNames> SortedNames::List(Platform& platform, const std::string& path,
                                              bool (*take)(std::string_view name)) {
   SortedNames list;
+  // Room for the names of a large cache folder from the start: a growing block is copied to fresh
+  // pages at each step, and a fresh page costs a fault, about 10 µs in a virtual machine. Room
+  // that is never used is never touched, and costs nothing.
+  list.text_.reserve(kRoomForText);
+  list.names_.reserve(kRoomForNames);
   bool fits = true;
   const bool listed = platform.ListNames(path, [&](std::string_view name) {
     if (!take(name)) return;

@@ -139,6 +139,13 @@ class FileSystem {
     return source;
   }
 
+  /// Room for a whole file of `size` bytes read into memory: `size` zero bytes. A platform may make
+  /// the memory of a large one present at once, where the reading would otherwise fault in each
+  /// page as it first touches it.
+  virtual std::vector<unsigned char> RoomForFile(std::size_t size) {
+    return std::vector<unsigned char>(size);
+  }
+
   /// Opens the existing regular file `path` for reading, shared for reading and writing. Null
   /// when it is missing, a folder, a link at its last component (never followed), or any other
   /// kind of file; opening never waits on a pipe or device.

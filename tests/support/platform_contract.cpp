@@ -138,6 +138,16 @@ TEST_P(PlatformContract, TheLookAtASourceTellsWhatItsTwoLooksTell) {
   EXPECT_EQ(P().LookAtSource(In("f")).read.time, std::optional<FileTime>(kSomeTime));
 }
 
+// Room for a file read whole is zeros of its size, however large and however its memory is made
+// present (large pages, ends within a page).
+TEST_P(PlatformContract, RoomForAFileIsZeroBytesOfItsSize) {
+  for (const std::size_t size : {std::size_t{0}, std::size_t{10}, (std::size_t{5} << 20) + 3}) {
+    const std::vector<unsigned char> room = P().RoomForFile(size);
+    EXPECT_EQ(room.size(), size);
+    EXPECT_TRUE(std::all_of(room.begin(), room.end(), [](unsigned char b) { return b == 0; }));
+  }
+}
+
 TEST_P(PlatformContract, CacheFilesAreReadByRangeAndKnownByKind) {
   const std::string bytes("head\0body\r\ntail", 15);
   setup_.writeFile(In("f"), bytes);

@@ -52,7 +52,8 @@ std::optional<std::vector<unsigned char>> ReadIndexFile(Platform& platform,
                                                         const std::string& path) {
   const std::unique_ptr<ReadableFile> file = platform.OpenFileForReading(path);
   if (!file || file->Facts().size > kMaxIndexFileSize) return std::nullopt;
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(file->Facts().size));
+  std::vector<unsigned char> bytes =
+      platform.RoomForFile(static_cast<std::size_t>(file->Facts().size));
   std::size_t got = 0;
   while (got < bytes.size()) {
     const std::optional<std::size_t> read =

@@ -143,6 +143,10 @@ std::optional<FileFacts> PosixPlatform::QueryFile(const std::string& path) {
   return host ? QueryHostName(AT_FDCWD, host) : std::nullopt;
 }
 
+std::vector<unsigned char> PosixPlatform::RoomForFile(std::size_t size) {
+  return RoomForHostFile(size);
+}
+
 std::unique_ptr<ReadableFile> PosixPlatform::OpenFileForReading(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);
   return host ? OpenHostFile(*host) : nullptr;

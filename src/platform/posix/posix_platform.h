@@ -25,6 +25,7 @@ class PosixPlatform : public Platform {
   std::optional<std::uint32_t> QueryAttributes(const std::string& path) override;
   LastWriteTime ReadLastWriteTime(const std::string& path) override;
   SourceFile LookAtSource(const std::string& path) override;
+  std::vector<unsigned char> RoomForFile(std::size_t size) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::string& path) override;
   std::optional<std::vector<FolderItem>> ListFolder(const std::string& path,
                                                     bool withFacts) override;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -22,6 +23,11 @@ std::unique_ptr<ReadableFile> OpenHostFileAt(int folderFd, const char* name);
 
 /// OpenHostFileAt for the host path `hostPath`.
 std::unique_ptr<ReadableFile> OpenHostFile(const std::string& hostPath);
+
+/// `size` zero bytes for a whole file read into memory (FileSystem::RoomForFile). The pages of a
+/// large one are made present at once, in large pages where the system keeps them, rather than
+/// one fault at a time as the reading first touches each.
+std::vector<unsigned char> RoomForHostFile(std::size_t size);
 
 /// Opens `hostPath` read-only as OpenHostFile does (no link, no waiting, regular files only) and
 /// returns the descriptor with its facts in `info`; -1 on refusal or failure.

@@ -212,5 +212,24 @@ TEST_F(EntryMemoTest, MemoThatCannotBeTrustedChangesNothing) {
   }
 }
 
+// A size past 64 bits is no memo's, even one that wraps around to the file's own: the file is read
+// again.
+TEST_F(EntryMemoTest, SizePastSixtyFourBitsIsNotTrusted) {
+  Run();
+  ASSERT_EQ(Memos().size(), 1u);
+  const std::string memo = *platform.Content(Memos()[0]);
+  const std::size_t size = memo.find(EntryName('A') + "\t") + 41;
+  const std::size_t end = memo.find('\t', size);
+  // 2^64 plus the file's size, added digit by digit.
+  std::string digits = "18446744073709551616";
+  std::uint64_t carry = std::stoull(memo.substr(size, end - size));
+  for (std::size_t i = digits.size(); carry != 0; carry /= 10) {
+    carry += static_cast<std::uint64_t>(digits[--i] - '0');
+    digits[i] = static_cast<char>('0' + carry % 10);
+  }
+  platform.AddFile(Memos()[0], memo.substr(0, size) + digits + memo.substr(end), kWritten);
+  EXPECT_EQ(Run(), "A");
+}
+
 }  // namespace
 }  // namespace murel

@@ -98,7 +98,12 @@ CopyOutcome CopyStoredBody(Platform& platform, Reporter& reporter, const CacheEn
 }  // namespace
 
 StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target) {
-  StoredTarget look{target, platform.QueryFile(target)};
+  return LookAtStoredTarget(platform, target, platform.QueryFile(target));
+}
+
+StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target,
+                                std::optional<FileFacts> facts) {
+  StoredTarget look{target, std::move(facts)};
   if (look.existing && look.existing->kind == FileKind::kDirectory) {
     look.destination = DirectoryPageOf(target);
     look.existing = platform.QueryFile(look.destination);

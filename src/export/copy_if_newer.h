@@ -43,6 +43,10 @@ struct StoredTarget {
 /// Looks at `target` for the copy of a stored body: one look, two when a folder is there.
 StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target);
 
+/// LookAtStoredTarget of `target` whose name has been looked at already, with `facts`.
+StoredTarget LookAtStoredTarget(Platform& platform, const std::string& target,
+                                std::optional<FileFacts> facts);
+
 /// True when the look found a regular file as new as `body` or newer: the copy is passed over.
 bool HoldsAsNew(const StoredTarget& look, const StoredBody& body);
 

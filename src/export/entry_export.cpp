@@ -200,7 +200,9 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
     // A stored body's target is looked at here, as the reading thread looks at the entry file:
     // one that is up to date is settled without a writer, so a re-run over an unchanged cache
     // hands nothing over, and a writer gets only the copies to make, with the look made.
-    const StoredTarget look = LookAtStoredTarget(platform, target);
+    if (!state.targetLooks) state.targetLooks = platform.LooksInTurn();
+    const StoredTarget look =
+        LookAtStoredTarget(platform, target, state.targetLooks->Query(target));
     if (HoldsAsNew(look, *entry.storedBody)) {
       state.writers->InOrder(
           [&state, archiveFailed] { Count(state.counts, CopyOutcome::kUpToDate, archiveFailed); });

@@ -19,6 +19,7 @@ struct ExportState {
   std::unique_ptr<WarcWriter> archive;     ///< "--warc": the web archive; null without.
   unsigned long longUrlCounter = 0;        ///< Numbered "longurls\" names given so far.
   KnownDirectories directories;            ///< Levels below the root made sure of.
+  std::unique_ptr<FileLooks> targetLooks;  ///< The export thread's looks at targets, once made.
   ExportCounts counts;                     ///< What happened to the entries so far.
   /// The writers that make the copies beside the export's thread; null to make each copy at
   /// once. With them, `counts` and `ownersSound` are complete once the pool has finished.

@@ -108,6 +108,17 @@ class OpenedFolder {
   virtual std::unique_ptr<OpenedFolder> OpenSubfolder(const std::string& name) = 0;
 };
 
+/// Looks at paths one after the other, for one thread, each as QueryFile looks at it. A platform
+/// may make a run of looks in one folder cheaper by holding that folder open and looking one step
+/// from it (POSIX does); a folder moved or replaced during such a run may then still be the one
+/// looked in, as with an OpenedFolder.
+class FileLooks {
+ public:
+  virtual ~FileLooks() = default;
+  /// What QueryFile(`path`) gives.
+  virtual std::optional<FileFacts> Query(const std::string& path) = 0;
+};
+
 /// The file services. Their calls may come from several threads of a run at once; an object that a
 /// call gives (a file, a writer, a folder) is used by one thread at a time unless it says more.
 class FileSystem {
@@ -118,6 +129,10 @@ class FileSystem {
   /// followed). Empty if nothing exists under the name or it cannot be examined. A file that a
   /// body writer began and never finished is not kRegular (POSIX: a file no one may read).
   virtual std::optional<FileFacts> QueryFile(const std::string& path) = 0;
+
+  /// Looks at paths one after the other for the calling thread: QueryFile's looks, made cheaper
+  /// where the platform can for paths that share a folder.
+  virtual std::unique_ptr<FileLooks> LooksInTurn();
 
   /// The attributes of an existing name (kFileAttributeDirectory set for a directory,
   /// kFileAttributeReparsePoint for a link at the name's last level); empty if nothing exists

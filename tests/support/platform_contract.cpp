@@ -138,6 +138,43 @@ TEST_P(PlatformContract, TheLookAtASourceTellsWhatItsTwoLooksTell) {
   EXPECT_EQ(P().LookAtSource(In("f")).read.time, std::optional<FileTime>(kSomeTime));
 }
 
+// Looks in turn tell what QueryFile tells, in runs of paths in one folder and between folders
+// (one that cannot be opened among them), and see what changes in a folder between two looks.
+TEST_P(PlatformContract, LooksInTurnTellWhatQueryFileTells) {
+  ASSERT_TRUE(P().CreateFolder(In("d")));
+  ASSERT_TRUE(P().CreateFolder(In("d\\sub")));
+  ASSERT_TRUE(P().CreateFolder(In("e")));
+  setup_.writeFile(In("d\\f"), "f");
+  setup_.writeFile(In("d\\g"), "gg");
+  setup_.writeFile(In("e\\h"), "hhh");
+  setup_.writeFile(In("blocked"), "body");
+  if (setup_.blockReading) setup_.blockReading(In("blocked"));
+  const std::unique_ptr<FileLooks> looks = P().LooksInTurn();
+  const auto same = [&](const std::string& path) {
+    const std::optional<FileFacts> looked = looks->Query(path);
+    const std::optional<FileFacts> queried = P().QueryFile(path);
+    ASSERT_EQ(looked.has_value(), queried.has_value()) << path;
+    if (!queried) return;
+    EXPECT_EQ(looked->kind, queried->kind) << path;
+    EXPECT_EQ(looked->time, queried->time) << path;
+    if (queried->kind == FileKind::kRegular) {
+      EXPECT_EQ(looked->size, queried->size) << path;
+    }
+  };
+  for (const char* name :
+       {"d\\f", "d\\g", "d\\", "d\\sub", "d\\none", "d/f", "d\\sub\\..", "e\\h", "none\\x",
+        "none\\y", "none\\z", "d\\f", "d\\g", "e\\h", "e\\h", "blocked", "d"}) {
+    same(In(name));
+  }
+  same(setup_.scratch);
+  same(In("d\\f"));
+  same(In("d\\g"));
+  setup_.writeFile(In("d\\new"), "new");
+  ASSERT_TRUE(P().RemoveFile(In("d\\g")));
+  same(In("d\\new"));
+  same(In("d\\g"));
+}
+
 // Room for a file read whole is zeros of its size, however large and however its memory is made
 // present (large pages, ends within a page).
 TEST_P(PlatformContract, RoomForAFileIsZeroBytesOfItsSize) {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -141,6 +142,60 @@ WalkStatus PosixPlatform::ContinueCacheWalk(CacheWalk& /*walk*/, std::uint32_t& 
 std::optional<FileFacts> PosixPlatform::QueryFile(const std::string& path) {
   const char* const host = ScratchHostPath(path);
   return host ? QueryHostName(AT_FDCWD, host) : std::nullopt;
+}
+
+namespace {
+
+// Looks at host paths one after the other. From the second look in a row into one folder, the
+// folder is held open (O_PATH: its search permission is all the look needs, as for the whole
+// path) and each look is one step from it: the system then resolves one name rather than every
+// level of the path. Only absolute paths are held, which no change of the current folder moves.
+class PosixFileLooks : public FileLooks {
+ public:
+  PosixFileLooks() = default;
+  ~PosixFileLooks() override { Release(); }
+  PosixFileLooks(const PosixFileLooks&) = delete;
+  PosixFileLooks& operator=(const PosixFileLooks&) = delete;
+
+  std::optional<FileFacts> Query(const std::string& path) override {
+    const char* const host = ScratchHostPath(path);
+    if (host == nullptr) return std::nullopt;
+    const std::string_view whole(host);
+    const std::size_t cut = whole.rfind('/');
+    const std::string_view name = whole.substr(cut + 1);
+    if (whole.empty() || whole[0] != '/' || name.empty() || name == "." || name == "..") {
+      return QueryHostName(AT_FDCWD, host);
+    }
+    const std::string_view folder = whole.substr(0, cut);
+    if (folder != folder_) {
+      Release();
+      folder_.assign(folder);
+      return QueryHostName(AT_FDCWD, host);
+    }
+    if (!opened_) {
+      opened_ = true;
+      // The root's name is empty here.
+      fd_ = open(folder_.empty() ? "/" : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    return QueryHostName(fd_ >= 0 ? fd_ : AT_FDCWD, fd_ >= 0 ? host + cut + 1 : host);
+  }
+
+ private:
+  void Release() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    opened_ = false;
+  }
+
+  std::string folder_;   ///< The folder of the last path looked at, as a host path.
+  bool opened_ = false;  ///< Whether `folder_` was opened, or could not be.
+  int fd_ = -1;          ///< `folder_` held open; -1 when not.
+};
+
+}  // namespace
+
+std::unique_ptr<FileLooks> PosixPlatform::LooksInTurn() {
+  return std::make_unique<PosixFileLooks>();
 }
 
 std::vector<unsigned char> PosixPlatform::RoomForFile(std::size_t size) {

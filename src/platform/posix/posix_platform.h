@@ -22,6 +22,7 @@ class PosixPlatform : public Platform {
 
   // FileSystem
   std::optional<FileFacts> QueryFile(const std::string& path) override;
+  std::unique_ptr<FileLooks> LooksInTurn() override;
   std::optional<std::uint32_t> QueryAttributes(const std::string& path) override;
   LastWriteTime ReadLastWriteTime(const std::string& path) override;
   SourceFile LookAtSource(const std::string& path) override;

@@ -144,60 +144,6 @@ std::optional<FileFacts> PosixPlatform::QueryFile(const std::string& path) {
   return host ? QueryHostName(AT_FDCWD, host) : std::nullopt;
 }
 
-namespace {
-
-// Looks at host paths one after the other. From the second look in a row into one folder, the
-// folder is held open (O_PATH: its search permission is all the look needs, as for the whole
-// path) and each look is one step from it: the system then resolves one name rather than every
-// level of the path. Only absolute paths are held, which no change of the current folder moves.
-class PosixFileLooks : public FileLooks {
- public:
-  PosixFileLooks() = default;
-  ~PosixFileLooks() override { Release(); }
-  PosixFileLooks(const PosixFileLooks&) = delete;
-  PosixFileLooks& operator=(const PosixFileLooks&) = delete;
-
-  std::optional<FileFacts> Query(const std::string& path) override {
-    const char* const host = ScratchHostPath(path);
-    if (host == nullptr) return std::nullopt;
-    const std::string_view whole(host);
-    const std::size_t cut = whole.rfind('/');
-    const std::string_view name = whole.substr(cut + 1);
-    if (whole.empty() || whole[0] != '/' || name.empty() || name == "." || name == "..") {
-      return QueryHostName(AT_FDCWD, host);
-    }
-    const std::string_view folder = whole.substr(0, cut);
-    if (folder != folder_) {
-      Release();
-      folder_.assign(folder);
-      return QueryHostName(AT_FDCWD, host);
-    }
-    if (!opened_) {
-      opened_ = true;
-      // The root's name is empty here.
-      fd_ = open(folder_.empty() ? "/" : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-    return QueryHostName(fd_ >= 0 ? fd_ : AT_FDCWD, fd_ >= 0 ? host + cut + 1 : host);
-  }
-
- private:
-  void Release() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-    opened_ = false;
-  }
-
-  std::string folder_;   ///< The folder of the last path looked at, as a host path.
-  bool opened_ = false;  ///< Whether `folder_` was opened, or could not be.
-  int fd_ = -1;          ///< `folder_` held open; -1 when not.
-};
-
-}  // namespace
-
-std::unique_ptr<FileLooks> PosixPlatform::LooksInTurn() {
-  return std::make_unique<PosixFileLooks>();
-}
-
 std::vector<unsigned char> PosixPlatform::RoomForFile(std::size_t size) {
   return RoomForHostFile(size);
 }
@@ -235,17 +181,65 @@ class PosixOpenedFolder : public OpenedFolder {
 
   /// The folder `name` relative to `at` (a folder descriptor or AT_FDCWD), opened with `flags`
   /// besides those of any folder; null if it is no folder.
-  static std::unique_ptr<OpenedFolder> Open(int at, const char* name, int flags) {
+  static std::unique_ptr<PosixOpenedFolder> Open(int at, const char* name, int flags) {
     const int fd = openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixOpenedFolder>(fd);
   }
 
+  /// The folder's descriptor, for looks one step from it.
+  int Descriptor() const { return fd_; }
+
  private:
   int fd_;
 };
 
+// Looks at host paths one after the other. From the second look in a row into one folder, the
+// folder is held open (O_PATH: its search permission is all the look needs, as for the whole
+// path) and each look is one step from it: the system then resolves one name rather than every
+// level of the path. Only absolute paths are held, which no change of the current folder moves.
+class PosixFileLooks : public FileLooks {
+ public:
+  std::optional<FileFacts> Query(const std::string& path) override {
+    const char* const host = ScratchHostPath(path);
+    if (host == nullptr) return std::nullopt;
+    const std::string_view whole(host);
+    const std::size_t cut = whole.rfind('/');
+    const char* const name = host + cut + 1;
+    const PosixOpenedFolder* const held =
+        cut == std::string_view::npos || whole[0] != '/' ? nullptr : HeldFor(whole.substr(0, cut));
+    return held != nullptr && IsOneStepName(name) ? QueryHostName(held->Descriptor(), name)
+                                                  : QueryHostName(AT_FDCWD, host);
+  }
+
+ private:
+  // `folder` held open when the look before this one was into it too; null otherwise, or when
+  // it cannot be opened.
+  const PosixOpenedFolder* HeldFor(std::string_view folder) {
+    if (folder != folder_) {
+      folder_.assign(folder);
+      opened_ = false;
+      held_.reset();
+      return nullptr;
+    }
+    if (!opened_) {
+      opened_ = true;
+      // The root's name is empty here.
+      held_ = PosixOpenedFolder::Open(AT_FDCWD, folder_.empty() ? "/" : folder_.c_str(), O_PATH);
+    }
+    return held_.get();
+  }
+
+  std::string folder_;   ///< The folder of the last path looked at, as a host path.
+  bool opened_ = false;  ///< Whether `folder_` was opened, or could not be.
+  std::unique_ptr<PosixOpenedFolder> held_;  ///< `folder_` held open; null when not.
+};
+
 }  // namespace
+
+std::unique_ptr<FileLooks> PosixPlatform::LooksInTurn() {
+  return std::make_unique<PosixFileLooks>();
+}
 
 std::unique_ptr<OpenedFolder> PosixPlatform::OpenFolder(const std::string& path) {
   const std::optional<std::string> host = HostPathOf(path);

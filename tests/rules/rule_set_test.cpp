@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,54 @@ TEST(ApplyRulesTest, TheWholeSetsWorkOnOnePathIsBounded) {
   const auto spent = std::chrono::steady_clock::now() - start;
   EXPECT_LT(spent, std::chrono::seconds(1));
   EXPECT_EQ(path[0], 'x');
+}
+
+// `set` with a secondary search that never matches ("\x01") added to every rule that has none:
+// such rules take the general loop, and do exactly what the originals do.
+RuleSet WithUnmatchedSecondary(RuleSet set) {
+  for (Rule& rule : set.rules) {
+    if (rule.secondarySearch.empty()) rule.secondarySearch = rule.secondaryReplacement = "\x01";
+  }
+  return set;
+}
+
+TEST(ApplyRulesTest, ByteForByteRulesDoWhatTheGeneralLoopDoes) {
+  // Random rule sets over a small alphabet, so that rules match often and feed each other; the
+  // rules that put one byte for another take a pass of their own, which must change the path as
+  // the general loop does, and spend the same work.
+  std::mt19937 random(20261210);
+  const std::string alphabet = "a/:";
+  const auto text = [&](std::size_t most) {
+    std::string t(std::uniform_int_distribution<std::size_t>(0, most)(random), ' ');
+    for (char& c : t) c = alphabet[random() % alphabet.size()];
+    return t;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    RuleSet set;
+    for (std::size_t n = 1 + random() % 4; n > 0; --n) {
+      Rule rule{text(2), text(2), "", ""};
+      if (rule.primarySearch.empty()) rule.primarySearch = "/";
+      if (random() % 4 == 0) rule.secondarySearch = text(1), rule.secondaryReplacement = text(2);
+      set.rules.push_back(rule);
+    }
+    const std::string start = text(60);
+    std::string fast = start;
+    std::string general = start;
+    ApplyRules(fast, set);
+    ApplyRules(general, WithUnmatchedSecondary(set));
+    ASSERT_EQ(fast, general) << "path " << start << ", rules " << testing::PrintToString(Texts(set.rules));
+  }
+  // On the longest path of "/", a byte rule spends nearly the set's budget, so the second stops
+  // part way: both stop at the same byte, and the rule after is not applied.
+  const RuleSet slashes{{{"/", "\\", "", ""}, {"\\", "/", "", ""}, {"x", "y", "", ""}}};
+  std::string fast = std::string(kPathBufferSize - 2, '/') + "x";
+  std::string general = fast;
+  ApplyRules(fast, slashes);
+  ApplyRules(general, WithUnmatchedSecondary(slashes));
+  EXPECT_EQ(fast, general);
+  EXPECT_EQ(fast.back(), 'x');
+  EXPECT_NE(fast.find('/'), std::string::npos);
+  EXPECT_NE(fast.find('\\'), std::string::npos);
 }
 
 }  // namespace

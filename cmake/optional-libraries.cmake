@@ -1,11 +1,12 @@
-# The optional libraries of the program: brotli's decoder, zstd's decompressor, SQLite and snappy.
+# The libraries of the program beside zlib and libgcrypt: brotli's decoder, zstd's decompressor,
+# SQLite, snappy (each optional) and xxHash.
 #
 # A native build takes Debian's -dev packages. Debian ships none of them built for MinGW, so with
 # MUREL_LIBRARIES_FROM_SOURCE (the default of the MinGW builds) they are built here, statically,
 # from Debian's own source packages, which scripts/install-deps fetches with apt-get source into
 # MUREL_DEBIAN_SOURCES (one folder per source package, Debian's patches applied). Only the parts
 # the program uses are compiled: brotli's decoder, zstd's decompressor, SQLite's amalgamation,
-# snappy's decompressor.
+# snappy's decompressor, xxHash.
 
 set(MUREL_DEBIAN_SOURCES_DEFAULT /var/cache/murel-src)
 if(NOT EXISTS ${MUREL_DEBIAN_SOURCES_DEFAULT} AND EXISTS $ENV{HOME}/.cache/murel-src)
@@ -127,4 +128,18 @@ function(murel_add_snappy)
     ${dir}/snappy-stubs-internal.cc)
   target_include_directories(murel_snappy SYSTEM PUBLIC ${dir} ${out})
   target_compile_definitions(murel_snappy PRIVATE HAVE_CONFIG_H=1)
+endfunction()
+
+## murel_add_xxhash(): the target murel_xxhash, xxHash (the hash of the listing "urls.txt").
+function(murel_add_xxhash)
+  if(MUREL_LIBRARIES_FROM_SOURCE)
+    murel_debian_source(xxhash dir)
+    add_library(murel_xxhash STATIC ${dir}/xxhash.c)
+    target_include_directories(murel_xxhash SYSTEM PUBLIC ${dir})
+    return()
+  endif()
+  # A C library: shared, as the other C libraries are, so that the system's updates reach it.
+  pkg_check_modules(XXHASH REQUIRED IMPORTED_TARGET libxxhash)
+  add_library(murel_xxhash INTERFACE)
+  target_link_libraries(murel_xxhash INTERFACE PkgConfig::XXHASH)
 endfunction()

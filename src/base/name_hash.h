@@ -1,5 +1,4 @@
-// A 64-bit hash of texts, for naming the files murel keeps for itself and checking that one still
-// holds what was written.
+// A 64-bit hash of texts, for naming the files murel keeps for itself.
 #pragma once
 
 #include <cstdint>

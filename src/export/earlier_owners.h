@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "base/name_hash.h"
+#include "export/listing_hash.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -29,7 +29,7 @@ class EarlierOwners {
   /// Whether a listing was read whole; Size and Hash describe it then.
   bool Found() const { return found_; }
   std::uint64_t Size() const { return size_; }
-  const NameHash& Hash() const { return hash_; }
+  const ListingHash& Hash() const { return hash_; }
 
  private:
   /// Takes one line, without its line end.
@@ -39,7 +39,7 @@ class EarlierOwners {
   std::unordered_map<std::string, std::optional<std::string>> owners_;
   bool found_ = false;
   std::uint64_t size_ = 0;
-  NameHash hash_;
+  ListingHash hash_;
 };
 
 }  // namespace murel

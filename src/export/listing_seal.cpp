@@ -3,18 +3,19 @@
 namespace murel {
 namespace {
 
-constexpr std::string_view kHeader = "murel listing seal 1\t";
+// Version 2 vouches by an XXH3 hash; version 1 did by FNV-1a, and reads as vouching for nothing.
+constexpr std::string_view kHeader = "murel listing seal 2\t";
 
 }  // namespace
 
 ListingSeal::ListingSeal(Platform& platform, std::string path)
     : platform_(platform), path_(std::move(path)) {}
 
-std::string ListingSeal::Text(std::uint64_t size, const NameHash& hash) {
+std::string ListingSeal::Text(std::uint64_t size, const ListingHash& hash) {
   return std::string(kHeader) + std::to_string(size) + '\t' + hash.Hex() + '\n';
 }
 
-bool ListingSeal::Vouches(std::uint64_t size, const NameHash& hash) {
+bool ListingSeal::Vouches(std::uint64_t size, const ListingHash& hash) {
   if (path_.empty()) return false;
   const std::unique_ptr<ReadableFile> file = platform_.OpenFileForReading(path_);
   const std::string expected = Text(size, hash);
@@ -32,7 +33,7 @@ bool ListingSeal::Break() {
   return broken_;
 }
 
-void ListingSeal::Set(std::uint64_t size, const NameHash& hash) {
+void ListingSeal::Set(std::uint64_t size, const ListingHash& hash) {
   if (path_.empty() || Vouches(size, hash)) return;
   const std::string text = Text(size, hash);
   const std::unique_ptr<BodyWriter> writer = platform_.CreateBodyWriter(path_);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/name_hash.h"
+#include "export/listing_hash.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -22,7 +22,7 @@ class ListingSeal {
   ListingSeal(Platform& platform, std::string path);
 
   /// Whether the seal vouches for a listing of `size` bytes with the hash `hash`.
-  bool Vouches(std::uint64_t size, const NameHash& hash);
+  bool Vouches(std::uint64_t size, const ListingHash& hash);
 
   /// Removes the seal. True when there is none now. Once it is gone, further calls ask nothing of
   /// the system.
@@ -30,11 +30,11 @@ class ListingSeal {
 
   /// Makes the seal vouch for a listing of `size` bytes with the hash `hash`, unless it does.
   /// A seal that cannot be written is broken.
-  void Set(std::uint64_t size, const NameHash& hash);
+  void Set(std::uint64_t size, const ListingHash& hash);
 
  private:
   /// The text of a seal for a listing of `size` bytes with the hash `hash`.
-  static std::string Text(std::uint64_t size, const NameHash& hash);
+  static std::string Text(std::uint64_t size, const ListingHash& hash);
 
   Platform& platform_;
   std::string path_;

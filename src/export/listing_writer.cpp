@@ -27,11 +27,9 @@ void ListingWriter::Write(std::string_view text) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
     const std::string_view piece = text.substr(start, end - start);
     pending_ += piece;
-    hash_.Add(piece);
     size_ += piece.size();
     if (end < text.size()) {
       pending_ += "\r\n";
-      hash_.Add("\r\n");
       size_ += 2;
     }
     start = end + 1;
@@ -47,7 +45,14 @@ bool ListingWriter::EarlierHolds(std::uint64_t offset, std::string_view bytes) {
   return got == bytes.size() && compared_ == bytes;
 }
 
+ListingHash ListingWriter::Hash() const {
+  ListingHash hash = hash_;
+  hash.Add(pending_);
+  return hash;
+}
+
 void ListingWriter::Flush() {
+  hash_.Add(pending_);
   if (earlier_ && !EarlierHolds(flushed_, pending_)) earlier_.reset();
   if (writer_ &&
       !writer_->Append(reinterpret_cast<const unsigned char*>(pending_.data()), pending_.size())) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/name_hash.h"
+#include "export/listing_hash.h"
 #include "platform/platform.h"
 
 namespace murel {
@@ -34,7 +34,7 @@ class ListingWriter {
   bool Close();
 
   /// The hash of the listing's bytes as written so far.
-  const NameHash& Hash() const { return hash_; }
+  ListingHash Hash() const;
   /// How many bytes the listing holds so far.
   std::uint64_t Size() const { return size_; }
 
@@ -51,7 +51,7 @@ class ListingWriter {
   std::unique_ptr<ReadableFile> earlier_;  ///< Null once the listings differ, or with none.
   std::string pending_;                    ///< Bytes not yet handed to the writer.
   std::string compared_;                   ///< The earlier listing's bytes, read for comparing.
-  NameHash hash_;
+  ListingHash hash_;  ///< Of the bytes handed to the writer.
   std::uint64_t size_ = 0;     ///< All bytes written, pending ones included.
   std::uint64_t flushed_ = 0;  ///< Bytes handed to the writer.
   bool failed_ = false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "export/listing_seal.h"
+#include "export/listing_writer.h"
 #include "support/fake_platform.h"
 #include "support/faulty_platform.h"
 
@@ -52,12 +53,33 @@ TEST(EarlierOwners, TakesOnlyWholeLinesWithOneOwner) {
   EXPECT_FALSE(EarlierOwners::Read(platform, "C:\\none\\urls.txt", kPrefix).Found());
 }
 
+TEST(EarlierOwners, HashesTheListingAsItsWriterDid) {
+  // The writer hashes what it hands on in blocks, the reading hashes what it reads in blocks of
+  // another size: a listing of several blocks must come out with one hash, or no seal would ever
+  // vouch for it on the next run.
+  FakePlatform platform;
+  platform.AddDirectory("C:\\out");
+  std::unique_ptr<ListingWriter> writer = ListingWriter::Open(platform, kListing);
+  ASSERT_NE(writer, nullptr);
+  for (int line = 0; line < 5000; ++line) {
+    writer->Write("http://a/" + std::to_string(line) + "\tC:\\out\\longurls\\");
+    writer->Write(std::to_string(line) + std::string(line % 40, 'x') + "\n");
+  }
+  ASSERT_TRUE(writer->Close());
+  const EarlierOwners owners = EarlierOwners::Read(platform, kListing, kPrefix);
+  ASSERT_TRUE(owners.Found());
+  EXPECT_GT(owners.Size(), std::uint64_t{3} << 16);
+  EXPECT_EQ(owners.Size(), writer->Size());
+  EXPECT_EQ(owners.Hash().Value(), writer->Hash().Value());
+  EXPECT_TRUE(owners.Holds("C:\\out\\longurls\\4999" + std::string(39, 'x'), "http://a/4999"));
+}
+
 TEST(ListingSeal, VouchesOnlyForTheListingItWasSetFor) {
   FakePlatform platform;
   platform.AddDirectory("C:\\own");
-  NameHash listing;
+  ListingHash listing;
   listing.Add("http://a/1\tC:\\out\\longurls\\0\r\n");
-  NameHash other;
+  ListingHash other;
   other.Add("http://a/2\tC:\\out\\longurls\\0\r\n");
   ListingSeal seal(platform, "C:\\own\\seal");
   EXPECT_FALSE(seal.Vouches(30, listing));
@@ -77,7 +99,7 @@ TEST(ListingSeal, VouchesOnlyForTheListingItWasSetFor) {
   platform.AddFile("C:\\own\\stuck\\seal", "murel listing seal 1\t0\t0\n");
   faulty.FailOn(FaultyPlatform::Op::kRemoveFile);
   EXPECT_FALSE(ListingSeal(faulty, "C:\\own\\stuck\\seal").Break());
-  EXPECT_FALSE(ListingSeal(platform, "").Vouches(0, NameHash()));
+  EXPECT_FALSE(ListingSeal(platform, "").Vouches(0, ListingHash()));
 }
 
 }  // namespace

@@ -50,20 +50,24 @@ bool AppendPlain(std::string& full, std::string_view path) {
   if (rest.empty() || rest[0] == '.' || IsSeparator(rest[0]) || IsSeparator(rest.back())) {
     return false;
   }
-  // Each separator must be followed by the first byte of a plain component (the last byte is none):
-  // the separators are found with memchr, rather than by looking at every byte.
-  bool slashed = false;
-  for (const char separator : {'\\', '/'}) {
-    for (std::size_t at = rest.find(separator); at != std::string_view::npos;
-         at = rest.find(separator, at + 1)) {
-      if (IsSeparator(rest[at + 1]) || rest[at + 1] == '.') return false;
-      slashed = slashed || separator == '/';
-    }
+  // Each separator must be followed by the first byte of a plain component (the last byte is none).
+  // Every pair of bytes is looked at, with no early end, so that the compiler takes many at a step.
+  // Whole numbers, not bools: GCC takes a loop of bools a byte at a time.
+  const auto separator = [](char c) {
+    return static_cast<unsigned>(c == '\\') | static_cast<unsigned>(c == '/');
+  };
+  unsigned broken = 0;
+  unsigned slashed = 0;
+  for (std::size_t at = 0; at + 1 < rest.size(); ++at) {
+    const char next = rest[at + 1];
+    broken |= separator(rest[at]) & (separator(next) | static_cast<unsigned>(next == '.'));
+    slashed |= static_cast<unsigned>(rest[at] == '/');
   }
+  if (broken != 0) return false;
   const std::size_t base = full.size();
   full += '\\';
   full.append(rest);
-  if (slashed) ReplaceBytes(full.data() + base, full.data() + full.size(), '/', '\\');
+  if (slashed != 0) ReplaceBytes(full.data() + base, full.data() + full.size(), '/', '\\');
   return true;
 }
 

@@ -11,11 +11,11 @@ bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7
 // Whether `text` holds a control byte. Every byte is looked at, with no early end, so that the
 // compiler takes many at a step: this runs on every URL, and almost none holds one.
 bool HoldsControl(std::string_view text) {
-  // Whole numbers, not bools: GCC takes a loop of bools a byte at a time.
-  unsigned holds = 0;
+  // Bytes, not bools (which GCC takes one at a time) nor ints (four lanes to the byte's one).
+  unsigned char holds = 0;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    holds |= static_cast<unsigned>(byte < 0x20) | static_cast<unsigned>(byte == 0x7F);
+    holds |= static_cast<unsigned char>((byte < 0x20) | (byte == 0x7F));
   }
   return holds != 0;
 }

@@ -31,11 +31,24 @@ std::string_view Field(std::string_view& text) {
   return field;
 }
 
+// The most decimal digits that always fit in 64 bits.
+constexpr std::size_t kSafeDigits = 19;
+
 // A decimal number that is the whole of `text`, without sign, within 64 bits. Five are read for
-// each file of a re-run: digit by digit, this costs a fifth of the library's std::from_chars.
+// each file of a re-run: digit by digit, this costs a fifth of the library's std::from_chars, and
+// only a number of more than kSafeDigits digits is checked for overflow at each step.
 std::optional<std::uint64_t> Number(std::string_view text) {
   if (text.empty()) return std::nullopt;
   std::uint64_t value = 0;
+  bool digits = true;
+  if (text.size() <= kSafeDigits) {
+    for (const char c : text) {
+      const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
+      digits = digits && digit <= 9;
+      value = value * 10 + digit;
+    }
+    return digits ? std::optional<std::uint64_t>(value) : std::nullopt;
+  }
   for (const char c : text) {
     const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
     if (digit > 9 || __builtin_mul_overflow(value, 10u, &value) ||

@@ -108,17 +108,11 @@ void ExportEntry(Platform& platform, const ExportOptions& options, ExportState& 
   const std::string shown = platform.DisplayPath(target);
   // The listing line is written in one go, once the path is known: the file then never holds half
   // a line for an entry whose path could not be formed.
-  if (!options.tolvarFormat) {
-    state.listing->Write(entry.url);
-    if (!options.listOnly) {
-      state.listing->Write("\t");
-      state.listing->Write(shown);
-      // A line end would make lines of its own, which a later run would read as owners.
-      if (entry.url.find('\n') != std::string::npos || shown.find('\n') != std::string::npos) {
-        state.ownersSound = false;
-      }
-    }
-    state.listing->Write("\n");
+  if (options.listOnly) {
+    if (!options.tolvarFormat) state.listing->WriteLine({entry.url});
+  } else if (!options.tolvarFormat && state.listing->WriteLine({entry.url, shown})) {
+    // A line end made lines of their own, which a later run would read as owners.
+    state.ownersSound = false;
   }
   // Failures reported here take their place among those of the copies still under way.
   Reporter& ordered = state.writers != nullptr ? *state.writers : reporter;

@@ -23,17 +23,40 @@ ListingWriter::ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> wri
 ListingWriter::~ListingWriter() = default;
 
 void ListingWriter::Write(std::string_view text) {
+  Append(text);
+  Appended();
+}
+
+bool ListingWriter::WriteLine(std::initializer_list<std::string_view> fields) {
+  bool broken = false;
+  std::string_view separator;
+  for (const std::string_view field : fields) {
+    pending_ += separator;
+    separator = "\t";
+    // Fields with no line end, nearly all, go in whole.
+    if (field.find('\n') == std::string_view::npos) {
+      pending_ += field;
+    } else {
+      broken = true;
+      Append(field);
+    }
+  }
+  pending_ += "\r\n";
+  Appended();
+  return broken;
+}
+
+void ListingWriter::Append(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    const std::string_view piece = text.substr(start, end - start);
-    pending_ += piece;
-    size_ += piece.size();
-    if (end < text.size()) {
-      pending_ += "\r\n";
-      size_ += 2;
-    }
+    pending_ += text.substr(start, end - start);
+    if (end < text.size()) pending_ += "\r\n";
     start = end + 1;
   }
+}
+
+void ListingWriter::Appended() {
+  size_ = flushed_ + pending_.size();
   if (pending_.size() >= kBlockSize) Flush();
 }
 

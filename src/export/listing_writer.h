@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ class ListingWriter {
   /// Appends `text`.
   void Write(std::string_view text);
 
+  /// Appends a line of `fields` joined by tabs, and its end. True when a field held a "\n", which
+  /// ended a line there: a later run would read the pieces as lines of their own.
+  bool WriteLine(std::initializer_list<std::string_view> fields);
+
   /// Ends the listing: puts it in place of the earlier one unless that holds the same bytes.
   /// False when it could not be written whole (the earlier listing then stays).
   bool Close();
@@ -41,6 +46,10 @@ class ListingWriter {
  private:
   ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> writer,
                 std::unique_ptr<ReadableFile> earlier);
+  /// Appends `text` to the buffered bytes, each "\n" as CR LF.
+  void Append(std::string_view text);
+  /// Counts the bytes appended, and hands them on once they fill a block.
+  void Appended();
   /// Hands the buffered bytes to the writer, comparing them with the earlier listing.
   void Flush();
   /// Whether the earlier listing holds `bytes` at `offset`.

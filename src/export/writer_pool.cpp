@@ -116,8 +116,9 @@ void WriterPool::CopyFailed(const FailedCopy& failure) {
 
 void WriterPool::InOrder(std::function<void()> step) {
   // With nothing under way (what has ended settled first), the step's turn has come: it runs at
-  // once, and an unchanged re-run's entries never wake a writer.
-  if (writers_.empty() || SettleEnded()) {
+  // once, and an unchanged re-run's entries never wake a writer. Only the export's thread adds
+  // and settles jobs, so it sees that none is pending without the lock.
+  if (writers_.empty() || jobs_.empty() || SettleEnded()) {
     step();
     if (settled_) settled_();
     return;

@@ -42,8 +42,9 @@ bool StaysInsideRoot(Platform& platform, const std::string& exportRoot, const st
                      const KnownDirectories& known) {
   // Rules rewrite the whole path, root included, so the root may no longer be there.
   if (target.size() <= exportRoot.size() || !StartsWithNoCase(target, exportRoot)) return false;
-  std::string level;  // the target up to the end of the component at hand
-  level.reserve(target.size());
+  // The target up to the end of the component at hand: room kept from one call to the next, as
+  // this runs for every entry.
+  thread_local std::string level;
   // The levels of a known directory passed with an earlier target: only those below it are left.
   const std::size_t cut = DeepestKnownLevel(target, exportRoot.size(), known, level);
   std::size_t start = cut > exportRoot.size() ? cut + 1 : exportRoot.size();

@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kHoldLimit = std::size_t{512} << 10;
 // How far the reading may run ahead of the export: in entries, and in bytes held for them. The
 // export takes what is ready all at once, so twice this can be in memory.
-constexpr std::size_t kAheadEntries = 64;
+constexpr std::size_t kAheadEntries = 256;
 constexpr std::uint64_t kAheadBytes = std::uint64_t{2} << 20;
 // How many entries ready wake an export that waits for them.
 constexpr std::size_t kWakeEntries = kAheadEntries / 2;

@@ -23,4 +23,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 /// for, where find_first_of looks every byte of `text` up in `bytes` one call at a time.
 bool HoldsAnyOf(std::string_view text, std::string_view bytes);
 
+/// True if every byte of `text` is a hexadecimal digit: "0" to "9", "a" to "f", and "A" to "F"
+/// when `upperToo`. Cache folders name their entry files so, ten thousand of them and more.
+bool IsHexDigits(std::string_view text, bool upperToo);
+
 }  // namespace murel

@@ -60,9 +60,9 @@ class ListingWriter {
   std::unique_ptr<ReadableFile> earlier_;  ///< Null once the listings differ, or with none.
   std::string pending_;                    ///< Bytes not yet handed to the writer.
   std::string compared_;                   ///< The earlier listing's bytes, read for comparing.
-  ListingHash hash_;  ///< Of the bytes handed to the writer.
-  std::uint64_t size_ = 0;     ///< All bytes written, pending ones included.
-  std::uint64_t flushed_ = 0;  ///< Bytes handed to the writer.
+  ListingHash hash_;                       ///< Of the bytes handed to the writer.
+  std::uint64_t size_ = 0;                 ///< All bytes written, pending ones included.
+  std::uint64_t flushed_ = 0;              ///< Bytes handed to the writer.
   bool failed_ = false;
 };
 

@@ -221,7 +221,8 @@ TEST(ApplyRulesTest, ByteForByteRulesDoWhatTheGeneralLoopDoes) {
     std::string general = start;
     ApplyRules(fast, set);
     ApplyRules(general, WithUnmatchedSecondary(set));
-    ASSERT_EQ(fast, general) << "path " << start << ", rules " << testing::PrintToString(Texts(set.rules));
+    ASSERT_EQ(fast, general) << "path " << start << ", rules "
+                             << testing::PrintToString(Texts(set.rules));
   }
   // On the longest path of "/", a byte rule spends nearly the set's budget, so the second stops
   // part way: both stop at the same byte, and the rule after is not applied.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
 #include "cache/chromium/chromium_checksum.h"
 #include "cache/chromium/chromium_entry.h"
 #include "cache/core/file_range.h"
@@ -24,8 +25,7 @@ constexpr std::size_t kPackedRecord = 20;
 
 bool IsSimpleEntryFileName(std::string_view name) {
   if (name.size() != 18 || name.compare(16, 2, "_0") != 0) return false;
-  return std::all_of(name.begin(), name.begin() + 16,
-                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+  return IsHexDigits(name.substr(0, 16), false);
 }
 
 bool SimpleEntryFile::ReadKey() {

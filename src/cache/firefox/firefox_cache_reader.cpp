@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/ascii.h"
 #include "cache/core/entry_file_walk.h"
 #include "cache/firefox/firefox_entry.h"
 
@@ -12,11 +13,7 @@ namespace murel {
 namespace {
 
 // An entry file is named by the SHA-1 of its key in hexadecimal (upper case from Firefox).
-bool IsEntryName(std::string_view name) {
-  return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-         });
-}
+bool IsEntryName(std::string_view name) { return name.size() == 40 && IsHexDigits(name, true); }
 
 bool IsNamedEntries(const std::string& folder) {
   const std::size_t slash = folder.rfind('\\');

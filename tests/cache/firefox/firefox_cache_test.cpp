@@ -82,6 +82,10 @@ TEST_F(FirefoxSample, PassesOverOtherFilesDoomedEntriesAndFoldersThatAreLinks) {
   const std::string logo = fake_.Content(EntryOf("http://127.0.0.1:18473/logo.png")).value();
   fake_.AddFile(kEntries + "\\logo", logo);
   fake_.AddFile(kEntries + "\\" + NameOf(0) + "0", logo);
+  // Forty bytes, each just past a range of hexadecimal digits in one place.
+  for (const char* first : {"G", "g", "@", "`", ":", "\xC1"}) {
+    fake_.AddFile(kEntries + "\\" + first + NameOf(0).substr(1), logo);
+  }
   fake_.AddFile(kProfile + "\\cache2\\doomed\\" + NameOf(1), logo);
   EXPECT_EQ(Read(fake_).size(), 4u);
 

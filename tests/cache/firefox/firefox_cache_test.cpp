@@ -82,7 +82,8 @@ TEST_F(FirefoxSample, PassesOverOtherFilesDoomedEntriesAndFoldersThatAreLinks) {
   const std::string logo = fake_.Content(EntryOf("http://127.0.0.1:18473/logo.png")).value();
   fake_.AddFile(kEntries + "\\logo", logo);
   fake_.AddFile(kEntries + "\\" + NameOf(0) + "0", logo);
-  // Forty bytes, each just past a range of hexadecimal digits in one place.
+  // Names of forty bytes with one byte just outside a range of hexadecimal digits ("\xC1" is
+  // "A" with the high bit set).
   for (const char* first : {"G", "g", "@", "`", ":", "\xC1"}) {
     fake_.AddFile(kEntries + "\\" + first + NameOf(0).substr(1), logo);
   }

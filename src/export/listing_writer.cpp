@@ -22,11 +22,6 @@ ListingWriter::ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> wri
 
 ListingWriter::~ListingWriter() = default;
 
-void ListingWriter::Write(std::string_view text) {
-  Append(text);
-  Appended();
-}
-
 bool ListingWriter::WriteLine(std::initializer_list<std::string_view> fields) {
   bool broken = false;
   std::string_view separator;
@@ -38,26 +33,22 @@ bool ListingWriter::WriteLine(std::initializer_list<std::string_view> fields) {
       pending_ += field;
     } else {
       broken = true;
-      Append(field);
+      AppendWithCrLf(field);
     }
   }
   pending_ += "\r\n";
-  Appended();
+  size_ = flushed_ + pending_.size();
+  if (pending_.size() >= kBlockSize) Flush();
   return broken;
 }
 
-void ListingWriter::Append(std::string_view text) {
+void ListingWriter::AppendWithCrLf(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
     pending_ += text.substr(start, end - start);
     if (end < text.size()) pending_ += "\r\n";
     start = end + 1;
   }
-}
-
-void ListingWriter::Appended() {
-  size_ = flushed_ + pending_.size();
-  if (pending_.size() >= kBlockSize) Flush();
 }
 
 bool ListingWriter::EarlierHolds(std::uint64_t offset, std::string_view bytes) {

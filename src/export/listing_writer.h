@@ -27,9 +27,6 @@ class ListingWriter {
   ListingWriter(const ListingWriter&) = delete;
   ListingWriter& operator=(const ListingWriter&) = delete;
 
-  /// Appends `text`.
-  void Write(std::string_view text);
-
   /// Appends a line of `fields` joined by tabs, and its end. True when a field held a "\n", which
   /// ended a line there: a later run would read the pieces as lines of their own.
   bool WriteLine(std::initializer_list<std::string_view> fields);
@@ -47,9 +44,7 @@ class ListingWriter {
   ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> writer,
                 std::unique_ptr<ReadableFile> earlier);
   /// Appends `text` to the buffered bytes, each "\n" as CR LF.
-  void Append(std::string_view text);
-  /// Counts the bytes appended, and hands them on once they fill a block.
-  void Appended();
+  void AppendWithCrLf(std::string_view text);
   /// Hands the buffered bytes to the writer, comparing them with the earlier listing.
   void Flush();
   /// Whether the earlier listing holds `bytes` at `offset`.

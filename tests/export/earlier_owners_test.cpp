@@ -62,8 +62,8 @@ TEST(EarlierOwners, HashesTheListingAsItsWriterDid) {
   std::unique_ptr<ListingWriter> writer = ListingWriter::Open(platform, kListing);
   ASSERT_NE(writer, nullptr);
   for (int line = 0; line < 5000; ++line) {
-    writer->Write("http://a/" + std::to_string(line) + "\tC:\\out\\longurls\\");
-    writer->Write(std::to_string(line) + std::string(line % 40, 'x') + "\n");
+    writer->WriteLine({"http://a/" + std::to_string(line),
+                       "C:\\out\\longurls\\" + std::to_string(line) + std::string(line % 40, 'x')});
   }
   ASSERT_TRUE(writer->Close());
   const EarlierOwners owners = EarlierOwners::Read(platform, kListing, kPrefix);

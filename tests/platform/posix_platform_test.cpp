@@ -299,7 +299,7 @@ TEST_F(PosixPlatformFiles, ListingReportsAWriteFailure) {
     std::signal(SIGXFSZ, SIG_IGN);
     std::unique_ptr<ListingWriter> listing = ListingWriter::Open(platform_, In("urls.txt"));
     if (!listing) _exit(2);
-    listing->Write(std::string(200000, 'x') + "\n");
+    listing->WriteLine({std::string(200000, 'x')});
     _exit(listing->Close() ? 1 : 0);
   }
   int status = -1;
@@ -313,7 +313,7 @@ TEST_F(PosixPlatformFiles, ListingWritesCrLfThroughItsBuffer) {
   ASSERT_TRUE(listing);
   std::string expected;
   for (int i = 0; i < 10000; ++i) {
-    listing->Write("http://host/" + std::to_string(i) + "\n");
+    listing->WriteLine({"http://host/" + std::to_string(i)});
     expected += "http://host/" + std::to_string(i) + "\r\n";
   }
   EXPECT_TRUE(listing->Close());

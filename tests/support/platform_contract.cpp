@@ -513,10 +513,12 @@ TEST_P(PlatformContract, ProfileFileRelativeToTheCurrentFolder) {
 TEST_P(PlatformContract, ListingLinesEndInCrLf) {
   std::unique_ptr<ListingWriter> listing = ListingWriter::Open(P(), In("urls.txt"));
   ASSERT_TRUE(listing);
-  listing->Write("one\n");
-  listing->Write("two\nthree");
+  EXPECT_FALSE(listing->WriteLine({"one", "1"}));
+  // A line end within a field ends a line there, and says so.
+  EXPECT_TRUE(listing->WriteLine({"two\nthree"}));
   EXPECT_TRUE(listing->Close());
-  EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>("one\r\ntwo\r\nthree"));
+  EXPECT_EQ(setup_.readFile(In("urls.txt")),
+            std::optional<std::string>("one\t1\r\ntwo\r\nthree\r\n"));
   EXPECT_EQ(setup_.listNames(setup_.scratch), std::vector<std::string>{"urls.txt"});
 
   EXPECT_FALSE(ListingWriter::Open(P(), In("none\\urls.txt")));
@@ -525,25 +527,27 @@ TEST_P(PlatformContract, ListingLinesEndInCrLf) {
 // The earlier listing stays whole until the new one is done, and stays as it is (its time too)
 // when the new one holds the same bytes.
 TEST_P(PlatformContract, ListingReplacesTheEarlierOneOnlyWhenItDiffers) {
-  setup_.writeFile(In("urls.txt"), "earlier run\r\n");
+  const std::string earlier = "earlier\r\nrun\r\n";
+  setup_.writeFile(In("urls.txt"), earlier);
   setup_.setTime(In("urls.txt"), kSomeTime);
   std::unique_ptr<ListingWriter> same = ListingWriter::Open(P(), In("urls.txt"));
   ASSERT_TRUE(same);
-  same->Write("earlier run\n");
+  same->WriteLine({"earlier"});
+  same->WriteLine({"run"});
   EXPECT_TRUE(same->Close());
   EXPECT_EQ(setup_.timeOf(In("urls.txt")), std::optional<FileTime>(kSomeTime));
 
   // A shorter listing that begins the same, and a longer one.
-  const std::pair<const char*, const char*> cases[] = {
-      {"earlier", "earlier"}, {"earlier run\nmore\n", "earlier run\r\nmore\r\n"}};
-  for (const auto& [text, expected] : cases) {
+  const std::pair<std::vector<const char*>, const char*> cases[] = {
+      {{"earlier"}, "earlier\r\n"}, {{"earlier", "run", "more"}, "earlier\r\nrun\r\nmore\r\n"}};
+  for (const auto& [lines, expected] : cases) {
     std::unique_ptr<ListingWriter> other = ListingWriter::Open(P(), In("urls.txt"));
     ASSERT_TRUE(other);
-    other->Write(text);
-    EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>("earlier run\r\n"));
+    for (const char* line : lines) other->WriteLine({line});
+    EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>(earlier));
     EXPECT_TRUE(other->Close());
     EXPECT_EQ(setup_.readFile(In("urls.txt")), std::optional<std::string>(expected));
-    setup_.writeFile(In("urls.txt"), "earlier run\r\n");
+    setup_.writeFile(In("urls.txt"), earlier);
   }
   EXPECT_EQ(setup_.listNames(setup_.scratch), std::vector<std::string>{"urls.txt"});
 }

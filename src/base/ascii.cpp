@@ -4,10 +4,12 @@ namespace murel {
 
 bool EqualsNoCase(std::string_view text, std::string_view other) {
   if (text.size() != other.size()) return false;
-  // Most texts compared here are equal byte for byte (a root and a path made from it).
+  // Most texts compared here are equal byte for byte (a root and a path made from it). Those that
+  // are not mostly part near their ends (paths below one root, the lines of a listing), so the
+  // bytes are compared from the end.
   if (text == other) return true;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (AsciiUpper(text[i]) != AsciiUpper(other[i])) return false;
+  for (std::size_t i = text.size(); i > 0; --i) {
+    if (AsciiUpper(text[i - 1]) != AsciiUpper(other[i - 1])) return false;
   }
   return true;
 }
@@ -35,6 +37,13 @@ bool IsHexDigits(std::string_view text, bool upperToo) {
     other |= static_cast<unsigned char>((digit > 9) & (letter > 5));
   }
   return other == 0;
+}
+
+std::string HexDigits(std::uint64_t value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex(16, '0');
+  for (int i = 0; i < 16; ++i) hex[15 - i] = kDigits[(value >> (4 * i)) & 0xF];
+  return hex;
 }
 
 }  // namespace murel

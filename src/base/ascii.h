@@ -3,6 +3,8 @@
 // search for a few bytes in a text.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace murel {
@@ -26,5 +28,8 @@ bool HoldsAnyOf(std::string_view text, std::string_view bytes);
 /// True if every byte of `text` is a hexadecimal digit: "0" to "9", "a" to "f", and "A" to "F"
 /// when `upperToo`. Cache folders name their entry files so, ten thousand of them and more.
 bool IsHexDigits(std::string_view text, bool upperToo);
+
+/// `value` as 16 lower-case hexadecimal digits, the highest first.
+std::string HexDigits(std::uint64_t value);
 
 }  // namespace murel

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
+
 namespace murel {
 
 /// FNV-1a over 64 bits, fed in pieces: the same bytes give the same value however they are cut.
@@ -20,12 +22,7 @@ class NameHash {
   }
   std::uint64_t Value() const { return value_; }
   /// The value as 16 lower-case hexadecimal digits, for a file name.
-  std::string Hex() const {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex(16, '0');
-    for (int i = 0; i < 16; ++i) hex[15 - i] = kDigits[(value_ >> (4 * i)) & 0xF];
-    return hex;
-  }
+  std::string Hex() const { return HexDigits(value_); }
 
  private:
   static constexpr std::uint64_t kPrime = 0x100000001b3ull;

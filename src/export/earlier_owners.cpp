@@ -7,17 +7,6 @@ namespace {
 
 constexpr std::size_t kReadSize = std::size_t{64} << 10;
 
-// Whether `text` begins with `prefix`, without regard to ASCII case. Compared from the prefix's
-// end: every line of a listing begins with the export root, and the numbered names' folder, at the
-// prefix's end, is where most lines part from it.
-bool BeginsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t at = prefix.size(); at > 0; --at) {
-    if (AsciiUpper(text[at - 1]) != AsciiUpper(prefix[at - 1])) return false;
-  }
-  return true;
-}
-
 std::string LowerCase(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) {
@@ -61,7 +50,7 @@ void EarlierOwners::Take(std::string_view line, const std::string& prefix) {
   const std::size_t tab = line.find('\t');
   if (tab == std::string_view::npos || line.find('\t', tab + 1) != std::string_view::npos) return;
   const std::string_view shownPath = line.substr(tab + 1);
-  if (!BeginsWithNoCase(shownPath, prefix)) return;
+  if (!StartsWithNoCase(shownPath, prefix)) return;
   const auto [at, added] =
       owners_.try_emplace(LowerCase(shownPath), std::string(line.substr(0, tab)));
   if (!added) at->second.reset();

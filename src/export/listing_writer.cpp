@@ -37,7 +37,6 @@ bool ListingWriter::WriteLine(std::initializer_list<std::string_view> fields) {
     }
   }
   pending_ += "\r\n";
-  size_ = flushed_ + pending_.size();
   if (pending_.size() >= kBlockSize) Flush();
   return broken;
 }
@@ -80,7 +79,7 @@ void ListingWriter::Flush() {
 bool ListingWriter::Close() {
   Flush();
   if (failed_ || !writer_) return false;
-  const bool same = earlier_ && earlier_->Facts().size == size_;
+  const bool same = earlier_ && earlier_->Facts().size == Size();
   // The earlier listing is closed first: a file open for reading cannot be replaced on Windows.
   earlier_.reset();
   // Dropping the writer uncommitted removes what it wrote; the earlier listing stays.

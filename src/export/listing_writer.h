@@ -38,7 +38,7 @@ class ListingWriter {
   /// The hash of the listing's bytes as written so far.
   ListingHash Hash() const;
   /// How many bytes the listing holds so far.
-  std::uint64_t Size() const { return size_; }
+  std::uint64_t Size() const { return flushed_ + pending_.size(); }
 
  private:
   ListingWriter(Platform& platform, std::unique_ptr<BodyWriter> writer,
@@ -56,7 +56,6 @@ class ListingWriter {
   std::string pending_;                    ///< Bytes not yet handed to the writer.
   std::string compared_;                   ///< The earlier listing's bytes, read for comparing.
   ListingHash hash_;                       ///< Of the bytes handed to the writer.
-  std::uint64_t size_ = 0;                 ///< All bytes written, pending ones included.
   std::uint64_t flushed_ = 0;              ///< Bytes handed to the writer.
   bool failed_ = false;
 };

@@ -77,10 +77,13 @@ bool ReplaceOnce(std::string& path, const Rule& rule, std::size_t at) {
 
 void Spend(std::size_t& budget, std::size_t work) { budget -= work < budget ? work : budget; }
 
+static_assert(kMaxRuledPathLength < kMaxReplacementsPerRule);
+
 // Applies a rule that puts one byte for another, with no secondary search, as ApplyRule would:
 // no replacement makes a new match, so each occurrence is replaced in turn from where the last one
 // was, in one pass, and the work is counted as ApplyRule counts it. Most rules of a real rule set
-// are such; a path holds several "/" and ":". False when the budget ran out.
+// are such; a path holds several "/" and ":". A path within bounds holds fewer bytes than a rule
+// may replace, so the cap of replacements is never met. False when the budget ran out.
 bool ApplyByteRule(std::string& path, char search, char by, std::size_t& budget) {
   char* const begin = &path[0];
   const std::size_t size = path.size();
@@ -106,11 +109,9 @@ bool ApplyByteRule(std::string& path, char search, char by, std::size_t& budget)
 bool ApplyRule(std::string& path, const Rule& rule, std::size_t& budget) {
   const std::size_t searchLength = rule.primarySearch.size();
   if (searchLength == 0) return true;
-  // Counted replacements stay below the cap, as a path holds fewer bytes than the cap; a path
-  // already too long takes no replacement at all, which the general loop below keeps to.
+  // A path already too long takes no replacement at all, which the general loop below keeps to.
   if (searchLength == 1 && rule.primaryReplacement.size() == 1 && rule.secondarySearch.empty() &&
-      rule.primarySearch[0] != rule.primaryReplacement[0] && path.size() <= kMaxRuledPathLength &&
-      path.size() < kMaxReplacementsPerRule) {
+      rule.primarySearch[0] != rule.primaryReplacement[0] && path.size() <= kMaxRuledPathLength) {
     return ApplyByteRule(path, rule.primarySearch[0], rule.primaryReplacement[0], budget);
   }
   // Every search starts again from the beginning of the path. Text before the last match is

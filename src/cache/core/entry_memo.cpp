@@ -36,27 +36,25 @@ constexpr std::size_t kSafeDigits = 19;
 
 // A decimal number that is the whole of `text`, without sign, within 64 bits. Five are read for
 // each file of a re-run: digit by digit, this costs a fifth of the library's std::from_chars, and
-// only a number of more than kSafeDigits digits is checked for overflow at each step.
+// only the digits past the first kSafeDigits are checked for overflow.
 std::optional<std::uint64_t> Number(std::string_view text) {
   if (text.empty()) return std::nullopt;
+  const std::size_t safe = std::min(text.size(), kSafeDigits);
   std::uint64_t value = 0;
   bool digits = true;
-  if (text.size() <= kSafeDigits) {
-    for (const char c : text) {
-      const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
-      digits = digits && digit <= 9;
-      value = value * 10 + digit;
-    }
-    return digits ? std::optional<std::uint64_t>(value) : std::nullopt;
+  for (std::size_t i = 0; i < safe; ++i) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0');
+    digits = digits && digit <= 9;
+    value = value * 10 + digit;
   }
-  for (const char c : text) {
-    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
+  for (std::size_t i = safe; i < text.size(); ++i) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0');
     if (digit > 9 || __builtin_mul_overflow(value, 10u, &value) ||
         __builtin_add_overflow(value, digit, &value)) {
       return std::nullopt;
     }
   }
-  return value;
+  return digits ? std::optional<std::uint64_t>(value) : std::nullopt;
 }
 
 // Whether an entry's URL and content codings can be written on one memo line and read back as
